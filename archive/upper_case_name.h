@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace archive {
+
+// Capitalises the ASCII letters of a Shift-JIS name in place. The two bytes
+// of a double-byte character (first byte 0x80-0x9F or 0xE0-0xFF) are left as
+// they are, whatever the second byte is.
+void UpperCaseName(char* name);
+void UpperCaseName(std::string& name);
+
+// True for a byte that begins a double-byte Shift-JIS character.
+constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || b >= 0xE0; }
+
+}  // namespace archive

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+// Console output. Every message the converter prints is produced as Shift-JIS
+// bytes. When standard output is a terminal whose locale uses UTF-8 the bytes
+// are transcoded so a person can read them; pipes and files receive the
+// Shift-JIS bytes unchanged.
+namespace console {
+
+void Print(std::string_view sjis);
+void Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A one-line progress display, redrawn in place on a terminal and erased
+// before any other output; does nothing when standard output is not a
+// terminal (or while output is captured).
+void ShowProgress(std::string_view sjis);
+void ClearProgress();
+
+// Redirects everything printed to `sink` for the lifetime of the object
+// (tests use it to compare the exact bytes).
+class Capture {
+ public:
+  explicit Capture(std::function<void(std::string_view)> sink);
+  ~Capture();
+  Capture(const Capture&) = delete;
+  Capture& operator=(const Capture&) = delete;
+
+ private:
+  std::function<void(std::string_view)> previous_;
+};
+
+}  // namespace console

@@ -1,0 +1,142 @@
+#include "platform/file_io.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <exception>
+
+#include "platform/paths.h"
+
+namespace platform {
+namespace {
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 0x20);
+    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 0x20);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The entry of `folder` whose name equals `name` regardless of ASCII case,
+// the first in the folder's own order; empty when there is none.
+std::string FindEntryIgnoringCase(const std::string& folder, std::string_view name) {
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return {};
+  std::string found;
+  while (dirent* entry = readdir(dir)) {
+    if (EqualIgnoringAsciiCase(entry->d_name, name)) {
+      found = entry->d_name;
+      break;
+    }
+  }
+  closedir(dir);
+  return found;
+}
+
+}  // namespace
+
+std::string ResolvePath(std::string_view path) {
+  std::string whole(path);
+  if (path.empty() || Exists(whole)) return whole;
+
+  std::string resolved;
+  size_t pos = 0;
+  if (path.front() == kSeparator) {
+    resolved = kSeparatorString;
+    pos = 1;
+  }
+  bool resolving = true;
+  while (pos <= path.size()) {
+    size_t end = path.find(kSeparator, pos);
+    if (end == std::string_view::npos) end = path.size();
+    std::string_view component = path.substr(pos, end - pos);
+    std::string name(component);
+    if (resolving && !component.empty() && component != "." && component != "..") {
+      if (!Exists(resolved + name)) {
+        std::string match = FindEntryIgnoringCase(resolved, component);
+        if (match.empty()) {
+          resolving = false;  // nothing below a missing folder can exist
+        } else {
+          name = match;
+        }
+      }
+    }
+    resolved += name;
+    if (end < path.size()) resolved += kSeparator;
+    pos = end + 1;
+  }
+  return resolved;
+}
+
+std::optional<InputFile> InputFile::Open(std::string_view path) {
+  std::string resolved = ResolvePath(path);
+  int fd = open(resolved.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return std::nullopt;
+  }
+  return InputFile(fd, static_cast<uint64_t>(st.st_size));
+}
+
+InputFile::InputFile(InputFile&& other) noexcept : fd_(other.fd_), size_(other.size_) { other.fd_ = -1; }
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = other.fd_;
+    size_ = other.size_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+InputFile::~InputFile() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool InputFile::ReadAll(uint8_t* dest, uint64_t size) {
+  uint64_t done = 0;
+  while (done < size) {
+    ssize_t n = pread(fd_, dest + done, size - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
+ReadStatus ReadWholeFile(std::string_view path, std::vector<uint8_t>& bytes, uint64_t maxSize) {
+  bytes.clear();
+  std::optional<InputFile> file = InputFile::Open(path);
+  if (!file) return ReadStatus::kCannotOpen;
+  if (file->Size() == 0) return ReadStatus::kEmpty;
+  if (file->Size() > maxSize) return ReadStatus::kTooLarge;
+  try {
+    bytes.resize(file->Size());
+  } catch (const std::exception&) {
+    return ReadStatus::kNoMemory;
+  }
+  if (!file->ReadAll(bytes.data(), bytes.size())) {
+    bytes.clear();
+    return ReadStatus::kReadError;
+  }
+  return ReadStatus::kOk;
+}
+
+}  // namespace platform

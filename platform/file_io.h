@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Game data copied from a Windows disc may arrive with any letter case
+// ("mes/", "Cg/", "prologue.sio"), while the converter builds its paths from
+// fixed upper-case names. Resolves every component of `path` that does not
+// exist as written to an entry of its folder with the same name regardless of
+// ASCII letter case (an exact-case entry always wins). Components that cannot
+// be resolved are kept as written, so opening the result fails as usual.
+std::string ResolvePath(std::string_view path);
+
+// A regular file opened for reading, with its size taken at opening.
+class InputFile {
+ public:
+  // Resolves `path` as ResolvePath does. Refuses anything that is not a
+  // regular file (folders, FIFOs, devices), without blocking on a FIFO.
+  static std::optional<InputFile> Open(std::string_view path);
+
+  InputFile(InputFile&& other) noexcept;
+  InputFile& operator=(InputFile&& other) noexcept;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
+
+  uint64_t Size() const { return size_; }
+
+  // Reads exactly `size` bytes from the start of the file; false when the
+  // file delivers fewer (read error, or the file shrank).
+  bool ReadAll(uint8_t* dest, uint64_t size);
+
+ private:
+  InputFile(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  int fd_ = -1;
+  uint64_t size_ = 0;
+};
+
+enum class ReadStatus { kOk, kCannotOpen, kEmpty, kTooLarge, kNoMemory, kReadError };
+
+// Reads a whole regular file into `bytes`. kEmpty for a file of length 0,
+// kTooLarge (nothing read) when it is longer than `maxSize`, kNoMemory when
+// its contents cannot be held in memory.
+ReadStatus ReadWholeFile(std::string_view path, std::vector<uint8_t>& bytes,
+                         uint64_t maxSize = UINT64_MAX);
+
+}  // namespace platform

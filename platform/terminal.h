@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// Waits for one key press on the controlling terminal (raw mode, no echo,
+// even when standard input is redirected) and returns its code; -1 when there
+// is no terminal to read.
+int ReadKey();
+
+// Lets the user pick the game folder in a modal chooser on the controlling
+// terminal. Returns the folder's absolute path with one separator appended,
+// or nothing when the user cancels or there is no terminal.
+std::optional<std::string> ChooseGameFolder();
+
+}  // namespace platform

@@ -1,0 +1,106 @@
+#include "scenario/output.h"
+
+#include <cstring>
+
+#include "platform/console.h"
+
+namespace scenario {
+namespace {
+
+// "TPC32", zeros, then the fixed fields at 40, 80, 84 and 88; the code length
+// at 95 is patched when the scenario is finished.
+constexpr std::array<uint8_t, Output::kHeaderSize> MakeHeaderTemplate() {
+  std::array<uint8_t, Output::kHeaderSize> h{};
+  h[0] = 'T';
+  h[1] = 'P';
+  h[2] = 'C';
+  h[3] = '3';
+  h[4] = '2';
+  h[40] = 1;         // 1
+  h[80] = 1;         // 1
+  h[84 + 1] = 1;     // 256
+  h[88 + 2] = 1;     // 65,536
+  return h;
+}
+
+constexpr std::array<uint8_t, Output::kHeaderSize> kHeaderTemplate = MakeHeaderTemplate();
+
+}  // namespace
+
+void Output::Reset() {
+  std::memcpy(buffer_.data(), kHeaderTemplate.data(), kHeaderTemplate.size());
+  len_ = kHeaderSize;
+}
+
+void Output::PutU32(size_t pos, uint32_t v) {
+  for (int i = 0; i < 4; ++i) buffer_[pos + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void Output::OutByte(int32_t v) {
+  if (!Fits(1)) {
+    console::Print("Error : OutBuffer overflow @ OutByte\n");
+    return;
+  }
+  buffer_[static_cast<size_t>(len_++)] = static_cast<uint8_t>(v);
+}
+
+void Output::OutInt(int32_t v) {
+  if (!Fits(4)) {
+    console::Print("Error : OutBuffer overflow @ OutInt\n");
+    return;
+  }
+  PutU32(static_cast<size_t>(len_), static_cast<uint32_t>(v));
+  len_ += 4;
+}
+
+void Output::PutNum(int32_t v, uint8_t flag) {
+  uint8_t bytes[5];
+  int count = 1;
+  int32_t rest = v >> 4;  // arithmetic: a negative value never reaches zero
+  while (rest != 0 && count < 5) {
+    bytes[count++] = static_cast<uint8_t>(rest & 0xFF);
+    rest >>= 8;
+  }
+  bytes[0] = static_cast<uint8_t>((v & 0x0F) | ((count | flag) << 4));
+  if (!Fits(static_cast<size_t>(count))) {
+    console::Print("Error : OutBuffer overflow @ OutNum\n");
+    return;
+  }
+  std::memcpy(buffer_.data() + len_, bytes, static_cast<size_t>(count));
+  len_ += count;
+}
+
+void Output::OutNum(int32_t v) { PutNum(v, 0); }
+
+void Output::OutNumFlagged(int32_t v) { PutNum(v, 8); }
+
+void Output::OutStr(std::string_view s) {
+  if (!Fits(s.size() + 1)) {
+    console::Print("Error : OutBuffer overflow @ OutStr\n");
+    if (Fits(1)) buffer_[static_cast<size_t>(len_++)] = 0;
+    return;
+  }
+  std::memcpy(buffer_.data() + len_, s.data(), s.size());
+  len_ += static_cast<int32_t>(s.size());
+  buffer_[static_cast<size_t>(len_++)] = 0;
+}
+
+void Output::OutOp89(int32_t sub, int32_t n) {
+  OutByte(89);
+  OutByte(sub);
+  OutNum(n);
+}
+
+void Output::PatchSlot(int32_t slotPos, int32_t targetPos) {
+  if (slotPos < kHeaderSize || slotPos > len_ - 4) return;
+  PutU32(static_cast<size_t>(slotPos), static_cast<uint32_t>(targetPos - kHeaderSize));
+}
+
+void Output::PatchCodeLength() { PutU32(kCodeLengthOffset, static_cast<uint32_t>(len_ - kHeaderSize)); }
+
+void Output::RewriteByte(int32_t pos, uint8_t value) {
+  if (pos < 0 || pos >= len_) return;
+  buffer_[static_cast<size_t>(pos)] = value;
+}
+
+}  // namespace scenario

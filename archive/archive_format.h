@@ -14,13 +14,13 @@ inline constexpr size_t kEntrySize = 32;
 inline constexpr size_t kMaxMembers = 4096;
 
 // Header fields.
-inline constexpr size_t kMagicOffset = 0;           // "KELPIX" and two zeros
-inline constexpr size_t kFormatOffset = 8;          // u16 1613
-inline constexpr size_t kKindOffset = 10;           // u16 2
-inline constexpr size_t kCountOffset = 12;          // u16 number of entries
-inline constexpr size_t kEntrySizeFieldOffset = 14; // u16 16
-inline constexpr size_t kNameSizeFieldOffset = 16;  // u16 8
-inline constexpr size_t kTitleOffset = 32;          // zero-terminated, 32 bytes
+inline constexpr size_t kMagicOffset = 0;            // "KELPIX" and two zeros
+inline constexpr size_t kFormatOffset = 8;           // u16 1613
+inline constexpr size_t kKindOffset = 10;            // u16 2
+inline constexpr size_t kCountOffset = 12;           // u16 number of entries
+inline constexpr size_t kEntrySizeFieldOffset = 14;  // u16 16
+inline constexpr size_t kNameSizeFieldOffset = 16;   // u16 8
+inline constexpr size_t kTitleOffset = 32;           // zero-terminated, 32 bytes
 inline constexpr size_t kTitleSize = 32;
 
 // Directory entry fields.

@@ -26,7 +26,6 @@ struct Terminal {
 
   Terminal() {
     isTerminal = isatty(STDOUT_FILENO) == 1;
-    if (!isTerminal) return;
     std::setlocale(LC_CTYPE, "");
     std::string_view codeset = nl_langinfo(CODESET);
     if (codeset == "UTF-8") toUtf8 = iconv_open("UTF-8", "CP932");
@@ -39,9 +38,7 @@ Terminal& TheTerminal() {
   return terminal;
 }
 
-void WriteAll(std::string_view bytes) {
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-}
+void WriteAll(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
 // Shift-JIS to UTF-8; a byte sequence that does not convert is shown as '?'.
 std::string ToUtf8(iconv_t cd, std::string_view sjis) {
@@ -67,7 +64,7 @@ std::string ToUtf8(iconv_t cd, std::string_view sjis) {
 
 void Emit(std::string_view sjis) {
   Terminal& t = TheTerminal();
-  if (t.toUtf8 != reinterpret_cast<iconv_t>(-1)) {
+  if (t.isTerminal && t.toUtf8 != reinterpret_cast<iconv_t>(-1)) {
     WriteAll(ToUtf8(t.toUtf8, sjis));
   } else {
     WriteAll(sjis);
@@ -97,6 +94,12 @@ void Printf(const char* format, ...) {
   if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
   va_end(args);
   Print(text);
+}
+
+std::string ForTerminal(std::string_view sjis) {
+  Terminal& t = TheTerminal();
+  if (t.toUtf8 != reinterpret_cast<iconv_t>(-1)) return ToUtf8(t.toUtf8, sjis);
+  return std::string(sjis);
 }
 
 void ShowProgress(std::string_view sjis) {

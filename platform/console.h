@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 // Console output. Every message the converter prints is produced as Shift-JIS
@@ -17,6 +18,10 @@ void Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // terminal (or while output is captured).
 void ShowProgress(std::string_view sjis);
 void ClearProgress();
+
+// Shift-JIS text as it should be written to the terminal: transcoded to
+// UTF-8 when the terminal's locale uses it, unchanged otherwise.
+std::string ForTerminal(std::string_view sjis);
 
 // Redirects everything printed to `sink` for the lifetime of the object
 // (tests use it to compare the exact bytes).

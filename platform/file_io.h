@@ -46,7 +46,6 @@ enum class ReadStatus { kOk, kCannotOpen, kEmpty, kTooLarge, kNoMemory, kReadErr
 // Reads a whole regular file into `bytes`. kEmpty for a file of length 0,
 // kTooLarge (nothing read) when it is longer than `maxSize`, kNoMemory when
 // its contents cannot be held in memory.
-ReadStatus ReadWholeFile(std::string_view path, std::vector<uint8_t>& bytes,
-                         uint64_t maxSize = UINT64_MAX);
+ReadStatus ReadWholeFile(std::string_view path, std::vector<uint8_t>& bytes, uint64_t maxSize = UINT64_MAX);
 
 }  // namespace platform

@@ -1,0 +1,254 @@
+#include "archive/archive_writer.h"
+
+#include <gtest/gtest.h>
+#include <lzo/lzo1x.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+using archive::GetU16;
+using archive::GetU32;
+using test_support::ReadFile;
+using test_support::TempDir;
+
+struct Entry {
+  std::string name;
+  uint32_t offset, packed, unpacked, kind;
+};
+
+struct Archive {
+  std::vector<uint8_t> bytes;
+  std::vector<Entry> entries;
+
+  explicit Archive(std::vector<uint8_t> b) : bytes(std::move(b)) {
+    size_t count = GetU16(bytes.data() + archive::kCountOffset);
+    for (size_t i = 0; i < count; ++i) {
+      const uint8_t* e = bytes.data() + archive::kHeaderSize + archive::kEntrySize * i;
+      entries.push_back({std::string(reinterpret_cast<const char*>(e)),
+                         GetU32(e + archive::kEntryOffsetField), GetU32(e + archive::kEntryPackedField),
+                         GetU32(e + archive::kEntryUnpackedField), GetU32(e + archive::kEntryKindField)});
+    }
+  }
+
+  std::vector<uint8_t> Unpack(const Entry& e) const {
+    std::vector<uint8_t> out(e.unpacked + 1);
+    lzo_uint outLen = out.size();
+    EXPECT_LE(uint64_t{e.offset} + e.packed, bytes.size());
+    int rc = lzo1x_decompress_safe(bytes.data() + e.offset, e.packed, out.data(), &outLen, nullptr);
+    EXPECT_EQ(rc, LZO_E_OK) << e.name;
+    out.resize(outLen);
+    return out;
+  }
+};
+
+std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+
+class ArchiveWriterTest : public ::testing::Test {
+ protected:
+  void Add(const std::string& name, const std::vector<uint8_t>& data) {
+    writer.AddMember(name.c_str(), data.data(), data.size());
+  }
+  Archive Finish() {
+    EXPECT_TRUE(writer.FinishArchive(ArchivePath(), header));
+    return Archive(ReadFile(ArchivePath()));
+  }
+  std::string ArchivePath() const { return dir.Folder() + "DAV299.AVD"; }
+
+  TempDir dir;
+  archive::ArchiveWriter writer;
+  archive::ArchiveHeader header{};
+
+  void SetUp() override {
+    header[0] = 'K';
+    ASSERT_TRUE(writer.OpenSpool(dir.Folder()));
+  }
+};
+
+TEST_F(ArchiveWriterTest, WithoutMembersTheArchiveIsTheHeaderAlone) {
+  header[40] = 0x77;
+  Archive a = Finish();
+  ASSERT_EQ(a.bytes.size(), 64u);
+  EXPECT_EQ(a.bytes[0], 'K');
+  EXPECT_EQ(a.bytes[40], 0x77);
+  EXPECT_EQ(GetU16(a.bytes.data() + 12), 0u);
+  EXPECT_FALSE(std::filesystem::exists(dir.Folder() + "tmp.dat"));
+}
+
+TEST_F(ArchiveWriterTest, OneMemberStartsBehindHeaderAndDirectory) {
+  Add("data.bin", Bytes("hello hello hello hello"));
+  Archive a = Finish();
+  ASSERT_EQ(a.entries.size(), 1u);
+  EXPECT_EQ(a.entries[0].name, "DATA.BIN");
+  EXPECT_EQ(a.entries[0].offset, 96u);
+  EXPECT_EQ(a.entries[0].unpacked, 23u);
+  EXPECT_EQ(a.entries[0].kind, 2u);
+  EXPECT_EQ(a.bytes.size(), 96u + a.entries[0].packed);
+  EXPECT_EQ(a.Unpack(a.entries[0]), Bytes("hello hello hello hello"));
+}
+
+TEST_F(ArchiveWriterTest, DirectoryIsSortedByUnsignedBytesAndDataKeepsOrderOfAddition) {
+  Add("b", Bytes("second-b"));
+  Add("\x82\xA0.txt", Bytes("sjis"));
+  Add("A", Bytes("first-a"));
+  Add("ab", Bytes("prefix is smaller"));
+  Add("B", Bytes("another-b"));  // same name as "b" once capitalised
+  Archive a = Finish();
+  std::vector<std::string> names;
+  for (const Entry& e : a.entries) names.push_back(e.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"A", "AB", "B", "B", "\x82\xA0.TXT"}));
+  // Equal names stay in order of addition.
+  EXPECT_EQ(a.Unpack(a.entries[2]), Bytes("second-b"));
+  EXPECT_EQ(a.Unpack(a.entries[3]), Bytes("another-b"));
+  // The data area is in order of addition, right behind the directory.
+  EXPECT_EQ(a.entries[2].offset, 64u + 5 * 32u);
+  EXPECT_EQ(a.entries[4].offset, a.entries[2].offset + a.entries[2].packed);
+  uint64_t total = 0;
+  for (const Entry& e : a.entries) total += e.packed;
+  EXPECT_EQ(a.bytes.size(), 64u + 5 * 32u + total);
+}
+
+TEST_F(ArchiveWriterTest, NamesKeepAtMostFifteenBytesWithZeroPadding) {
+  Add("abcdefghijklmno", Bytes("15"));
+  Add("abcdefghijklmnopqrstuvwxyz", Bytes("26"));
+  Add("\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0", Bytes("sjis"));
+  Archive a = Finish();
+  ASSERT_EQ(a.entries.size(), 3u);
+  EXPECT_EQ(a.entries[0].name, "ABCDEFGHIJKLMNO");
+  EXPECT_EQ(a.entries[1].name, "ABCDEFGHIJKLMNO");
+  EXPECT_EQ(a.Unpack(a.entries[1]), Bytes("26"));
+  // The cut ignores double-byte characters: a lone first byte may end it.
+  EXPECT_EQ(a.entries[2].name, std::string("\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82"));
+  for (size_t i = 0; i < 3; ++i) {
+    const uint8_t* field = a.bytes.data() + 64 + 32 * i;
+    EXPECT_EQ(field[15], 0);
+  }
+}
+
+TEST_F(ArchiveWriterTest, EmptyMemberStoresTheEndOfStreamMarker) {
+  Add("empty", {});
+  Archive a = Finish();
+  ASSERT_EQ(a.entries.size(), 1u);
+  EXPECT_EQ(a.entries[0].unpacked, 0u);
+  EXPECT_EQ(a.Unpack(a.entries[0]), std::vector<uint8_t>{});
+  EXPECT_GT(a.entries[0].packed, 0u);
+}
+
+TEST_F(ArchiveWriterTest, IncompressibleMemberLargerThanTheBufferIsKeptWhole) {
+  std::vector<uint8_t> noise(1100000);
+  std::mt19937 rng(7);
+  for (uint8_t& b : noise) b = static_cast<uint8_t>(rng());
+  Add("noise.bin", noise);
+  Add("after", Bytes("after"));
+  Archive a = Finish();
+  ASSERT_EQ(a.entries.size(), 2u);
+  EXPECT_GT(a.entries[1].packed, noise.size());
+  EXPECT_EQ(a.Unpack(a.entries[1]), noise);
+  EXPECT_EQ(a.Unpack(a.entries[0]), Bytes("after"));
+}
+
+TEST_F(ArchiveWriterTest, MembersBeyondTheDirectoryAreLeftOutWithAWarning) {
+  test_support::ConsoleText console;
+  for (int i = 0; i < 4097; ++i) {
+    std::string name = "m" + std::to_string(i);
+    Add(name, Bytes(name));
+  }
+  EXPECT_EQ(console.Text(), "Warning : the archive holds at most 4096 members; left out: m4096\n");
+  Archive a = Finish();
+  EXPECT_EQ(a.entries.size(), 4096u);
+  for (const Entry& e : a.entries) {
+    ASSERT_NE(e.name, "M4096");
+    std::string lower = e.name;
+    lower[0] = 'm';
+    ASSERT_EQ(a.Unpack(e), Bytes(lower));
+  }
+}
+
+TEST_F(ArchiveWriterTest, AnArchiveNameThatIsAFolderKeepsTheSpoolAndReportsTheFile) {
+  std::filesystem::create_directory(ArchivePath());
+  Add("x", Bytes("x"));
+  test_support::ConsoleText console;
+  EXPECT_FALSE(writer.FinishArchive(ArchivePath(), header));
+  EXPECT_EQ(console.Text(), "Error : cannot create the archive " + ArchivePath() + "\n");
+  EXPECT_TRUE(std::filesystem::is_directory(ArchivePath()));
+  EXPECT_TRUE(std::filesystem::exists(dir.Folder() + "tmp.dat"));
+  EXPECT_FALSE(std::filesystem::exists(ArchivePath() + ".part"));
+}
+
+TEST_F(ArchiveWriterTest, AFolderThatCannotHoldTheSpoolFailsToOpen) {
+  archive::ArchiveWriter other;
+  EXPECT_FALSE(other.OpenSpool(dir.Folder() + "missing/"));
+}
+
+// Runs `body` in a child process whose files may not grow beyond `limit`
+// bytes, and returns the child's exit status.
+template <typename Body>
+int WithFileSizeLimit(rlim_t limit, Body body) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit rl{limit, limit};
+    setrlimit(RLIMIT_FSIZE, &rl);
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
+}
+
+TEST(ArchiveWriterFailures, AFullDiskNeverReplacesAGoodArchive) {
+  TempDir dir;
+  const std::string archivePath = dir.Folder() + "DAV299.AVD";
+  dir.Write("DAV299.AVD", std::string("good archive of an earlier run"));
+  std::vector<uint8_t> noise(300000);
+  std::mt19937 rng(1);
+  for (uint8_t& b : noise) b = static_cast<uint8_t>(rng());
+
+  // The spool fills up part-way through the second member.
+  int spoolFull = WithFileSizeLimit(400000, [&] {
+    test_support::ConsoleText console;
+    archive::ArchiveWriter writer;
+    archive::ArchiveHeader header{};
+    if (!writer.OpenSpool(dir.Folder())) return 10;
+    writer.AddMember("a", noise.data(), noise.size());
+    writer.AddMember("b", noise.data(), noise.size());
+    writer.AddMember("c", noise.data(), 10);
+    if (writer.FinishArchive(archivePath, header)) return 11;
+    bool reported = console.Text().find("Error : cannot write the spool " + dir.Folder() + "tmp.dat\n") == 0;
+    return reported ? 0 : 12;
+  });
+  EXPECT_EQ(spoolFull, 0);
+  EXPECT_EQ(ReadFile(archivePath), Bytes("good archive of an earlier run"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Folder() + "tmp.dat"));
+
+  // The spool fits, the archive (header, directory and data) does not.
+  std::vector<uint8_t> packed(noise.size() * 2), work(LZO1X_999_MEM_COMPRESS);
+  lzo_uint packedSize = 0;
+  ASSERT_EQ(lzo_init(), LZO_E_OK);
+  ASSERT_EQ(lzo1x_999_compress(noise.data(), noise.size(), packed.data(), &packedSize, work.data()),
+            LZO_E_OK);
+  int archiveFull = WithFileSizeLimit(packedSize + 50, [&] {
+    test_support::ConsoleText console;
+    archive::ArchiveWriter writer;
+    archive::ArchiveHeader header{};
+    if (!writer.OpenSpool(dir.Folder())) return 10;
+    writer.AddMember("a", noise.data(), noise.size());
+    if (writer.FinishArchive(archivePath, header)) return 11;
+    return console.Text() == "Error : cannot write the archive " + archivePath + "\n" ? 0 : 12;
+  });
+  EXPECT_EQ(archiveFull, 0);
+  EXPECT_EQ(ReadFile(archivePath), Bytes("good archive of an earlier run"));
+  EXPECT_FALSE(std::filesystem::exists(archivePath + ".part"));
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include "platform/file_search.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+using test_support::TempDir;
+
+std::vector<std::string> Search(const std::string& pattern) {
+  std::vector<std::string> names;
+  for (const char* n = platform::FindFirstName(pattern); n; n = platform::FindNextName()) names.push_back(n);
+  return names;
+}
+
+// The folder's own order, as readdir reports it, of the entries in `keep`.
+std::vector<std::string> ReaddirOrder(const std::string& folder, const std::vector<std::string>& keep) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  while (dirent* e = readdir(dir)) {
+    for (const std::string& k : keep) {
+      if (k == e->d_name) names.push_back(k);
+    }
+  }
+  closedir(dir);
+  return names;
+}
+
+TEST(NameMatches, WildcardsAndLetterCase) {
+  using platform::NameMatches;
+  EXPECT_TRUE(NameMatches("*.SIO", "prologue.sio"));
+  EXPECT_TRUE(NameMatches("*.sio", "A.SIO"));
+  EXPECT_FALSE(NameMatches("*.SIO", "A.SIO.BAK"));
+  EXPECT_FALSE(NameMatches("*.SIO", "ASIO"));
+  EXPECT_TRUE(NameMatches("A?C.*", "abc.moe"));
+  EXPECT_FALSE(NameMatches("A?C.*", "ac.moe"));
+  EXPECT_TRUE(NameMatches("*A*B*", "xxaxxbxx"));
+  EXPECT_FALSE(NameMatches("*A*B*", "xxbxxaxx"));
+  // "*.*" matches every name, with or without a dot.
+  EXPECT_TRUE(NameMatches("*.*", "README"));
+  EXPECT_TRUE(NameMatches("*.*", ".hidden"));
+  // Bytes above 0x7F are compared as they are.
+  EXPECT_TRUE(NameMatches("\x82\xA0*.MOE", "\x82\xA0x.moe"));
+  EXPECT_FALSE(NameMatches("\x82\xC0*.MOE", "\x82\xA0x.moe"));
+}
+
+TEST(FileSearch, ReturnsFilesInTheFolderOwnOrderAndSkipsFolders) {
+  TempDir dir;
+  std::vector<std::string> files;
+  for (int i = 0; i < 40; ++i) {
+    files.push_back("f" + std::to_string((i * 17) % 40) + ".sio");
+    dir.Write("MES/" + files.back(), "x");
+  }
+  std::filesystem::create_directories(dir.Path() / "MES" / "SUB.SIO");
+  dir.Write("MES/SUB.SIO/inner.sio", "x");
+  std::vector<std::string> found = Search(dir.Folder() + "MES/*.SIO");
+  EXPECT_EQ(found, ReaddirOrder(dir.Folder() + "MES", files));
+  EXPECT_EQ(found.size(), 40u);
+}
+
+TEST(FileSearch, FolderComponentsResolveRegardlessOfCaseWithExactCaseWinning) {
+  TempDir dir;
+  dir.Write("mes/a.sio", "x");
+  dir.Write("Cg/b.moe", "x");
+  dir.Write("cg/c.moe", "x");
+  EXPECT_EQ(Search(dir.Folder() + "MES/*.SIO"), std::vector<std::string>{"a.sio"});
+  EXPECT_EQ(Search(dir.Folder() + "cg/*.MOE"), std::vector<std::string>{"c.moe"});
+  EXPECT_EQ(Search(dir.Folder() + "Cg/*.MOE"), std::vector<std::string>{"b.moe"});
+}
+
+TEST(FileSearch, MissingFolderOrNoMatchGivesNothing) {
+  TempDir dir;
+  dir.Write("DATA/x.txt", "x");
+  EXPECT_TRUE(Search(dir.Folder() + "NONE/*.*").empty());
+  EXPECT_TRUE(Search(dir.Folder() + "DATA/*.SIO").empty());
+  EXPECT_EQ(platform::FindNextName(), nullptr);
+}
+
+TEST(FileSearch, OnlyFoldersMeansNoNameAndAClosedSearch) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.Path() / "DATA" / "a");
+  std::filesystem::create_directories(dir.Path() / "DATA" / "b");
+  EXPECT_EQ(platform::FindFirstName(dir.Folder() + "DATA/*.*"), nullptr);
+  EXPECT_EQ(platform::FindNextName(), nullptr);
+}
+
+TEST(FileSearch, AStartedSearchAbandonsTheUnfinishedOne) {
+  TempDir dir;
+  dir.Write("A/1", "x");
+  dir.Write("A/2", "x");
+  dir.Write("B/3", "x");
+  ASSERT_NE(platform::FindFirstName(dir.Folder() + "A/*.*"), nullptr);
+  EXPECT_EQ(std::string(platform::FindFirstName(dir.Folder() + "B/*.*")), "3");
+  EXPECT_EQ(platform::FindNextName(), nullptr);
+  EXPECT_EQ(platform::FindNextName(), nullptr);
+}
+
+TEST(FileSearch, DanglingLinksAndFifosAreFilesToTheSearch) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.Path() / "D");
+  std::filesystem::create_symlink(dir.Path() / "nowhere", dir.Path() / "D" / "link.moe");
+  ASSERT_EQ(mkfifo((dir.Path() / "D" / "pipe.moe").c_str(), 0644), 0);
+  std::vector<std::string> found = Search(dir.Folder() + "D/*.MOE");
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, (std::vector<std::string>{"link.moe", "pipe.moe"}));
+}
+
+}  // namespace

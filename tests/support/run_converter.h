@@ -1,0 +1,145 @@
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace test_support {
+
+// "ゲームフォルダの選択" and "何かキーを押してください." as the Shift-JIS bytes a
+// terminal without a UTF-8 locale receives.
+inline constexpr std::string_view kChooserTitleSjis =
+    "\x83Q\x81[\x83\x80\x83t\x83H\x83\x8B\x83_\x82\xCC\x91I\x91\xF0";
+inline constexpr std::string_view kPressAKeySjis =
+    "\x89\xBD\x82\xA9\x83L\x81[\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2.\n";
+
+struct RunResult {
+  int exitStatus = -1;  // -1 when the process did not end by itself
+  std::string output;   // everything the process wrote
+};
+
+// Copies the converter into `folder` (so its "DATA" folder and archive live
+// there) and returns the copy's path.
+inline std::string InstallConverter(const std::filesystem::path& folder) {
+  std::filesystem::path target = folder / "avdconv";
+  std::filesystem::copy_file(AVDCONV_PATH, target, std::filesystem::copy_options::overwrite_existing);
+  return target.string();
+}
+
+namespace detail {
+
+inline int WaitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    int status = 0;
+    pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return -1;
+    }
+    usleep(10000);
+  }
+}
+
+// Reads from `fd` into `out` until `marker` appears after `from`, the stream
+// ends, or the deadline passes. True when the marker was seen.
+inline bool ReadUntil(int fd, std::string& out, std::string_view marker, size_t from,
+                      std::chrono::steady_clock::time_point deadline) {
+  while (out.find(marker, from) == std::string::npos) {
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
+    char buf[4096];
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n <= 0) return false;
+    out.append(buf, static_cast<size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace detail
+
+// Runs the converter at `exe` under a pseudo-terminal with a locale that is
+// not UTF-8: waits for the folder chooser, types `typed` (a path and Enter, or
+// any keys), waits for the final prompt and presses `key`.
+inline RunResult RunWithTerminal(const std::string& exe, const std::string& typed, char key,
+                                 std::chrono::seconds timeout = std::chrono::seconds(60)) {
+  RunResult result;
+  int master = -1;
+  winsize ws{};
+  ws.ws_row = 30;
+  ws.ws_col = 120;
+  // Output processing off, so the test sees exactly the bytes written.
+  termios tio{};
+  cfmakeraw(&tio);
+  tio.c_lflag |= ICANON | ECHO;
+  pid_t pid = forkpty(&master, nullptr, &tio, &ws);
+  if (pid < 0) return result;
+  if (pid == 0) {
+    setenv("LANG", "C", 1);
+    unsetenv("LC_ALL");
+    unsetenv("LC_CTYPE");
+    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  if (detail::ReadUntil(master, result.output, kChooserTitleSjis, 0, deadline)) {
+    ssize_t ignored = write(master, typed.data(), typed.size());
+    (void)ignored;
+    size_t from = result.output.size();
+    if (detail::ReadUntil(master, result.output, kPressAKeySjis, from, deadline)) {
+      ignored = write(master, &key, 1);
+      (void)ignored;
+    }
+  }
+  // Drain what is left so the child never blocks on a full terminal.
+  while (detail::ReadUntil(
+      master, result.output, "\x01\x02\x03-never", result.output.size(),
+      std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(200)))) {
+  }
+  result.exitStatus = detail::WaitForExit(pid, deadline);
+  close(master);
+  return result;
+}
+
+// Runs the converter at `exe` without a controlling terminal, standard input
+// closed, and returns exactly what it wrote to standard output.
+inline RunResult RunWithoutTerminal(const std::string& exe,
+                                    std::chrono::seconds timeout = std::chrono::seconds(60)) {
+  RunResult result;
+  int out[2];
+  if (pipe(out) != 0) return result;
+  pid_t pid = fork();
+  if (pid < 0) return result;
+  if (pid == 0) {
+    setsid();  // no controlling terminal
+    dup2(out[1], STDOUT_FILENO);
+    close(out[0]);
+    close(out[1]);
+    int null = open("/dev/null", O_RDONLY);
+    dup2(null, STDIN_FILENO);
+    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  detail::ReadUntil(out[0], result.output, "\x01\x02\x03-never", 0, deadline);
+  result.exitStatus = detail::WaitForExit(pid, deadline);
+  close(out[0]);
+  return result;
+}
+
+}  // namespace test_support

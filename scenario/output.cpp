@@ -16,10 +16,10 @@ constexpr std::array<uint8_t, Output::kHeaderSize> MakeHeaderTemplate() {
   h[2] = 'C';
   h[3] = '3';
   h[4] = '2';
-  h[40] = 1;         // 1
-  h[80] = 1;         // 1
-  h[84 + 1] = 1;     // 256
-  h[88 + 2] = 1;     // 65,536
+  h[40] = 1;      // 1
+  h[80] = 1;      // 1
+  h[84 + 1] = 1;  // 256
+  h[88 + 2] = 1;  // 65,536
   return h;
 }
 

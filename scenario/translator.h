@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "scenario/output.h"
@@ -29,17 +30,36 @@ struct JumpFixup {
 struct Translator {
   Output out;
   Source src;
+  // One entry per byte read as an opcode, in ascending source position.
   std::vector<AddressEntry> addressMap;
+  // Every jump slot of the scenario, in order of recording; no fixed limit.
   std::vector<JumpFixup> jumpFixups;
   scene::MessageState message;
   // The numbered scenario list, for references by file name (may be null:
   // every name then yields 0).
   const ScenarioSet* scenarios = nullptr;
+  // The file name of the scenario being translated, for warning lines.
+  std::string sourceName;
 
   // Records a fixup for `label` and emits its 4-byte placeholder slot.
   void OutJump(uint32_t label);
 };
 
 using Handler = void (*)(Translator&);
+
+// The target variable number of source variable `v`: below 512 unchanged,
+// otherwise 488 higher.
+constexpr int32_t MapVar(uint32_t v) { return static_cast<int32_t>(v < 512 ? v : v + 488); }
+
+// Translates the source loaded in `t.src` (its whole length) into `t.out`:
+// resets the per-scenario state, runs every opcode through the dispatch
+// table, resolves the jump slots and patches the code length.
+void TranslateScenario(Translator& t);
+
+// Fills every recorded jump slot with the code offset of its label's
+// translation. A label inside the source that starts no instruction is
+// reported and its slot keeps 0; a label at or behind the end stays 0
+// silently.
+void ResolveJumps(Translator& t);
 
 }  // namespace scenario

@@ -1,0 +1,50 @@
+#include "scenario/translator.h"
+
+#include <algorithm>
+
+#include "platform/console.h"
+#include "scenario/dispatch.h"
+
+namespace scenario {
+
+void Translator::OutJump(uint32_t label) {
+  // The fixup is recorded even when the slot does not fit, so the label is
+  // still looked up; PatchSlot never writes a slot that was not emitted.
+  jumpFixups.push_back({label, out.Len()});
+  out.OutInt(0);
+}
+
+void TranslateScenario(Translator& t) {
+  t.out.Reset();
+  t.src.SetPos(0);
+  t.addressMap.clear();
+  t.addressMap.reserve(t.src.Len());
+  t.jumpFixups.clear();
+  t.message.Reset();
+
+  const std::array<Handler, 256>& table = DispatchTable();
+  while (!t.src.AtEnd()) {
+    t.addressMap.push_back({t.src.Pos(), t.out.Len()});
+    Handler handler = table[t.src.ReadU8()];
+    if (handler) handler(t);
+  }
+
+  ResolveJumps(t);
+  t.out.PatchCodeLength();
+}
+
+void ResolveJumps(Translator& t) {
+  // The loop only moves forwards, so the map is sorted by source position
+  // and holds each position at most once.
+  const auto bySource = [](const AddressEntry& e, uint32_t label) { return e.source < label; };
+  for (const JumpFixup& fixup : t.jumpFixups) {
+    auto it = std::lower_bound(t.addressMap.begin(), t.addressMap.end(), fixup.label, bySource);
+    if (it != t.addressMap.end() && it->source == fixup.label) {
+      t.out.PatchSlot(fixup.slot, it->output);
+    } else if (fixup.label < t.src.Len()) {
+      console::Printf("******************* Jump point (0x%04x) not found!!!!!\n", fixup.label);
+    }
+  }
+}
+
+}  // namespace scenario

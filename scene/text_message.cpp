@@ -10,19 +10,20 @@ namespace {
 
 // Shift-JIS characters the message text treats specially (first byte 0x81).
 constexpr uint8_t kSpecialLead = 0x81;
-constexpr uint8_t kBlackCircle = 0x9C;         // ●
-constexpr uint8_t kDownTriangle = 0xA5;        // ▼
-constexpr uint8_t kOpenLenticular = 0x79;      // 【
-constexpr uint8_t kCloseLenticular = 0x7A;     // 】
-constexpr uint8_t kOpenCorner = 0x75;          // 「
-constexpr uint8_t kCloseCorner = 0x76;         // 」
-constexpr uint8_t kIdeographicSpace = 0x40;    // 　
-constexpr uint8_t kRightArrow = 0xA8;          // →
-constexpr uint8_t kOpenTortoiseShell = 0x6B;   // 〔
-constexpr uint8_t kCloseTortoiseShell = 0x6C;  // 〕
+constexpr uint8_t kBlackCircle = 0x9C;       // ●
+constexpr uint8_t kDownTriangle = 0xA5;      // ▼
+constexpr uint8_t kOpenLenticular = 0x79;    // 【
+constexpr uint8_t kCloseLenticular = 0x7A;   // 】
+constexpr uint8_t kOpenCorner = 0x75;        // 「
+constexpr uint8_t kCloseCorner = 0x76;       // 」
+constexpr uint8_t kIdeographicSpace = 0x40;  // 　
+constexpr uint8_t kRightArrow = 0xA8;        // →
 // → is shown as ＊０１.
 constexpr std::string_view kArrowReplacement = "\x81\x96\x82\x4F\x82\x50";
 constexpr std::string_view kSpaceUnit = "\x81\x40";
+// Speaker names are shown in tortoise-shell brackets 〔〕.
+constexpr std::string_view kOpenTortoiseShell = "\x81\x6B";
+constexpr std::string_view kCloseTortoiseShell = "\x81\x6C";
 
 // Target message bytes.
 constexpr uint8_t kStringMarker = 255;
@@ -113,12 +114,12 @@ void TranslateTextMessage(scenario::Translator& t) {
       case kDownTriangle:
         break;
       case kOpenLenticular:
-        write("\x81\x6B");
+        write(kOpenTortoiseShell);
         m.resumeFlag = 0;
         blank = false;
         break;
       case kCloseLenticular:
-        write("\x81\x6C");
+        write(kCloseTortoiseShell);
         m.speakerName = rewritten;
         m.resumeFlag = 0;
         blank = false;

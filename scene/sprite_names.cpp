@@ -1,0 +1,99 @@
+#include "scene/sprite_names.h"
+
+#include <cstring>
+
+#include "platform/console.h"
+
+namespace scene {
+namespace {
+
+using SpriteNameTable = std::array<std::array<char, kSpriteNameSize>, kSpriteSlots>;
+
+SpriteNameTable& Table() {
+  static SpriteNameTable table{};
+  return table;
+}
+
+// Substitute for every unnamed sprite number.
+constexpr uint32_t kFallbackSprite = 1;
+
+struct Layout {
+  int32_t firstX;
+  int32_t step;
+};
+
+// Horizontal positions for one, two and three positions on screen.
+constexpr std::array<Layout, 3> kLayouts = {{{120, 0}, {-20, 280}, {-50, 170}}};
+
+// A sprite's rectangle and vertical position in the target.
+constexpr int32_t kSpriteRight = 399;
+constexpr int32_t kSpriteBottom = 479;
+
+}  // namespace
+
+void InitSpriteNameTable() {
+  SpriteNameTable& table = Table();
+  for (auto& slot : table) slot.fill(0);
+  for (const SpriteNameRow& row : kSpriteNameRows) {
+    if (row.slot >= kSpriteSlots) continue;
+    std::string_view name(row.name);
+    name = name.substr(0, kSpriteNameSize - 1);
+    std::memcpy(table[row.slot].data(), name.data(), name.size());
+  }
+}
+
+std::string_view SpriteName(uint32_t number) {
+  if (number >= kSpriteSlots) return {};
+  return std::string_view(Table()[number].data());
+}
+
+void TranslateClearCharacters(scenario::Translator& t) {
+  for (int b : {11, 48, 11, 5, 64}) t.out.OutByte(b);
+  t.out.OutNum(1);
+  t.out.OutNum(0);
+}
+
+void TranslateShowCharacters(scenario::Translator& t) {
+  const uint32_t count = t.src.ReadU8();
+  if (count == 0) {
+    TranslateClearCharacters(t);
+    return;
+  }
+  // One entry per position, empty ones (0) included; the count is a byte.
+  std::array<uint32_t, 255> sprites{};
+  int shown = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t number = t.src.ReadU16();
+    if (number != 0 && SpriteName(number).empty()) number = kFallbackSprite;
+    if (number != 0) ++shown;
+    sprites[i] = number;
+  }
+  if (shown == 0) {
+    TranslateClearCharacters(t);
+    return;
+  }
+  if (count > kLayouts.size()) {
+    console::Printf("***** Too Many Chars (%d)\n", shown);
+    return;
+  }
+  const Layout layout = kLayouts[count - 1];
+
+  for (int b : {11, 48, 11, 34}) t.out.OutByte(b);
+  t.out.OutByte(shown);
+  t.out.OutByte(64);
+  t.out.OutNum(1);
+  t.out.OutNum(0);
+
+  int32_t x = layout.firstX;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t number = sprites[i];
+    if (number != 0) {
+      t.out.OutByte(3);
+      t.out.OutStr(SpriteName(number));
+      for (int32_t v : {0, 0, kSpriteRight, kSpriteBottom, x, 0}) t.out.OutNum(v);
+    }
+    x += layout.step;
+  }
+}
+
+}  // namespace scene

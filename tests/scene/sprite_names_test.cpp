@@ -1,0 +1,86 @@
+#include <set>
+
+#include "scene_test.h"
+
+namespace {
+
+const std::string CLEAR = "0B 30 0B 05 40 11 10";
+
+// 03, the name and its zero, then num 0 0 399 479 x 0.
+std::string Sprite(std::string_view name, const std::string& x) {
+  std::string hex = "03 ";
+  for (unsigned char c : name) {
+    hex += "0123456789ABCDEF"[c >> 4];
+    hex += "0123456789ABCDEF"[c & 15];
+    hex += ' ';
+  }
+  return hex + " 00 10 10 2F18 2F1D " + x + " 10";
+}
+
+const std::string X120 = "28 07";
+const std::string X260 = "24 10";
+const std::string X290 = "22 12";
+const std::string XM20 = "5C FE FF FF FF";
+const std::string XM50 = "5E FC FF FF FF";
+
+}  // namespace
+
+TEST_F(SceneTest, SpriteTableFillsExactlyTheGameSlots) {
+  std::set<uint32_t> expected = {1, 2, 3, 22, 23, 30, 31, 52, 53, 60, 61, 82, 83, 422, 900, 901};
+  for (uint32_t s = 6; s <= 21; s += 3) expected.insert(s);
+  for (uint32_t s = 33; s <= 51; s += 3) expected.insert(s);
+  for (uint32_t s = 63; s <= 81; s += 3) expected.insert(s);
+  const std::pair<uint32_t, uint32_t> bases[] = {{100, 2}, {200, 2}, {300, 3}, {400, 3},
+                                                 {500, 2}, {600, 1}, {700, 3}};
+  for (auto [base, rows] : bases) {
+    for (uint32_t row = 0; row < rows; ++row) {
+      for (uint32_t k = 0; k < 8; ++k) expected.insert(base + 30 * row + 3 * k);
+    }
+  }
+  for (uint32_t first : {801u, 811u, 851u}) {
+    for (uint32_t s = first; s < first + 4; ++s) expected.insert(s);
+  }
+  ASSERT_EQ(expected.size(), 176u);
+  std::set<uint32_t> named;
+  for (uint32_t s = 0; s < 70000; ++s) {
+    if (!scene::SpriteName(s).empty()) named.insert(s);
+  }
+  EXPECT_EQ(named, expected);
+  EXPECT_EQ(scene::SpriteName(422), "EMI9");
+  EXPECT_EQ(scene::SpriteName(63), "AOI3a03");
+  EXPECT_EQ(scene::SpriteName(901), "SUB_02");
+}
+
+TEST_F(SceneTest, ClearCharactersEmitsTheClearSequence) {
+  EXPECT_EQ(Run("0E"), Hex(CLEAR));
+  EXPECT_EQ(Run("0D 00"), Hex(CLEAR));
+  EXPECT_EQ(Run("0D 03 0000 0000 0000"), Hex(CLEAR));
+  EXPECT_EQ(t_->src.Pos(), 8u);
+}
+
+TEST_F(SceneTest, OneCharacterStandsInTheMiddle) {
+  EXPECT_EQ(Run("0D 01 0001"), Hex("0B 30 0B 22 01 40 11 10" + Sprite("AOI1A01", X120)));
+}
+
+TEST_F(SceneTest, EmptyPositionsKeepTheirPlaceInTheLayout) {
+  EXPECT_EQ(Run("0D 02 0000 0009"), Hex("0B 30 0B 22 01 40 11 10" + Sprite("AOI1B01", X260)));
+  EXPECT_EQ(Run("0D 02 0009 001E"),
+            Hex("0B 30 0B 22 02 40 11 10" + Sprite("AOI1B01", XM20) + Sprite("AOI2A01", X260)));
+  EXPECT_EQ(Run("0D 03 0000 001E 003C"),
+            Hex("0B 30 0B 22 02 40 11 10" + Sprite("AOI2A01", X120) + Sprite("AOI3A01", X290)));
+  EXPECT_EQ(Run("0D 03 0001 0000 0000"), Hex("0B 30 0B 22 01 40 11 10" + Sprite("AOI1A01", XM50)));
+}
+
+TEST_F(SceneTest, UnnamedSpriteNumbersShowSlotOne) {
+  EXPECT_EQ(Run("0D 03 0004 0400 FFFF"), Hex("0B 30 0B 22 03 40 11 10" + Sprite("AOI1A01", XM50) +
+                                             Sprite("AOI1A01", X120) + Sprite("AOI1A01", X290)));
+}
+
+TEST_F(SceneTest, MoreThanThreePositionsAreReportedAndShowNothing) {
+  test_support::ConsoleText console;
+  EXPECT_EQ(Run("0D 04 0001 0000 0002 0003 0E"), Hex(CLEAR));  // only the 0E that follows
+  EXPECT_EQ(console.Text(), "***** Too Many Chars (3)\n");
+  console.Clear();
+  EXPECT_EQ(Run("0D 04 0000 0000 0000 0000"), Hex(CLEAR));
+  EXPECT_EQ(console.Text(), "");
+}

@@ -10,6 +10,13 @@
 // Builders of ".MOE" test files.
 namespace moe_test {
 
+// The two small pictures used as worked examples: a 4 × 2 palette-form
+// picture with a keyed pixel in every block, and a 2 × 2 run-length one.
+inline constexpr const char* kWorkedPaletteFile =
+    "4D 4D 44 1A 04 00 02 00 01 00 00 00 03 00 00 00 04 00 00 00 00 00 00 00"
+    "C0 01 41 00 01 02 01 00 00 FF 00 FF 00 FF 00 00";
+inline constexpr const char* kWorkedRunLengthFile = "02 00 02 00 02 00 00 FF 82 00 FF 00 FF FF FF 00";
+
 // A palette-form file laid out in the usual order: header, flag bits, delta
 // section, index section, palette. The header's section fields are derived
 // from the sections unless a test overrides them.

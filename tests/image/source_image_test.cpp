@@ -10,15 +10,12 @@
 namespace image {
 namespace {
 
+using moe_test::kWorkedPaletteFile;
+using moe_test::kWorkedRunLengthFile;
 using moe_test::PaletteFile;
 using moe_test::Repeat;
 using moe_test::RunLengthFile;
 using test_support::Hex;
-
-const char* const kWorkedPaletteFile =
-    "4D 4D 44 1A 04 00 02 00 01 00 00 00 03 00 00 00 04 00 00 00 00 00 00 00"
-    "C0 01 41 00 01 02 01 00 00 FF 00 FF 00 FF 00 00";
-const char* const kWorkedRunLengthFile = "02 00 02 00 02 00 00 FF 82 00 FF 00 FF FF FF 00";
 
 std::vector<uint8_t> DecodedPixels(const std::vector<uint8_t>& file) {
   std::optional<DecodedImage> image = DecodeSourceImage(file);

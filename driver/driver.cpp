@@ -5,9 +5,12 @@
 #include "archive/archive_writer.h"
 #include "driver/messages.h"
 #include "driver/raw_files.h"
+#include "image/pdt_writer.h"
 #include "platform/console.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
+#include "scenario/scenario_set.h"
+#include "scene/sprite_names.h"
 
 namespace driver {
 
@@ -24,7 +27,10 @@ archive::ArchiveHeader PrepareArchiveHeader() {
 
 void ConvertGame(const std::string& gameFolder, const std::string& converterFolder,
                  archive::MemberSink& sink) {
-  (void)gameFolder;
+  scenario::ScenarioSet scenarios;
+  scenarios.ListScenarios(gameFolder);
+  scenarios.ConvertScenarios(gameFolder, sink);
+  for (const char* folder : {"", "CG", "TACHI", "OPENING"}) image::ConvertImageFolder(gameFolder, folder, sink);
   const std::string sep(platform::kSeparatorString);
   AddMatchingFiles(converterFolder + "DATA" + sep + "*.*", sink);
 }
@@ -33,6 +39,7 @@ int Run() {
   console::Print(text::kBanner1);
   console::Print(text::kBanner2);
   console::Printf(text::kVersionFormat.data(), text::kVersion);
+  scene::InitSpriteNameTable();
   archive::ArchiveHeader header = PrepareArchiveHeader();
   console::Print(text::kPrompt1);
   console::Print(text::kPrompt2);

@@ -1,6 +1,7 @@
 #include "scenario/dispatch.h"
 
 #include "scenario/control_flow.h"
+#include "scene/handlers.h"
 
 namespace scenario {
 namespace {
@@ -28,22 +29,8 @@ constexpr std::array<Handler, 256> MakeTable() {
   table[0xD0] = MultiWayJump;
   table[0xE0] = ChoiceMenu;
 
-  // TODO(scene handlers): the text, character, background, sound and
-  // calendar handlers of scene/ go here; until they are wired in, these
-  // opcodes are skipped as one byte like every opcode without a handler.
-  //   0x0D (13)  byte n, n words     character display
-  //   0x0E (14)  none                character display
-  //   0x0F (15)  string              background
-  //   0x10 (16)  none                screen
-  //   0x11 (17)  word                music
-  //   0x12 (18)  none                music
-  //   0x13 (19)  string              sound effect
-  //   0x1B (27)  string              as 0x0F
-  //   0x22 (34)  none                calendar
-  //   0x23 (35)  word, word          calendar
-  //   0x28 (40)  string              calendar
-  //   0x29 (41)  none                calendar
-  //   0xF0 (240) string              text message
+  // Text, characters, backgrounds, sound and the calendar.
+  for (const scene::SceneHandler& entry : scene::kSceneHandlers) table[entry.opcode] = entry.handler;
   return table;
 }
 

@@ -14,7 +14,7 @@ using test_support::ConsoleText;
 using test_support::Hex;
 
 TEST(TranslationLoop, BytesWithoutHandlerAreSkippedOneByOneAndEachIsMapped) {
-  auto t = Translate(Hex("00 02 FF 0D 30"));
+  auto t = Translate(Hex("00 02 FF 2A 30"));
   EXPECT_EQ(t->out.Len(), 99);
   EXPECT_EQ(std::vector<uint8_t>(t->out.Data() + 95, t->out.Data() + 99), Hex("00000000"));
   ASSERT_EQ(t->addressMap.size(), 5u);

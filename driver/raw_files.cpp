@@ -32,7 +32,9 @@ void AddRawFile(const std::string& path, archive::MemberSink& sink) {
 void AddMatchingFiles(const std::string& pattern, archive::MemberSink& sink) {
   const std::string prefix = pattern.substr(0, platform::NamePartStart(pattern));
   // The search keeps its own copy of each name only until the next call.
+  console::PassProgress progress("Data files");
   for (const char* name = platform::FindFirstName(pattern); name; name = platform::FindNextName()) {
+    progress.Next(name);
     AddRawFile(prefix + name, sink);
   }
 }

@@ -5,6 +5,7 @@
 
 #include "archive/archive_format.h"
 #include "image/pdt_format.h"
+#include "platform/console.h"
 #include "platform/file_search.h"
 #include "platform/paths.h"
 
@@ -97,7 +98,9 @@ void ConvertImageFolder(const std::string& root, const std::string& folder, arch
   const std::string prefix = folder.empty() ? root : root + folder + platform::kSeparator;
   // The search's name lives only until the next call, so the path is built
   // before ConvertImage runs (which starts no search of its own).
+  console::PassProgress progress(folder.empty() ? "Pictures" : "Pictures " + folder);
   for (const char* name = platform::FindFirstName(prefix + "*.MOE"); name; name = platform::FindNextName()) {
+    progress.Next(name);
     ConvertImage(prefix + name, sink);
   }
 }

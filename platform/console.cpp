@@ -120,6 +120,12 @@ void ClearProgress() {
   t.progressShown = false;
 }
 
+void PassProgress::Next(std::string_view file) {
+  if (started_) ++done_;
+  started_ = true;
+  ShowProgress(pass_ + ": " + std::to_string(done_) + " done, now " + std::string(file));
+}
+
 Capture::Capture(std::function<void(std::string_view)> sink) : previous_(std::move(CaptureSink())) {
   CaptureSink() = std::move(sink);
 }

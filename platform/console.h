@@ -19,6 +19,24 @@ void Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void ShowProgress(std::string_view sjis);
 void ClearProgress();
 
+// Progress of one pass over files: "<pass>: <n> done, now <file>", shown
+// through ShowProgress before each file and erased when the pass ends.
+class PassProgress {
+ public:
+  explicit PassProgress(std::string pass) : pass_(std::move(pass)) {}
+  ~PassProgress() { ClearProgress(); }
+  PassProgress(const PassProgress&) = delete;
+  PassProgress& operator=(const PassProgress&) = delete;
+
+  // Announces the next file (the previous one, if any, is done).
+  void Next(std::string_view file);
+
+ private:
+  std::string pass_;
+  size_t done_ = 0;
+  bool started_ = false;
+};
+
 // Shift-JIS text as it should be written to the terminal: transcoded to
 // UTF-8 when the terminal's locale uses it, unchanged otherwise.
 std::string ForTerminal(std::string_view sjis);

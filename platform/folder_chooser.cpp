@@ -38,7 +38,7 @@ void RestoreTerminal() {
   static constexpr char kLeave[] = "\x1b[?25h\x1b[?1049l";
   ssize_t ignored = write(gTtyFd, kLeave, sizeof kLeave - 1);
   (void)ignored;
-  tcsetattr(gTtyFd, TCSAFLUSH, &gSavedTermios);
+  tcsetattr(gTtyFd, TCSADRAIN, &gSavedTermios);
 }
 
 extern "C" void RestoreAndReraise(int sig) {
@@ -296,7 +296,7 @@ std::optional<std::string> ChooseGameFolder() {
   raw.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL));
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
-  tcsetattr(fd, TCSAFLUSH, &raw);
+  tcsetattr(fd, TCSANOW, &raw);
   static constexpr char kEnterScreen[] = "\x1b[?1049h\x1b[?25l";
   ssize_t ignored = write(fd, kEnterScreen, sizeof kEnterScreen - 1);
   (void)ignored;

@@ -21,7 +21,7 @@ int ReadKey() {
   raw.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL));
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
-  tcsetattr(fd, TCSAFLUSH, &raw);
+  tcsetattr(fd, TCSANOW, &raw);
   int code = -1;
   for (;;) {
     unsigned char c;
@@ -31,7 +31,7 @@ int ReadKey() {
     if (n == 1) code = c;
     break;
   }
-  tcsetattr(fd, TCSAFLUSH, &saved);
+  tcsetattr(fd, TCSADRAIN, &saved);
   close(fd);
   return code;
 }

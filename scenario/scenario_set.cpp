@@ -44,8 +44,10 @@ void ScenarioSet::ConvertScenarios(const std::string& gameFolder, archive::Membe
   t->scenarios = this;
   const std::string folder = ScenarioFolder(gameFolder);
   std::vector<uint8_t> bytes;
+  console::PassProgress progress("Scenarios");
   for (size_t number = 1; number <= names_.size(); ++number) {
     const std::string& name = Name(number);
+    progress.Next(name);
     switch (platform::ReadWholeFile(folder + name, bytes, Source::kCapacity)) {
       case platform::ReadStatus::kOk:
         break;

@@ -28,6 +28,17 @@ struct RunResult {
   std::string output;   // everything the process wrote
 };
 
+// The output without the progress line: every "\r...ESC[K" run (a redraw
+// or the erasure of the line) is removed.
+inline std::string WithoutProgress(std::string output) {
+  for (size_t cr = output.find('\r'); cr != std::string::npos; cr = output.find('\r', cr)) {
+    size_t end = output.find("\x1b[K", cr);
+    if (end == std::string::npos) break;
+    output.erase(cr, end + 3 - cr);
+  }
+  return output;
+}
+
 // Copies the converter into `folder` (so its "DATA" folder and archive live
 // there) and returns the copy's path.
 inline std::string InstallConverter(const std::filesystem::path& folder) {
@@ -82,10 +93,11 @@ inline RunResult RunWithTerminal(const std::string& exe, const std::string& type
   winsize ws{};
   ws.ws_row = 30;
   ws.ws_col = 120;
-  // Output processing off, so the test sees exactly the bytes written.
+  // Output processing and echo off, so the test sees exactly the bytes the
+  // converter writes, whenever a key arrives.
   termios tio{};
   cfmakeraw(&tio);
-  tio.c_lflag |= ICANON | ECHO;
+  tio.c_lflag |= ICANON;
   pid_t pid = forkpty(&master, nullptr, &tio, &ws);
   if (pid < 0) return result;
   if (pid == 0) {

@@ -322,7 +322,12 @@ Picture PaintBackground(int width, int height, uint64_t seed, bool grain) {
       Sunset(canvas, grain, rng);
       break;
   }
-  return {width, height, std::move(canvas.Pixels())};
+  // The key colour stays reserved for the surround of sprites.
+  std::vector<uint8_t>& px = canvas.Pixels();
+  for (size_t i = 0; i + 2 < px.size(); i += 3) {
+    if (px[i] == kKeyBlue && px[i + 1] == kKeyGreen && px[i + 2] == kKeyRed) px[i + 1] = kKeyGreen - 1;
+  }
+  return {width, height, std::move(px)};
 }
 
 Picture PaintSprite(int width, int height, uint64_t seed) {

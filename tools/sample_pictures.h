@@ -17,7 +17,8 @@ struct Picture {
 // A scene (harbour by day, a room, a town at night or a sunset, chosen by
 // the seed) of banded gradients and shapes. With `grain` the ground and
 // walls get a fine texture, as painted backgrounds have; without it the
-// picture is made of flat areas and long horizontal runs.
+// picture is made of flat areas and long horizontal runs. No pixel has the
+// key colour.
 Picture PaintBackground(int width, int height, uint64_t seed, bool grain);
 
 // A figure (hair, head, body) with shading and a soft dark edge, centred on

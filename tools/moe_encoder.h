@@ -17,9 +17,10 @@ inline constexpr uint8_t kKeyBlue = 0, kKeyGreen = 255, kKeyRed = 0;
 
 // The picture that the palette form can carry for `pixels`: the same pixels
 // when they use at most 256 colours, otherwise the pixels reduced to fewer
-// bits per channel (7-7-7 bits first, down to 3-3-2 bits, which always fits)
-// at the first depth that leaves at most 256 colours. The key colour survives
-// the reduction exactly, and no other colour is turned into it.
+// bits per channel (7 bits each first, down to 3 bits of red, 3 of green and
+// 2 of blue, which always fits) at the first depth that leaves at most 256
+// colours. The key colour survives the reduction exactly, and no other
+// colour is turned into it.
 std::vector<uint8_t> LimitColours(int width, int height, const uint8_t* pixels);
 
 // The palette form of `pixels`, after LimitColours; decoding it yields

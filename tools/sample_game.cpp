@@ -29,7 +29,7 @@ constexpr double kMaxBenchScale = 4;
 constexpr uint64_t kScenarioSeed = 0x53494F2D53414D50ull;
 constexpr uint64_t kPictureSeed = 0x4D4F452D53414D50ull;
 
-struct PictureSpec {
+struct PicturePlan {
   std::string path;  // inside the game folder
   int width;
   int height;
@@ -40,8 +40,8 @@ struct PictureSpec {
 // The small sample: a title picture and a menu in the game folder, the
 // backgrounds the sample scenarios show, their sprites and three opening
 // pictures, in both forms, some with lower-case names.
-std::vector<PictureSpec> SamplePictures() {
-  std::vector<PictureSpec> out = {
+std::vector<PicturePlan> SamplePictures() {
+  std::vector<PicturePlan> out = {
       {"TITLE.MOE", kScreenWidth, kScreenHeight, false, true},
       {"menu.moe", kScreenWidth, kScreenHeight, false, false},
       {"CG/BG01.MOE", kScreenWidth, kScreenHeight, false, true},
@@ -68,7 +68,7 @@ std::vector<PictureSpec> SamplePictures() {
 
 // The bench sample: a fifth of the pictures are sprites, the rest
 // backgrounds, mostly in "CG"; the forms alternate.
-std::vector<PictureSpec> BenchPictures(double scale, BenchCast& cast) {
+std::vector<PicturePlan> BenchPictures(double scale, BenchCast& cast) {
   const int total = std::max(1, static_cast<int>(std::lround(kBenchPictures * scale)));
   const int sprites = total / 5;
   const int opening = std::max(1, total / 40);
@@ -91,7 +91,7 @@ std::vector<PictureSpec> BenchPictures(double scale, BenchCast& cast) {
     if (shown.count(slot.name)) cast.sprites.push_back(slot.number);
   }
 
-  std::vector<PictureSpec> out;
+  std::vector<PicturePlan> out;
   char name[32];
   for (int i = 0; i < root; ++i) {
     std::snprintf(name, sizeof name, "SYS%02d.MOE", i + 1);
@@ -125,13 +125,13 @@ void WriteFile(const fs::path& path, std::string_view bytes, SampleReport& repor
   WriteFile(path, bytes.data(), bytes.size(), report);
 }
 
-void WritePicture(const fs::path& game, const PictureSpec& spec, uint64_t seed, SampleReport& report) {
-  Picture picture = spec.sprite ? PaintSprite(spec.width, spec.height, seed)
-                                : PaintBackground(spec.width, spec.height, seed, spec.palette);
-  std::vector<uint8_t> bytes = spec.palette
+void WritePicture(const fs::path& game, const PicturePlan& plan, uint64_t seed, SampleReport& report) {
+  Picture picture = plan.sprite ? PaintSprite(plan.width, plan.height, seed)
+                                : PaintBackground(plan.width, plan.height, seed, plan.palette);
+  std::vector<uint8_t> bytes = plan.palette
                                    ? EncodePaletteForm(picture.width, picture.height, picture.pixels.data())
                                    : EncodeRunLength(picture.width, picture.height, picture.pixels.data());
-  WriteFile(game / spec.path, bytes.data(), bytes.size(), report);
+  WriteFile(game / plan.path, bytes.data(), bytes.size(), report);
   ++report.pictures;
 }
 
@@ -176,9 +176,9 @@ void WriteAll(const fs::path& game, const fs::path& data, const SampleOptions& o
             report);
 
   BenchCast cast;
-  std::vector<PictureSpec> pictures = bench ? BenchPictures(options.benchScale, cast) : SamplePictures();
+  std::vector<PicturePlan> pictures = bench ? BenchPictures(options.benchScale, cast) : SamplePictures();
   uint64_t seed = kPictureSeed;
-  for (const PictureSpec& spec : pictures) WritePicture(game, spec, seed++, report);
+  for (const PicturePlan& plan : pictures) WritePicture(game, plan, seed++, report);
 
   std::vector<ScenarioFile> scenarios;
   if (bench) {

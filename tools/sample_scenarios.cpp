@@ -437,33 +437,20 @@ class BenchWriter {
 
   void Quote() { w_.Message(p_.open + Pick(p_.quotes, rng_) + p_.close); }
 
+  // Narration, names with their quotes (directly, or held back over a
+  // sound effect) and quotes that run over two messages.
   void Dialogue(int lines) {
     for (int i = 0; i < lines; ++i) {
-      switch (rng_.Below(10)) {
-        case 0:
-        case 1:
-        case 2:
-        case 3:
-        case 4:
-          Narration();
-          break;
-        case 5:
-        case 6:
-        case 7:
-          w_.Message(Pick(p_.names, rng_));
-          Quote();
-          break;
-        case 8:
-          // The name is held back while the sound plays.
-          w_.Message(Pick(p_.names, rng_));
-          w_.SoundEffect(kSoundEffects[static_cast<size_t>(rng_.Below(kSoundEffects.size()))]);
-          Quote();
-          break;
-        default:
-          // A quote over two messages.
-          w_.Message(p_.open + Pick(p_.quotes, rng_));
-          w_.Message(Pick(p_.quotes, rng_) + p_.close);
-          break;
+      int kind = rng_.Below(10);
+      if (kind < 5) {
+        Narration();
+      } else if (kind < 9) {
+        w_.Message(Pick(p_.names, rng_));
+        if (kind == 8) w_.SoundEffect(kSoundEffects[static_cast<size_t>(rng_.Below(kSoundEffects.size()))]);
+        Quote();
+      } else {
+        w_.Message(p_.open + Pick(p_.quotes, rng_));
+        w_.Message(Pick(p_.quotes, rng_) + p_.close);
       }
     }
   }

@@ -32,6 +32,7 @@ struct Value {
 // A jump destination: a named mark, or a fixed source position.
 class Label {
  public:
+  // Implicit, so that a mark's name can stand wherever a label is expected.
   Label(const char* name) : name_(name) {}
   Label(std::string name) : name_(std::move(name)) {}
   static Label At(uint16_t position) {

@@ -277,12 +277,8 @@ class Chooser {
 }  // namespace
 
 std::optional<std::string> ChooseGameFolder() {
-  int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  int fd = OpenRawTerminal(gSavedTermios);
   if (fd < 0) return std::nullopt;
-  if (tcgetattr(fd, &gSavedTermios) != 0) {
-    close(fd);
-    return std::nullopt;
-  }
   gTtyFd = fd;
   struct sigaction action {
   }, savedTerm{}, savedHup{}, savedQuit{};
@@ -291,12 +287,6 @@ std::optional<std::string> ChooseGameFolder() {
   sigaction(SIGHUP, &action, &savedHup);
   sigaction(SIGQUIT, &action, &savedQuit);
 
-  termios raw = gSavedTermios;
-  raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ISIG | IEXTEN));
-  raw.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL));
-  raw.c_cc[VMIN] = 1;
-  raw.c_cc[VTIME] = 0;
-  tcsetattr(fd, TCSANOW, &raw);
   static constexpr char kEnterScreen[] = "\x1b[?1049h\x1b[?25l";
   ssize_t ignored = write(fd, kEnterScreen, sizeof kEnterScreen - 1);
   (void)ignored;

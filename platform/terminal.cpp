@@ -8,10 +8,9 @@
 
 namespace platform {
 
-int ReadKey() {
+int OpenRawTerminal(termios& saved) {
   int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return -1;
-  termios saved;
   if (tcgetattr(fd, &saved) != 0) {
     close(fd);
     return -1;
@@ -21,7 +20,15 @@ int ReadKey() {
   raw.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL));
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
+  // Keys typed ahead are kept, as a console keeps them.
   tcsetattr(fd, TCSANOW, &raw);
+  return fd;
+}
+
+int ReadKey() {
+  termios saved;
+  int fd = OpenRawTerminal(saved);
+  if (fd < 0) return -1;
   int code = -1;
   for (;;) {
     unsigned char c;

@@ -5,7 +5,13 @@
 // "DATA", and run there under a pseudo-terminal: the bench waits for the
 // folder chooser, types the game folder's path and Enter, waits for the final
 // prompt and presses a key. It measures the wall time from the start to the
-// final prompt and the child's peak resident memory.
+// final prompt, the child's processor time and its peak resident memory.
+//
+// The peak is the converter's own high-water mark (VmHWM), read while it waits
+// at the final prompt with all its work done. The child's ru_maxrss from
+// wait4 would not do: a forked child starts as a copy of this process, and
+// exec carries that copy's resident size into ru_maxrss, which after the first
+// run holds every decompressed member.
 //
 // The floor is the time liblzo2's LZO1X-999 alone takes for exactly the same
 // work: the archive the run produced is read back, every member decompressed,
@@ -70,7 +76,7 @@ struct RunResult {
   int exitStatus = -1;
   double wallSeconds = 0;  // start to final prompt
   double cpuSeconds = 0;   // user + system time of the child
-  long peakRssKiB = 0;
+  long peakRssKiB = 0;     // VmHWM at the final prompt (ru_maxrss if unreadable)
   std::string output;
 };
 
@@ -88,6 +94,16 @@ bool ReadUntil(int fd, std::string& out, std::string_view marker, size_t from, C
     out.append(buf, static_cast<size_t>(n));
   }
   return true;
+}
+
+// The "VmHWM" line of /proc/<pid>/status in KiB, or -1.
+long PeakResidentKiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+  }
+  return -1;
 }
 
 // Runs `exe` (in its own folder) under a pseudo-terminal with output
@@ -121,6 +137,7 @@ RunResult RunConverter(const fs::path& exe, const std::string& gameFolder) {
     (void)ignored;
     if (ReadUntil(master, result.output, kPressAKey, result.output.size(), deadline)) {
       result.wallSeconds = Seconds(Clock::now() - start);
+      result.peakRssKiB = PeakResidentKiB(pid);
       prompted = true;
       ignored = write(master, "a", 1);
       (void)ignored;
@@ -139,7 +156,7 @@ RunResult RunConverter(const fs::path& exe, const std::string& gameFolder) {
   result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.finished = prompted && result.exitStatus >= 0;
   result.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
-  result.peakRssKiB = usage.ru_maxrss;
+  if (result.peakRssKiB < 0) result.peakRssKiB = usage.ru_maxrss;
   return result;
 }
 

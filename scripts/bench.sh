@@ -31,7 +31,7 @@ results="$dir/RESULTS.md"
 cpu=$(grep -m1 'model name' /proc/cpuinfo 2>/dev/null | sed 's/.*: //' || true)
 {
   echo "Machine: $(nproc) cores${cpu:+, $cpu}; $(uname -sr); $(c++ --version | head -1)."
-  echo "Date: $(date -u '+%Y-%m-%d %H:%M UTC')."
+  echo "Date: $(date -u '+%Y-%m-%d %H:%M UTC'); load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)."
   echo
 } >"$results"
 

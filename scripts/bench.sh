@@ -56,7 +56,8 @@ echo "== Stage throughput"
     /"label":/ { label = value($0) }
     /^    }/ && name != "" {
       ms = t / (unit == "ns" ? 1e6 : unit == "us" ? 1e3 : unit == "s" ? 1e-3 : 1)
-      printf "| %s | %s | %.3f ms | %.0f |\n", name, label, ms, bps / 1e6
+      rate = sprintf(bps + 0 < 1e8 ? "%.1f" : "%.0f", bps / 1e6)
+      printf "| %s | %s | %.3f ms | %s |\n", name, label, ms, rate
       name = ""
     }' "$dir/stage.json"
   echo

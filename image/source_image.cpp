@@ -16,7 +16,7 @@ namespace {
 constexpr std::array<uint8_t, 4> kPaletteMagic = {0x4D, 0x4D, 0x44, 0x1A};
 constexpr uint64_t kPaletteHeaderSize = 24;
 constexpr uint64_t kPaletteWidthOffset = 4;
-constexpr uint64_t kPaletteDeltaStartOffset = 8;  // u32, as the two that follow
+constexpr uint64_t kPaletteDeltaStartOffset = 8;  // u32, the two that follow too
 constexpr uint64_t kPaletteIndexStartOffset = 12;
 constexpr uint64_t kPaletteIndexLengthOffset = 16;
 constexpr uint64_t kPaletteFlagsStart = kPaletteHeaderSize;

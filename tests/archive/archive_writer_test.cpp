@@ -252,18 +252,17 @@ TEST(ArchiveWriterFailures, AFullDiskNeverReplacesAGoodArchive) {
   EXPECT_FALSE(std::filesystem::exists(archivePath + ".part"));
 }
 
-// The address space the process takes now, in bytes.
-rlim_t AddressSpace() {
-  std::ifstream statm("/proc/self/statm");
-  rlim_t pages = 0;
-  statm >> pages;
-  return pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
-}
-
 TEST(ArchiveWriterFailures, AMemberWhoseCompressionBufferCannotBeHadIsLeftOutWithAWarning) {
 #ifdef AVD_SANITIZED
   GTEST_SKIP() << "the sanitizers reserve more address space than any limit would leave";
 #else
+  // The address space the process takes now, in bytes.
+  const auto addressSpace = [] {
+    std::ifstream statm("/proc/self/statm");
+    rlim_t pages = 0;
+    statm >> pages;
+    return pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+  };
   TempDir dir;
   const std::string archivePath = dir.Folder() + "DAV299.AVD";
   pid_t pid = fork();
@@ -277,7 +276,7 @@ TEST(ArchiveWriterFailures, AMemberWhoseCompressionBufferCannotBeHadIsLeftOutWit
       if (!writer.OpenSpool(dir.Folder())) _exit(10);
       std::vector<uint8_t> member(64 << 20, 'm');
       // Room for a little more, not for a second buffer of the member's size.
-      rlimit rl{AddressSpace() + (16 << 20), RLIM_INFINITY};
+      rlimit rl{addressSpace() + (16 << 20), RLIM_INFINITY};
       setrlimit(RLIMIT_AS, &rl);
       writer.AddMember("big", member.data(), member.size());
       writer.AddMember("small", member.data(), 10);

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "archive/upper_case_name.h"
 #include "platform/console.h"
@@ -74,7 +75,12 @@ void ArchiveWriter::AddMember(const char* name, const uint8_t* data, size_t leng
     console::Printf("Warning : member too large for the archive; left out: %s\n", name);
     return;
   }
-  if (WorstCompressedSize(length) > buffer_.size()) buffer_.resize(WorstCompressedSize(length));
+  try {
+    if (WorstCompressedSize(length) > buffer_.size()) buffer_.resize(WorstCompressedSize(length));
+  } catch (const std::bad_alloc&) {
+    console::Printf("Warning : not enough memory to compress the member; left out: %s\n", name);
+    return;
+  }
 
   lzo_uint packed = 0;
   int rc = lzo1x_999_compress(data, length, buffer_.data(), &packed, workMemory_.data());

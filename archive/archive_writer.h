@@ -31,7 +31,8 @@ class ArchiveWriter final : public MemberSink {
 
   // Compresses and spools one member. A member is left out, with a warning
   // line, when the directory is full, when it is too long for the 32-bit size
-  // fields, or when the spool cannot take it.
+  // fields, when no memory can be had to compress it, or when the spool
+  // cannot take it.
   void AddMember(const char* name, const uint8_t* data, size_t length) override;
 
   // Writes the archive to `path`, completing `header` with the member count.

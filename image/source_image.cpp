@@ -80,10 +80,10 @@ class PaletteDecoder {
         height_(static_cast<uint64_t>(header.height)),
         control_(width_ / kPixelsPerGroup, 0) {
     // The header is known to be whole (ReadSourceHeader checked its length).
-    ByteReader fields(file, kPaletteDeltaStartOffset);
-    const uint64_t deltaStart = kPaletteHeaderSize + *fields.U32le();
-    const uint64_t indexStart = kPaletteHeaderSize + *fields.U32le();
-    paletteStart_ = indexStart + *fields.U32le();
+    const auto field = [&](uint64_t offset) { return uint64_t{*ByteReader(file, offset).U32le()}; };
+    const uint64_t deltaStart = kPaletteHeaderSize + field(kPaletteDeltaStartOffset);
+    const uint64_t indexStart = kPaletteHeaderSize + field(kPaletteIndexStartOffset);
+    paletteStart_ = indexStart + field(kPaletteIndexLengthOffset);
     deltas_ = ByteReader(file, deltaStart);
     indices_ = ByteReader(file, indexStart).EndingAt(paletteStart_);
     for (size_t n = 0; n < kCopySteps.size(); ++n) {

@@ -80,7 +80,9 @@ void Output::OutStr(std::string_view s) {
     if (Fits(1)) buffer_[static_cast<size_t>(len_++)] = 0;
     return;
   }
-  std::memcpy(buffer_.data() + len_, s.data(), s.size());
+  // An empty view may carry no pointer at all (a string cut off by the end
+  // of the source), which memcpy must not be given.
+  if (!s.empty()) std::memcpy(buffer_.data() + len_, s.data(), s.size());
   len_ += static_cast<int32_t>(s.size());
   buffer_[static_cast<size_t>(len_++)] = 0;
 }

@@ -26,12 +26,19 @@ void ScenarioSet::ListScenarios(const std::string& gameFolder) {
   names_.clear();
   for (const char* found = platform::FindFirstName(ScenarioFolder(gameFolder) + "*.SIO"); found;
        found = platform::FindNextName()) {
-    if (names_.size() == kMaxScenarios) {
-      console::Printf("Warning : more than 999 scenario files, left out: %s\n", found);
-      continue;
-    }
     std::string name = found;
     archive::UpperCaseName(name);
+    if (names_.size() == kMaxScenarios) {
+      // The prologue keeps number 1 whatever the search order: it takes the
+      // first slot, and the name found first is left out in its place.
+      const char* leftOut = found;
+      if (name == kPrologue && names_.front() != kPrologue) {
+        std::swap(names_.front(), name);
+        leftOut = name.c_str();
+      }
+      console::Printf("Warning : more than 999 scenario files, left out: %s\n", leftOut);
+      continue;
+    }
     names_.push_back(std::move(name));
     // Exchanged, not inserted: only the name found first changes its number.
     if (names_.back() == kPrologue && names_.size() > 1) std::swap(names_.front(), names_.back());

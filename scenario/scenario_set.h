@@ -18,7 +18,8 @@ class ScenarioSet {
   // Lists the scenario files of `gameFolder` (ending in the separator)
   // afresh, upper-cased, in the order the search finds them, with the
   // prologue exchanged into slot 1. Files beyond the 999th are left out with
-  // a warning line each.
+  // a warning line each; a prologue found that late still takes slot 1, and
+  // the name found first is left out instead.
   void ListScenarios(const std::string& gameFolder);
 
   // Translates every listed scenario and hands each result to `sink` as

@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <numeric>
 #include <random>
 #include <string>
@@ -249,6 +250,51 @@ TEST(ArchiveWriterFailures, AFullDiskNeverReplacesAGoodArchive) {
   EXPECT_EQ(archiveFull, 0);
   EXPECT_EQ(ReadFile(archivePath), Bytes("good archive of an earlier run"));
   EXPECT_FALSE(std::filesystem::exists(archivePath + ".part"));
+}
+
+TEST(ArchiveWriterFailures, AMemberWhoseCompressionBufferCannotBeHadIsLeftOutWithAWarning) {
+#ifdef AVD_SANITIZED
+  GTEST_SKIP() << "the sanitizers reserve more address space than any limit would leave";
+#else
+  // The address space the process takes now, in bytes.
+  const auto addressSpace = [] {
+    std::ifstream statm("/proc/self/statm");
+    rlim_t pages = 0;
+    statm >> pages;
+    return pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+  };
+  TempDir dir;
+  const std::string archivePath = dir.Folder() + "DAV299.AVD";
+  pid_t pid = fork();
+  if (pid == 0) {
+    // An exception that escapes the writer ends the child with 13.
+    int code = 13;
+    try {
+      test_support::ConsoleText console;
+      archive::ArchiveWriter writer;
+      archive::ArchiveHeader header{};
+      if (!writer.OpenSpool(dir.Folder())) _exit(10);
+      std::vector<uint8_t> member(64 << 20, 'm');
+      // Room for a little more, not for a second buffer of the member's size.
+      rlimit rl{addressSpace() + (16 << 20), RLIM_INFINITY};
+      setrlimit(RLIMIT_AS, &rl);
+      writer.AddMember("big", member.data(), member.size());
+      writer.AddMember("small", member.data(), 10);
+      if (!writer.FinishArchive(archivePath, header)) _exit(11);
+      code = console.Text() == "Warning : not enough memory to compress the member; left out: big\n" ? 0 : 12;
+    } catch (...) {
+    }
+    _exit(code);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "the writer did not survive";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  Archive a(ReadFile(archivePath));
+  ASSERT_EQ(a.entries.size(), 1u);
+  EXPECT_EQ(a.entries[0].name, "SMALL");
+  EXPECT_EQ(a.Unpack(a.entries[0]), Bytes("mmmmmmmmmm"));
+#endif
 }
 
 }  // namespace

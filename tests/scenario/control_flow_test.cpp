@@ -90,6 +90,8 @@ TEST(ChoiceMenu, TextsFirstThenOneSlotPerOption) {
                              "3B 11 12 3B 11 12"));
   EXPECT_EQ(CodeOf(Sio().Raw("E0 FF")), Hex("58 01 273E 22 00 23 1E 00 273E"));
   EXPECT_EQ(CodeOf(Sio().Raw("E0")), Hex("58 01 273E 22 00 23 1E 00 273E"));
+  // An option whose text is cut off by the end of the source has empty text.
+  EXPECT_EQ(CodeOf(Sio().Raw("E0 0005")), Hex("58 01 273E 22 00 FF 00 00 23 1E 01 273E 00000000"));
 }
 
 TEST(ChoiceMenu, OptionsBeyondSixteenAreConsumedWithoutOutputAndOneWarning) {

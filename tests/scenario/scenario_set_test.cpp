@@ -70,6 +70,38 @@ TEST(ScenarioList, BeyondNineHundredNinetyNineFilesEachFurtherOneIsLeftOutWithAW
   EXPECT_TRUE(console.Text().starts_with("Warning : more than 999 scenario files, left out: S"));
 }
 
+TEST(ScenarioList, APrologueFoundBeyondTheTableStillTakesSlotOneFromTheNameFoundFirst) {
+  TempDir dir;
+  for (int i = 0; i < 1100; ++i) dir.Write("MES/S" + std::to_string(i) + ".SIO", "");
+  // The search order is the file system's: try spellings of the prologue's
+  // name until one is found behind the 999th name.
+  std::vector<std::string> found;
+  for (int variant = 0; variant < 2048; ++variant) {
+    std::string name = "prologue.sio";
+    for (size_t bit = 0; bit < 11; ++bit) {
+      size_t at = bit < 8 ? bit : bit + 1;  // skip the dot
+      if (variant & (1 << bit)) name[at] = static_cast<char>(name[at] - 0x20);
+    }
+    const std::string path = dir.Write("MES/" + name, "");
+    found = FoundNames(dir, "MES");
+    if (std::find(found.begin(), found.end(), name) - found.begin() >= 999) break;
+    std::filesystem::remove(path);
+    found.clear();
+  }
+  if (found.empty()) GTEST_SKIP() << "this file system never lists a new name late";
+
+  ConsoleText console;
+  ScenarioSet set;
+  set.ListScenarios(dir.Folder());
+  ASSERT_EQ(set.Count(), 999u);
+  EXPECT_EQ(set.Name(1), "PROLOGUE.SIO");
+  for (size_t n = 2; n <= 999; ++n) ASSERT_EQ(set.Name(n), found[n - 1]);
+  EXPECT_EQ(std::count(console.Text().begin(), console.Text().end(), '\n'), 102);
+  EXPECT_NE(console.Text().find("Warning : more than 999 scenario files, left out: " + found[0] + "\n"),
+            std::string::npos);
+  EXPECT_EQ(console.Text().find("PROLOGUE"), std::string::npos);
+}
+
 TEST(ScenarioConversion, EachReadableFileIsStoredUnderItsNumberAndSkippedOnesKeepTheirs) {
   TempDir dir;
   dir.Write("mes/prologue.sio", scenario_test::Sio().Op(0x04).Str("b.Sio").Op(0x04).Str("b.sio.").Bytes());

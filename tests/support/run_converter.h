@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,7 @@ inline constexpr std::string_view kPressAKeySjis =
 struct RunResult {
   int exitStatus = -1;  // -1 when the process did not end by itself
   std::string output;   // everything the process wrote
+  long peakRssKb = 0;   // the process's largest resident set, in KiB
 };
 
 // The output without the progress line: every "\r...ESC[K" run (a redraw
@@ -49,11 +51,15 @@ inline std::string InstallConverter(const std::filesystem::path& folder) {
 
 namespace detail {
 
-inline int WaitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline) {
+inline int WaitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline, long* peakRssKb = nullptr) {
   for (;;) {
     int status = 0;
-    pid_t r = waitpid(pid, &status, WNOHANG);
-    if (r == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    rusage usage{};
+    pid_t r = wait4(pid, &status, WNOHANG, &usage);
+    if (r == pid) {
+      if (peakRssKb) *peakRssKb = usage.ru_maxrss;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
@@ -85,9 +91,11 @@ inline bool ReadUntil(int fd, std::string& out, std::string_view marker, size_t 
 
 // Runs the converter at `exe` under a pseudo-terminal with a locale that is
 // not UTF-8: waits for the folder chooser, types `typed` (a path and Enter, or
-// any keys), waits for the final prompt and presses `key`.
+// any keys), waits for the final prompt and presses `key`. `beforeExec` runs
+// in the child process just before the converter starts (to set limits).
 inline RunResult RunWithTerminal(const std::string& exe, const std::string& typed, char key,
-                                 std::chrono::seconds timeout = std::chrono::seconds(60)) {
+                                 std::chrono::seconds timeout = std::chrono::seconds(60),
+                                 const std::function<void()>& beforeExec = {}) {
   RunResult result;
   int master = -1;
   winsize ws{};
@@ -104,6 +112,7 @@ inline RunResult RunWithTerminal(const std::string& exe, const std::string& type
     setenv("LANG", "C", 1);
     unsetenv("LC_ALL");
     unsetenv("LC_CTYPE");
+    if (beforeExec) beforeExec();
     execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -122,7 +131,7 @@ inline RunResult RunWithTerminal(const std::string& exe, const std::string& type
       master, result.output, "\x01\x02\x03-never", result.output.size(),
       std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(200)))) {
   }
-  result.exitStatus = detail::WaitForExit(pid, deadline);
+  result.exitStatus = detail::WaitForExit(pid, deadline, &result.peakRssKb);
   close(master);
   return result;
 }

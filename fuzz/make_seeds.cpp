@@ -1,0 +1,105 @@
+// Writes the seed corpus of the fuzz targets: valid pictures of both forms,
+// valid scenarios that reach every handler and the text-message state
+// machine, and a few member lists for the archive writer.
+//   make_seeds <folder>   (writes <folder>/image, /scenario, /archive)
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "image/moe_builder.h"
+#include "scenario/sio_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using scenario_test::Sio;
+
+void Write(const fs::path& folder, const std::string& name, const std::vector<uint8_t>& bytes) {
+  fs::create_directories(folder);
+  std::ofstream(folder / name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WritePictures(const fs::path& folder) {
+  Write(folder, "palette-worked", test_support::Hex(moe_test::kWorkedPaletteFile));
+  Write(folder, "runlength-worked", test_support::Hex(moe_test::kWorkedRunLengthFile));
+
+  // 8 × 4, two groups per row: literals, every copy distance of one row, and
+  // flag bits that change the control bytes from row to row.
+  moe_test::PaletteFile p;
+  p.width = 8;
+  p.height = 4;
+  p.flags = "11 01 10 11";
+  p.deltas = "00 01 11 45 40 12";
+  p.indices = "00 01 02 03 01 00 02 02 03 00 01 01 00 00 02 01";
+  p.palette = "00 00 FF  00 FF 00  FF 00 00  10 20 30";
+  Write(folder, "palette-8x4", p.Bytes());
+
+  // 6 × 6: runs, literal blocks, keyed pixels, 0x80 as the end.
+  Write(folder, "runlength-6x6",
+        moe_test::RunLengthFile(6, 6, "05 00 FF 00  83 10 20 30 00 FF 00 40 50 60  7F FF FF FF  80"));
+  // An odd width and height, cut short without an end byte.
+  Write(folder, "runlength-odd", moe_test::RunLengthFile(5, 3, "03 01 02 03  82 00 FF 00 04 05 06"));
+}
+
+void WriteScenarios(const fs::path& folder) {
+  const std::string name = "\x81\x79\x82\xA0\x81\x7A";   // 【あ】
+  const std::string quote = "\x81\x75\x82\xA2\x81\x76";  // 「い」
+  const std::string spaces = "\x81\x40\x81\x40";         // two ideographic spaces
+  const std::string marks = "\x81\x9C\x81\xA5\x82\xA0";  // ●▼あ
+  const std::string arrow = "\x82\xA0\x81\xA8\x82\xA2";  // あ→い
+  const std::string open = "\x81\x75\x82\xA0";           // 「あ
+
+  Sio text;
+  text.Op(0xF0).Str(name).Op(0xF0).Str(quote).Op(0xF0).Str(name).Op(0x12).Op(0xF0).Str(quote);
+  text.Op(0xF0).Str(quote).Op(0xF0).Str(quote).Op(0x0E).Op(0xF0).Str(quote);
+  text.Op(0xF0).Str(open).Op(0xF0).Str(arrow).Op(0xF0).Str(quote + quote).Op(0xF0).Str(spaces);
+  text.Op(0xF0).Str(marks).Op(0xF0).Str("").Op(0xF0).Str("abc").Op(0xF0).Str(name);
+  Write(folder, "text", text.Bytes());
+
+  Sio flow;
+  flow.Mark("top").Op(0x01).Label("end").Op(0x04).Str("prologue.sio").Op(0x04).Str("A.SIO");
+  flow.Op(0x07).Word(3).Op(0x14).Word(5).Op(0x09).Word(600).Const(300).Op(0x0A).Word(5).Var(512);
+  flow.Op(0x0B).Word(1).Var(100).Op(0x27).Word(1).Word(2).Word(3).Word(4).Word(5).Word(6).Word(7);
+  flow.Op(0xC0).Word(5).Const(1).Label("top").Op(0xFF);
+  flow.Op(0xC3).Word(5).Var(7).Label("top").Label("end").Op(0x00);
+  flow.Op(0xD0).Word(9).Label("top").Const(1).Label("end").Var(2).Op(0xFF);
+  flow.Op(0xE0).Label("top").Str("\x82\xA0").Label("end").Str("").Op(0xFF);
+  flow.Op(0x1A).Str("skip").Op(0x1C).Word(1).Op(0x1D).Op(1).Word(2).Op(0x20).Word(1).Word(2);
+  flow.Op(0x01).Word(3).Mark("end").Op(0x00);
+  Write(folder, "control-flow", flow.Bytes());
+
+  Sio scene;
+  scene.Op(0x0D).Op(1).Word(1).Op(0x0D).Op(2).Word(0).Word(30).Op(0x0D).Op(3).Word(60).Word(2000).Word(0);
+  scene.Op(0x0D).Op(4).Word(1).Word(2).Word(3).Word(0).Op(0x0D).Op(0).Op(0x0E);
+  scene.Op(0x0F).Str("bg001.moe").Op(0x1B).Str("YAMI").Op(0x10).Op(0x11).Word(7).Op(0x12);
+  scene.Op(0x13).Str("se01.wav").Op(0x22).Op(0x23).Word(4).Word(1).Op(0x28).Str("\x82\xA0").Op(0x29);
+  Write(folder, "scene", scene.Bytes());
+}
+
+void WriteMemberLists(const fs::path& folder) {
+  // Read by FuzzedDataProvider: the flag for the archive's name from the
+  // end, names and contents from the front.
+  Write(folder, "names",
+        test_support::Hex("05 73 65 65 6E 00 00 10 41 42 43 44 45 46 47 48 49 4A 4B"
+                          "4C 4D 4E 4F 50 51 52 53 82 61 62 2E 70 64 74 01 FF 03"));
+  Write(folder, "kinds",
+        test_support::Hex("61 5C 62 00 01 40 00 00 7A 02 FF 00 00 12 34 56 78"
+                          "83 9F 61 00 02 00 10 00 00 AB CD EF 01 00 01 02"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_seeds <corpus folder>\n");
+    return 2;
+  }
+  const fs::path corpus = argv[1];
+  WritePictures(corpus / "image");
+  WriteScenarios(corpus / "scenario");
+  WriteMemberLists(corpus / "archive");
+  return 0;
+}

@@ -45,6 +45,15 @@ bool ReadAt(int fd, uint8_t* data, size_t size, uint64_t offset) {
   return true;
 }
 
+// Replaces whatever file stands at `path` by a new, empty regular file. A
+// leftover FIFO or link is removed rather than opened, so creating the file
+// can neither block nor write through a link; a folder of that name makes it
+// fail.
+int CreateFresh(const std::string& path, int mode) {
+  unlink(path.c_str());
+  return open(path.c_str(), mode | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
+
 }  // namespace
 
 ArchiveWriter::ArchiveWriter() : directory_(kMaxMembers) {}
@@ -61,7 +70,7 @@ bool ArchiveWriter::OpenSpool(const std::string& folder) {
   buffer_.assign(kBufferSize, 0);
   workMemory_.assign(LZO1X_999_MEM_COMPRESS, 0);
   spoolPath_ = folder + "tmp.dat";
-  spool_ = open(spoolPath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  spool_ = CreateFresh(spoolPath_, O_RDWR);
   return spool_ >= 0;
 }
 
@@ -133,7 +142,7 @@ bool ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader& header
   }
 
   const std::string tempPath = path + ".part";
-  int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int fd = CreateFresh(tempPath, O_WRONLY);
   if (fd < 0) {
     console::Printf("Error : cannot create the archive %s\n", path.c_str());
     CloseSpool();

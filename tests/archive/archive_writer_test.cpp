@@ -298,3 +298,25 @@ TEST(ArchiveWriterFailures, AMemberWhoseCompressionBufferCannotBeHadIsLeftOutWit
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ArchiveWriterLeftovers, AFifoSpoolAndALinkedTemporaryArchiveAreReplacedNotUsed) {
+  TempDir dir, elsewhere;
+  ASSERT_EQ(mkfifo((dir.Path() / "tmp.dat").c_str(), 0644), 0);
+  const std::string victim = elsewhere.Write("victim", std::string("keep me"));
+  std::filesystem::create_symlink(victim, dir.Path() / "DAV299.AVD.part");
+
+  archive::ArchiveWriter writer;
+  ASSERT_TRUE(writer.OpenSpool(dir.Folder()));  // does not wait for a FIFO reader
+  writer.AddMember("a", reinterpret_cast<const uint8_t*>("abc"), 3);
+  archive::ArchiveHeader header{};
+  ASSERT_TRUE(writer.FinishArchive(dir.Folder() + "DAV299.AVD", header));
+  EXPECT_EQ(ReadFile(victim), Bytes("keep me"));
+  Archive a(ReadFile(dir.Path() / "DAV299.AVD"));
+  ASSERT_EQ(a.entries.size(), 1u);
+  EXPECT_EQ(a.Unpack(a.entries[0]), Bytes("abc"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "tmp.dat"));
+}
+
+}  // namespace

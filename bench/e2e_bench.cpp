@@ -52,17 +52,12 @@
 #include <vector>
 
 #include "archive/archive_format.h"
+#include "pty_io.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-// "ゲームフォルダの選択" and "何かキーを押してください." in Shift-JIS, as the
-// converter writes them to a terminal whose locale is not UTF-8.
-constexpr std::string_view kChooserTitle = "\x83Q\x81[\x83\x80\x83t\x83H\x83\x8B\x83_\x82\xCC\x91I\x91\xF0";
-constexpr std::string_view kPressAKey =
-    "\x89\xBD\x82\xA9\x83L\x81[\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2.\n";
 
 constexpr auto kTimeout = std::chrono::minutes(10);
 // The archive writer's compression buffer.
@@ -79,22 +74,6 @@ struct RunResult {
   long peakRssKiB = 0;     // VmHWM at the final prompt (ru_maxrss if unreadable)
   std::string output;
 };
-
-// Reads from `fd` into `out` until `marker` appears at or after `from`, the
-// stream ends or the deadline passes. True when the marker was seen.
-bool ReadUntil(int fd, std::string& out, std::string_view marker, size_t from, Clock::time_point deadline) {
-  while (out.find(marker, from) == std::string::npos) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return false;
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-    char buf[4096];
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n <= 0) return false;
-    out.append(buf, static_cast<size_t>(n));
-  }
-  return true;
-}
 
 // The "VmHWM" line of /proc/<pid>/status in KiB, or -1.
 long PeakResidentKiB(pid_t pid) {
@@ -131,11 +110,11 @@ RunResult RunConverter(const fs::path& exe, const std::string& gameFolder) {
   }
   const Clock::time_point deadline = start + kTimeout;
   bool prompted = false;
-  if (ReadUntil(master, result.output, kChooserTitle, 0, deadline)) {
+  if (pty_io::ReadUntil(master, result.output, pty_io::kChooserTitleSjis, 0, deadline)) {
     const std::string typed = gameFolder + "\r";
     ssize_t ignored = write(master, typed.data(), typed.size());
     (void)ignored;
-    if (ReadUntil(master, result.output, kPressAKey, result.output.size(), deadline)) {
+    if (pty_io::ReadUntil(master, result.output, pty_io::kPressAKeySjis, result.output.size(), deadline)) {
       result.wallSeconds = Seconds(Clock::now() - start);
       result.peakRssKiB = PeakResidentKiB(pid);
       prompted = true;
@@ -145,8 +124,8 @@ RunResult RunConverter(const fs::path& exe, const std::string& gameFolder) {
   }
   if (!prompted) kill(pid, SIGKILL);
   // Drain the rest so the child never blocks on a full terminal.
-  while (ReadUntil(master, result.output, "\x01\x02\x03-never", result.output.size(),
-                   std::min(deadline, Clock::now() + std::chrono::milliseconds(200)))) {
+  while (pty_io::ReadUntil(master, result.output, "\x01\x02\x03-never", result.output.size(),
+                           std::min(deadline, Clock::now() + std::chrono::milliseconds(200)))) {
   }
   int status = 0;
   rusage usage{};

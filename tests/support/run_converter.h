@@ -15,14 +15,12 @@
 #include <string>
 #include <string_view>
 
+#include "pty_io.h"
+
 namespace test_support {
 
-// "ゲームフォルダの選択" and "何かキーを押してください." as the Shift-JIS bytes a
-// terminal without a UTF-8 locale receives.
-inline constexpr std::string_view kChooserTitleSjis =
-    "\x83Q\x81[\x83\x80\x83t\x83H\x83\x8B\x83_\x82\xCC\x91I\x91\xF0";
-inline constexpr std::string_view kPressAKeySjis =
-    "\x89\xBD\x82\xA9\x83L\x81[\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2.\n";
+using pty_io::kChooserTitleSjis;
+using pty_io::kPressAKeySjis;
 
 struct RunResult {
   int exitStatus = -1;  // -1 when the process did not end by itself
@@ -69,24 +67,6 @@ inline int WaitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline
   }
 }
 
-// Reads from `fd` into `out` until `marker` appears after `from`, the stream
-// ends, or the deadline passes. True when the marker was seen.
-inline bool ReadUntil(int fd, std::string& out, std::string_view marker, size_t from,
-                      std::chrono::steady_clock::time_point deadline) {
-  while (out.find(marker, from) == std::string::npos) {
-    auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-    char buf[4096];
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n <= 0) return false;
-    out.append(buf, static_cast<size_t>(n));
-  }
-  return true;
-}
-
 }  // namespace detail
 
 // Runs the converter at `exe` under a pseudo-terminal with a locale that is
@@ -117,17 +97,17 @@ inline RunResult RunWithTerminal(const std::string& exe, const std::string& type
     _exit(127);
   }
   auto deadline = std::chrono::steady_clock::now() + timeout;
-  if (detail::ReadUntil(master, result.output, kChooserTitleSjis, 0, deadline)) {
+  if (pty_io::ReadUntil(master, result.output, kChooserTitleSjis, 0, deadline)) {
     ssize_t ignored = write(master, typed.data(), typed.size());
     (void)ignored;
     size_t from = result.output.size();
-    if (detail::ReadUntil(master, result.output, kPressAKeySjis, from, deadline)) {
+    if (pty_io::ReadUntil(master, result.output, kPressAKeySjis, from, deadline)) {
       ignored = write(master, &key, 1);
       (void)ignored;
     }
   }
   // Drain what is left so the child never blocks on a full terminal.
-  while (detail::ReadUntil(
+  while (pty_io::ReadUntil(
       master, result.output, "\x01\x02\x03-never", result.output.size(),
       std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(200)))) {
   }
@@ -157,7 +137,7 @@ inline RunResult RunWithoutTerminal(const std::string& exe,
   }
   close(out[1]);
   auto deadline = std::chrono::steady_clock::now() + timeout;
-  detail::ReadUntil(out[0], result.output, "\x01\x02\x03-never", 0, deadline);
+  pty_io::ReadUntil(out[0], result.output, "\x01\x02\x03-never", 0, deadline);
   result.exitStatus = detail::WaitForExit(pid, deadline);
   close(out[0]);
   return result;

@@ -91,23 +91,12 @@ long PeakResidentKiB(pid_t pid) {
 RunResult RunConverter(const fs::path& exe, const std::string& gameFolder) {
   RunResult result;
   int master = -1;
-  winsize ws{};
-  ws.ws_row = 30;
-  ws.ws_col = 120;
-  termios tio{};
-  cfmakeraw(&tio);
-  tio.c_lflag |= ICANON;
   const Clock::time_point start = Clock::now();
-  pid_t pid = forkpty(&master, nullptr, &tio, &ws);
+  const std::string folder = exe.parent_path().string();
+  pid_t pid = pty_io::StartUnderTerminal(exe.string(), master, [&] {
+    if (chdir(folder.c_str()) != 0) _exit(127);
+  });
   if (pid < 0) return result;
-  if (pid == 0) {
-    if (chdir(exe.parent_path().c_str()) != 0) _exit(127);
-    setenv("LANG", "C", 1);
-    unsetenv("LC_ALL");
-    unsetenv("LC_CTYPE");
-    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
   const Clock::time_point deadline = start + kTimeout;
   bool prompted = false;
   if (pty_io::ReadUntil(master, result.output, pty_io::kChooserTitleSjis, 0, deadline)) {

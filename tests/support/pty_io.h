@@ -4,9 +4,13 @@
 // where it waits, and a bounded read up to such a text. Shared by the tests
 // that run the executable and the end-to-end benchmark.
 #include <poll.h>
+#include <pty.h>
+#include <stdlib.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +39,31 @@ inline bool ReadUntil(int fd, std::string& out, std::string_view marker, size_t 
     out.append(buf, static_cast<size_t>(n));
   }
   return true;
+}
+
+// Starts `exe` under a new pseudo-terminal (30 rows of 120 columns) with
+// output processing and echo off, so the caller reads exactly the bytes the
+// converter writes, and with a locale that is not UTF-8, so they are the
+// Shift-JIS bytes. `beforeExec` runs in the child just before the converter
+// starts. Returns the child's pid (-1 on failure) and sets `master`.
+inline pid_t StartUnderTerminal(const std::string& exe, int& master,
+                                const std::function<void()>& beforeExec = {}) {
+  winsize ws{};
+  ws.ws_row = 30;
+  ws.ws_col = 120;
+  termios tio{};
+  cfmakeraw(&tio);
+  tio.c_lflag |= ICANON;
+  pid_t pid = forkpty(&master, nullptr, &tio, &ws);
+  if (pid == 0) {
+    setenv("LANG", "C", 1);
+    unsetenv("LC_ALL");
+    unsetenv("LC_CTYPE");
+    if (beforeExec) beforeExec();
+    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return pid;
 }
 
 }  // namespace pty_io

@@ -78,24 +78,8 @@ inline RunResult RunWithTerminal(const std::string& exe, const std::string& type
                                  const std::function<void()>& beforeExec = {}) {
   RunResult result;
   int master = -1;
-  winsize ws{};
-  ws.ws_row = 30;
-  ws.ws_col = 120;
-  // Output processing and echo off, so the test sees exactly the bytes the
-  // converter writes, whenever a key arrives.
-  termios tio{};
-  cfmakeraw(&tio);
-  tio.c_lflag |= ICANON;
-  pid_t pid = forkpty(&master, nullptr, &tio, &ws);
+  pid_t pid = pty_io::StartUnderTerminal(exe, master, beforeExec);
   if (pid < 0) return result;
-  if (pid == 0) {
-    setenv("LANG", "C", 1);
-    unsetenv("LC_ALL");
-    unsetenv("LC_CTYPE");
-    if (beforeExec) beforeExec();
-    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
   auto deadline = std::chrono::steady_clock::now() + timeout;
   if (pty_io::ReadUntil(master, result.output, kChooserTitleSjis, 0, deadline)) {
     ssize_t ignored = write(master, typed.data(), typed.size());

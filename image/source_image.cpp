@@ -5,31 +5,16 @@
 #include <new>
 
 #include "image/byte_reader.h"
+#include "image/moe_format.h"
 #include "platform/console.h"
 #include "platform/file_io.h"
 
 namespace image {
 namespace {
 
-// Palette form: a 24-byte header, then flag bits, delta section, index
-// section and palette. The three section offsets count from the header's end.
-constexpr std::array<uint8_t, 4> kPaletteMagic = {0x4D, 0x4D, 0x44, 0x1A};
-constexpr uint64_t kPaletteHeaderSize = 24;
-constexpr uint64_t kPaletteWidthOffset = 4;
-constexpr uint64_t kPaletteDeltaStartOffset = 8;  // u32, the two that follow too
-constexpr uint64_t kPaletteIndexStartOffset = 12;
-constexpr uint64_t kPaletteIndexLengthOffset = 16;
+using namespace moe;
+
 constexpr uint64_t kPaletteFlagsStart = kPaletteHeaderSize;
-
-// Run-length form: width and height, then items from offset 4.
-constexpr uint64_t kRunLengthHeaderSize = 4;
-
-constexpr uint64_t kPixelSize = 3;
-constexpr int kPixelsPerGroup = 4;
-
-// Copy steps of the palette form, dy·256 + dx, by nibble (entry 0 unused).
-constexpr std::array<uint32_t, 16> kCopySteps = {0x000, 0x002, 0x004, 0x008, 0x100, 0x102, 0x200, 0x202,
-                                                 0x204, 0x400, 0x402, 0x404, 0x800, 0x802, 0x804, 0x1000};
 
 // The pixel buffer and the number of pixels written so far.
 class PixelWriter {

@@ -4,29 +4,18 @@
 #include <array>
 #include <cstddef>
 
+#include "image/moe_format.h"
+
 namespace tools {
 namespace {
 
-// Palette form: a 24-byte header, then flag bits, delta bytes, palette
-// indices and the palette. Section starts are counted from the header's end.
-constexpr std::array<uint8_t, 4> kPaletteMagic = {0x4D, 0x4D, 0x44, 0x1A};
-constexpr size_t kPaletteHeaderSize = 24;
-constexpr size_t kWidthOffset = 4;
-constexpr size_t kHeightOffset = 6;
-constexpr size_t kDeltaStartOffset = 8;
-constexpr size_t kIndexStartOffset = 12;
-constexpr size_t kIndexLengthOffset = 16;
-constexpr int kPixelsPerGroup = 4;
+using namespace image::moe;
 
-// Copy distances of the control nibbles 1 to 15, packed as dy·256 + dx.
-constexpr std::array<uint16_t, 16> kDistanceSteps = {0x000, 0x002, 0x004, 0x008, 0x100, 0x102, 0x200, 0x202,
-                                                     0x204, 0x400, 0x402, 0x404, 0x800, 0x802, 0x804, 0x1000};
 // Order in which copies are tried when the row above's choice does not fit:
 // the nearest sources first.
 constexpr std::array<int, 15> kCopyPreference = {1, 4, 2, 5, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 
-// Run-length form: width and height, then items ended by 0x00.
-constexpr size_t kRunLengthHeaderSize = 4;
+// Run-length items, ended by 0x00.
 constexpr int kMaxRun = 127;
 constexpr int kMaxLiteral = 127;
 constexpr uint8_t kLiteralFlag = 0x80;
@@ -167,8 +156,8 @@ std::vector<uint8_t> EncodePaletteForm(int width, int height, const uint8_t* pix
 
   std::array<size_t, 16> distance{};
   for (size_t n = 0; n < distance.size(); ++n) {
-    size_t dx = kDistanceSteps[n] & 0xFF;
-    size_t dy = kDistanceSteps[n] >> 8;
+    size_t dx = kCopySteps[n] & 0xFF;
+    size_t dy = kCopySteps[n] >> 8;
     distance[n] = (dx + static_cast<size_t>(width) * dy) & ~size_t{1};
   }
 
@@ -200,11 +189,11 @@ std::vector<uint8_t> EncodePaletteForm(int width, int height, const uint8_t* pix
   std::vector<uint8_t> out(kPaletteHeaderSize, 0);
   out.reserve(kPaletteHeaderSize + flags.size() + deltas.size() + literals.size() + 3 * palette.size());
   std::copy(kPaletteMagic.begin(), kPaletteMagic.end(), out.begin());
-  PutU16(out, kWidthOffset, static_cast<uint32_t>(width));
-  PutU16(out, kHeightOffset, static_cast<uint32_t>(height));
-  PutU32(out, kDeltaStartOffset, static_cast<uint32_t>(flags.size()));
-  PutU32(out, kIndexStartOffset, static_cast<uint32_t>(flags.size() + deltas.size()));
-  PutU32(out, kIndexLengthOffset, static_cast<uint32_t>(literals.size()));
+  PutU16(out, kPaletteWidthOffset, static_cast<uint32_t>(width));
+  PutU16(out, kPaletteHeightOffset, static_cast<uint32_t>(height));
+  PutU32(out, kPaletteDeltaStartOffset, static_cast<uint32_t>(flags.size()));
+  PutU32(out, kPaletteIndexStartOffset, static_cast<uint32_t>(flags.size() + deltas.size()));
+  PutU32(out, kPaletteIndexLengthOffset, static_cast<uint32_t>(literals.size()));
   out.insert(out.end(), flags.begin(), flags.end());
   out.insert(out.end(), deltas.begin(), deltas.end());
   out.insert(out.end(), literals.begin(), literals.end());

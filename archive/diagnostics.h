@@ -13,6 +13,17 @@
 
 namespace archive {
 
+// printf into a string.
+inline std::string FormatV(const char* format, va_list args) {
+  va_list copy;
+  va_copy(copy, args);
+  const int n = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+  if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+  return text;
+}
+
 // Where a converter reports what it has to say about its input: a warning, a
 // translation problem, a member left out. One call per line, in Shift-JIS,
 // with the line's own ending. The converters never print; whoever runs them
@@ -26,12 +37,7 @@ class Diagnostics {
   void Report(const char* format, ...) AVD_PRINTF_FORMAT(2, 3) {
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int n = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-    if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+    const std::string text = FormatV(format, args);
     va_end(args);
     Line(text);
   }

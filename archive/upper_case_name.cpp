@@ -7,8 +7,8 @@ void UpperCaseName(char* name) {
     auto b = static_cast<unsigned char>(*p);
     if (IsLeadByte(b)) {
       if (*++p == '\0') return;
-    } else if (b >= 'a' && b <= 'z') {
-      *p = static_cast<char>(b - 0x20);
+    } else {
+      *p = static_cast<char>(AsciiUpper(*p));
     }
   }
 }
@@ -20,8 +20,8 @@ void UpperCaseName(std::string& name) {
     if (IsLeadByte(b)) {
       ++i;
       if (i < name.size() && name[i] == '\0') return;
-    } else if (b >= 'a' && b <= 'z') {
-      name[i] = static_cast<char>(b - 0x20);
+    } else {
+      name[i] = static_cast<char>(AsciiUpper(name[i]));
     }
   }
 }

@@ -10,6 +10,12 @@ namespace archive {
 void UpperCaseName(char* name);
 void UpperCaseName(std::string& name);
 
+// The ASCII capital of `c`; every other byte as it is.
+constexpr unsigned char AsciiUpper(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 0x20) : u;
+}
+
 // True for a byte that begins a double-byte Shift-JIS character.
 constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || b >= 0xE0; }
 

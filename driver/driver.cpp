@@ -4,13 +4,11 @@
 
 #include "archive/archive_writer.h"
 #include "driver/messages.h"
-#include "driver/raw_files.h"
-#include "image/pdt_writer.h"
 #include "platform/console.h"
+#include "platform/folder_chooser.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
 #include "scenario/scenario_set.h"
-#include "scene/sprite_names.h"
 
 namespace driver {
 
@@ -25,38 +23,39 @@ archive::ArchiveHeader PrepareArchiveHeader() {
   return header;
 }
 
-void ConvertGame(const std::string& gameFolder, const std::string& converterFolder,
-                 archive::MemberSink& sink) {
+void ConvertGame(const std::string& gameFolder, const std::string& converterFolder, const PassContext& pass) {
   scenario::ScenarioSet scenarios;
-  scenarios.ListScenarios(gameFolder);
-  scenarios.ConvertScenarios(gameFolder, sink);
-  for (const char* folder : {"", "CG", "TACHI", "OPENING"}) image::ConvertImageFolder(gameFolder, folder, sink);
-  const std::string sep(platform::kSeparatorString);
-  AddMatchingFiles(converterFolder + "DATA" + sep + "*.*", sink);
+  ListScenarios(gameFolder, scenarios, pass.diag);
+  ConvertScenarios(gameFolder, scenarios, pass);
+  for (const char* folder : {"", "CG", "TACHI", "OPENING"}) ConvertImageFolder(gameFolder, folder, pass);
+  AddMatchingFiles(converterFolder + "DATA" + std::string(platform::kSeparatorString) + "*.*", pass);
 }
 
 int Run() {
-  console::Print(text::kBanner1);
-  console::Print(text::kBanner2);
-  console::Printf(text::kVersionFormat.data(), text::kVersion);
-  scene::InitSpriteNameTable();
+  platform::Console console;
+  platform::ConsoleDiagnostics diag(console);
+  console.Print(text::kBanner1);
+  console.Print(text::kBanner2);
+  console.Printf(text::kVersionFormat.data(), text::kVersion);
   archive::ArchiveHeader header = PrepareArchiveHeader();
-  console::Print(text::kPrompt1);
-  console::Print(text::kPrompt2);
+  console.Print(text::kPrompt1);
+  console.Print(text::kPrompt2);
   const std::string converterFolder = platform::ExecutableFolder();
 
-  if (std::optional<std::string> gameFolder = platform::ChooseGameFolder(); !gameFolder) {
-    console::Print(text::kCancelled);
-  } else if (archive::ArchiveWriter writer; !writer.OpenSpool(converterFolder)) {
-    console::Print(text::kSpoolFailed);
+  if (std::optional<std::string> gameFolder = platform::ChooseGameFolder(console); !gameFolder) {
+    console.Print(text::kCancelled);
+  } else if (archive::ArchiveWriter writer(diag); !writer.OpenSpool(converterFolder)) {
+    console.Print(text::kSpoolFailed);
   } else {
-    console::Print(text::kConverting);
-    ConvertGame(*gameFolder, converterFolder, writer);
-    writer.FinishArchive(converterFolder + "DAV299.AVD", header);
-    console::Print(text::kFinished);
+    console.Print(text::kConverting);
+    ConvertGame(*gameFolder, converterFolder, {console, diag, writer});
+    for (const std::string& error : writer.FinishArchive(converterFolder + "DAV299.AVD", header).errors) {
+      console.Print(error);
+    }
+    console.Print(text::kFinished);
   }
 
-  console::Print(text::kPressAKey);
+  console.Print(text::kPressAKey);
   return platform::ReadKey();
 }
 

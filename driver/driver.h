@@ -3,7 +3,7 @@
 #include <string>
 
 #include "archive/archive_format.h"
-#include "archive/member_sink.h"
+#include "driver/passes.h"
 
 namespace driver {
 
@@ -11,10 +11,9 @@ namespace driver {
 // game title; the member count is filled in when the archive is written.
 archive::ArchiveHeader PrepareArchiveHeader();
 
-// Runs every conversion pass over `gameFolder` (ending in the separator) and
-// the "DATA" folder of `converterFolder`, handing each member to `sink`.
-void ConvertGame(const std::string& gameFolder, const std::string& converterFolder,
-                 archive::MemberSink& sink);
+// Runs every conversion pass, in their fixed order, over `gameFolder` and
+// the "DATA" folder of `converterFolder` (both ending in the separator).
+void ConvertGame(const std::string& gameFolder, const std::string& converterFolder, const PassContext& pass);
 
 // The whole run: banners, folder choice, conversion, archive, key wait.
 // Returns the code of the key that ended the wait (-1 without a terminal).

@@ -29,4 +29,11 @@ inline constexpr size_t kRunLengthHeaderSize = 4;
 
 inline constexpr size_t kPixelSize = 3;  // blue, green, red
 
+// The colour that marks transparent pixels, in pixel byte order.
+inline constexpr uint8_t kKeyBlue = 0, kKeyGreen = 255, kKeyRed = 0;
+
+inline constexpr bool IsKeyColour(const uint8_t* bgr) {
+  return bgr[0] == kKeyBlue && bgr[1] == kKeyGreen && bgr[2] == kKeyRed;
+}
+
 }  // namespace image::moe

@@ -4,18 +4,13 @@
 #include <new>
 
 #include "archive/archive_format.h"
+#include "image/moe_format.h"
 #include "image/pdt_format.h"
-#include "platform/console.h"
-#include "platform/file_search.h"
-#include "platform/paths.h"
 
 namespace image {
 namespace {
 
-constexpr uint64_t kSourcePixelSize = 3;
-constexpr uint8_t kKeyBlue = 0, kKeyGreen = 255, kKeyRed = 0;
-
-bool IsKeyed(const uint8_t* bgr) { return bgr[0] == kKeyBlue && bgr[1] == kKeyGreen && bgr[2] == kKeyRed; }
+constexpr uint64_t kSourcePixelSize = moe::kPixelSize;
 
 uint64_t Dimension(int32_t value) { return value > 0 ? static_cast<uint64_t>(value) : 0; }
 
@@ -42,7 +37,7 @@ bool HalveImage(const DecodedImage& image, std::span<uint8_t> pixelPlane, std::s
       for (uint64_t at : {topLeft, topLeft + kSourcePixelSize, topLeft + width * kSourcePixelSize,
                           topLeft + (width + 1) * kSourcePixelSize}) {
         const uint8_t* pixel = image.pixels.data() + at;
-        if (IsKeyed(pixel)) {
+        if (moe::IsKeyColour(pixel)) {
           alphaCounter -= 64;
           hasAlpha = true;
         } else {
@@ -82,27 +77,20 @@ std::optional<std::vector<uint8_t>> BuildPdtMember(const DecodedImage& image) {
   return member;
 }
 
-std::string MakePdtName(std::string_view path) {
-  std::string_view name = path.substr(platform::NamePartStart(path));
-  return std::string(name.substr(0, name.find('.'))) + ".PDT";
+std::string MakePdtName(std::string_view fileName) {
+  return std::string(fileName.substr(0, fileName.find('.'))) + ".PDT";
 }
 
-void ConvertImage(const std::string& path, archive::MemberSink& sink) {
-  std::optional<std::vector<uint8_t>> member;
-  if (std::optional<DecodedImage> image = LoadSourceImage(path)) member = BuildPdtMember(*image);
-  if (!member) return;
-  sink.AddMember(MakePdtName(path).c_str(), member->data(), member->size());
-}
-
-void ConvertImageFolder(const std::string& root, const std::string& folder, archive::MemberSink& sink) {
-  const std::string prefix = folder.empty() ? root : root + folder + platform::kSeparator;
-  // The search's name lives only until the next call, so the path is built
-  // before ConvertImage runs (which starts no search of its own).
-  console::PassProgress progress(folder.empty() ? "Pictures" : "Pictures " + folder);
-  for (const char* name = platform::FindFirstName(prefix + "*.MOE"); name; name = platform::FindNextName()) {
-    progress.Next(name);
-    ConvertImage(prefix + name, sink);
+std::optional<std::vector<uint8_t>> ConvertPicture(std::span<const uint8_t> file, std::string_view path,
+                                                   archive::Diagnostics& diag) {
+  std::optional<SourceHeader> header = ReadSourceHeader(file);
+  if (header && header->PixelBytes() > kMaxPixelBytes) {
+    diag.Report("Warning : picture too large, left out: %.*s\n", static_cast<int>(path.size()), path.data());
+    return std::nullopt;
   }
+  std::optional<DecodedImage> image = DecodeSourceImage(file);
+  if (!image) return std::nullopt;
+  return BuildPdtMember(*image);
 }
 
 }  // namespace image

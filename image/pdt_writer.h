@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/member_sink.h"
+#include "archive/diagnostics.h"
 #include "image/source_image.h"
 
 // Stores the game's pictures at half their width and height as "PDT10"
@@ -29,17 +29,14 @@ bool HalveImage(const DecodedImage& image, std::span<uint8_t> pixelPlane, std::s
 // be allocated.
 std::optional<std::vector<uint8_t>> BuildPdtMember(const DecodedImage& image);
 
-// The member name for a source path: the part behind the last separator, cut
-// before its first ".", with ".PDT" appended.
-std::string MakePdtName(std::string_view path);
+// The member name for a source file's bare name: the name cut before its
+// first ".", with ".PDT" appended.
+std::string MakePdtName(std::string_view fileName);
 
-// Decodes the picture at `path` and hands its member to `sink`; a picture
-// that cannot be loaded is left out.
-void ConvertImage(const std::string& path, archive::MemberSink& sink);
-
-// Converts every ".MOE" file of `root` (a folder ending in the separator)
-// when `folder` is empty, otherwise of its sub-folder `folder`, in the order
-// the file search returns them.
-void ConvertImageFolder(const std::string& root, const std::string& folder, archive::MemberSink& sink);
+// The "PDT10" member for the source picture file `file`. Nothing when the
+// picture cannot be decoded or its buffers cannot be had; a picture too large
+// to decode is reported through `diag`, naming `path`.
+std::optional<std::vector<uint8_t>> ConvertPicture(std::span<const uint8_t> file, std::string_view path,
+                                                   archive::Diagnostics& diag);
 
 }  // namespace image

@@ -6,8 +6,6 @@
 
 #include "image/byte_reader.h"
 #include "image/moe_format.h"
-#include "platform/console.h"
-#include "platform/file_io.h"
 
 namespace image {
 namespace {
@@ -193,17 +191,6 @@ std::optional<DecodedImage> DecodeSourceImage(std::span<const uint8_t> file) {
     DecodeRunLength(file, out);
   }
   return image;
-}
-
-std::optional<DecodedImage> LoadSourceImage(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  if (platform::ReadWholeFile(path, bytes) != platform::ReadStatus::kOk) return std::nullopt;
-  std::optional<SourceHeader> header = ReadSourceHeader(bytes);
-  if (header && header->PixelBytes() > kMaxPixelBytes) {
-    console::Printf("Warning : picture too large, left out: %s\n", path.c_str());
-    return std::nullopt;
-  }
-  return DecodeSourceImage(bytes);
 }
 
 }  // namespace image

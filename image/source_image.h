@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 // Decoder of the game's ".MOE" pictures. A file is in the palette form when it
@@ -45,10 +44,5 @@ std::optional<SourceHeader> ReadSourceHeader(std::span<const uint8_t> file);
 // section used up, palette entry outside the file, pixel buffer full, a copy
 // from before the first pixel), ends the decoding with the pixels so far.
 std::optional<DecodedImage> DecodeSourceImage(std::span<const uint8_t> file);
-
-// Reads the file at `path` whole and decodes it. Nothing when the file cannot
-// be read or is empty (silently), or when DecodeSourceImage gives nothing; a
-// picture too large for the pixel buffer is reported with a warning line.
-std::optional<DecodedImage> LoadSourceImage(const std::string& path);
 
 }  // namespace image

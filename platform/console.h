@@ -1,30 +1,54 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
-// Console output. Every message the converter prints is produced as Shift-JIS
-// bytes. When standard output is a terminal whose locale uses UTF-8 the bytes
-// are transcoded so a person can read them; pipes and files receive the
-// Shift-JIS bytes unchanged.
-namespace console {
+#include "archive/diagnostics.h"
 
-void Print(std::string_view sjis);
-void Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+namespace platform {
 
-// A one-line progress display, redrawn in place on a terminal and erased
-// before any other output; does nothing when standard output is not a
-// terminal (or while output is captured).
-void ShowProgress(std::string_view sjis);
-void ClearProgress();
+// The converter's console. Every message is produced as Shift-JIS bytes.
+// When standard output is a terminal whose locale uses UTF-8 the bytes are
+// transcoded so a person can read them; pipes and files receive the
+// Shift-JIS bytes unchanged. One object per run, owned by the driver.
+class Console {
+ public:
+  // Standard output.
+  Console();
+  // Every message goes to `capture` unchanged, and no progress is shown
+  // (tests compare the exact bytes).
+  explicit Console(std::function<void(std::string_view)> capture);
+  ~Console();
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
+
+  // Writes a message, erasing the progress line first.
+  void Print(std::string_view sjis);
+  void Printf(const char* format, ...) AVD_PRINTF_FORMAT(2, 3);
+
+  // A one-line progress display, redrawn in place on a terminal and erased
+  // before any other output; does nothing when standard output is not a
+  // terminal or the console captures.
+  void ShowProgress(std::string_view sjis);
+  void ClearProgress();
+
+  // Shift-JIS text as it should be written to the terminal: transcoded to
+  // UTF-8 when the terminal's locale uses it, unchanged otherwise.
+  std::string ForTerminal(std::string_view sjis) const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Progress of one pass over files: "<pass>: <n> done, now <file>", shown
-// through ShowProgress before each file and erased when the pass ends.
+// before each file and erased when the pass ends.
 class PassProgress {
  public:
-  explicit PassProgress(std::string pass) : pass_(std::move(pass)) {}
-  ~PassProgress() { ClearProgress(); }
+  PassProgress(Console& console, std::string pass) : console_(console), pass_(std::move(pass)) {}
+  ~PassProgress() { console_.ClearProgress(); }
   PassProgress(const PassProgress&) = delete;
   PassProgress& operator=(const PassProgress&) = delete;
 
@@ -32,26 +56,20 @@ class PassProgress {
   void Next(std::string_view file);
 
  private:
+  Console& console_;
   std::string pass_;
   size_t done_ = 0;
   bool started_ = false;
 };
 
-// Shift-JIS text as it should be written to the terminal: transcoded to
-// UTF-8 when the terminal's locale uses it, unchanged otherwise.
-std::string ForTerminal(std::string_view sjis);
-
-// Redirects everything printed to `sink` for the lifetime of the object
-// (tests use it to compare the exact bytes).
-class Capture {
+// Hands the lines of the converters to the console.
+class ConsoleDiagnostics final : public archive::Diagnostics {
  public:
-  explicit Capture(std::function<void(std::string_view)> sink);
-  ~Capture();
-  Capture(const Capture&) = delete;
-  Capture& operator=(const Capture&) = delete;
+  explicit ConsoleDiagnostics(Console& console) : console_(console) {}
+  void Line(std::string_view sjis) override { console_.Print(sjis); }
 
  private:
-  std::function<void(std::string_view)> previous_;
+  Console& console_;
 };
 
-}  // namespace console
+}  // namespace platform

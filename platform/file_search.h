@@ -1,21 +1,36 @@
 #pragma once
 
+#include <memory>
 #include <string_view>
 
-// The program's one file search: a folder and a file-name pattern with the
-// wildcards "*" and "?", matched without regard to ASCII letter case ("*.*"
-// matches every name, with or without a dot). Folders are never returned;
-// names come in the folder's own order, unsorted. There is one search at a
-// time: starting a search abandons any unfinished one.
 namespace platform {
 
-// Starts a search on `pattern` (a folder path ending in the separator, then
-// the name pattern). The folder part is resolved without regard to case.
-// Returns the bare name of the first file, or nullptr.
-const char* FindFirstName(std::string_view pattern);
+// A search of one folder for the files whose names match a pattern with the
+// wildcards "*" and "?", matched without regard to ASCII letter case ("*.*"
+// matches every name, with or without a dot). Folders are never returned;
+// names come in the folder's own order, unsorted. Each loop over a folder
+// owns its search; starting a search abandons the unfinished one of the
+// same object.
+class FileSearch {
+ public:
+  FileSearch();
+  ~FileSearch();
+  FileSearch(const FileSearch&) = delete;
+  FileSearch& operator=(const FileSearch&) = delete;
 
-// The next file of the open search, or nullptr (which closes the search).
-const char* FindNextName();
+  // Starts a search on `pattern` (a folder path ending in the separator,
+  // then the name pattern). The folder part is resolved without regard to
+  // case. Returns the bare name of the first file, or nullptr. The name stays
+  // valid until the next call.
+  const char* FindFirstName(std::string_view pattern);
+
+  // The next file of the search, or nullptr (which ends the search).
+  const char* FindNextName();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // True when `name` matches `pattern` as the search matches names.
 bool NameMatches(std::string_view pattern, std::string_view name);

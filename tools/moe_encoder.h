@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "image/moe_format.h"
+
 // Encoders of the game's two ".MOE" picture forms, for the sample game and
 // for tests. Pixels are given as the decoder yields them: width × height
 // pixels of three bytes each (blue, green, red), first row first.
@@ -12,8 +14,9 @@ namespace tools {
 inline constexpr int kMaxPaletteFormWidth = 640;
 inline constexpr int kMaxPaletteColours = 256;
 
-// The colour that marks transparent pixels: blue 0, green 255, red 0.
-inline constexpr uint8_t kKeyBlue = 0, kKeyGreen = 255, kKeyRed = 0;
+using image::moe::kKeyBlue;
+using image::moe::kKeyGreen;
+using image::moe::kKeyRed;
 
 // The picture that the palette form can carry for `pixels`: the same pixels
 // when they use at most 256 colours, otherwise the pixels reduced to fewer

@@ -273,7 +273,7 @@ class SpriteCanvas {
         p[0] = kKeyBlue;
         p[1] = kKeyGreen;
         p[2] = kKeyRed;
-      } else if (p[0] == kKeyBlue && p[1] == kKeyGreen && p[2] == kKeyRed) {
+      } else if (image::moe::IsKeyColour(p)) {
         p[1] = kKeyGreen - 1;
       }
     }
@@ -325,7 +325,7 @@ Picture PaintBackground(int width, int height, uint64_t seed, bool grain) {
   // The key colour stays reserved for the surround of sprites.
   std::vector<uint8_t>& px = canvas.Pixels();
   for (size_t i = 0; i + 2 < px.size(); i += 3) {
-    if (px[i] == kKeyBlue && px[i + 1] == kKeyGreen && px[i + 2] == kKeyRed) px[i + 1] = kKeyGreen - 1;
+    if (image::moe::IsKeyColour(&px[i])) px[i + 1] = kKeyGreen - 1;
   }
   return {width, height, std::move(px)};
 }

@@ -34,17 +34,20 @@ std::vector<uint8_t> Member(const DecodedImage& image) {
 uint32_t Field(const std::vector<uint8_t>& member, size_t offset) { return archive::GetU32(&member[offset]); }
 
 TEST(PdtWriter, WorkedPicturesBecomeTheirExactMembers) {
-  test_support::TempDir dir;
-  test_support::RecordingSink sink;
-  ConvertImage(dir.Write("CG/ABC.MOE", Hex(kWorkedPaletteFile)), sink);
-  ConvertImage(dir.Write("ABC.MOE", Hex(kWorkedRunLengthFile)), sink);
-  ASSERT_EQ(sink.members.size(), 2u);
-  EXPECT_EQ(sink.members[0].name, "ABC.PDT");
-  EXPECT_EQ(sink.members[0].bytes, Hex("50 44 54 31 30 00 00 00 00 00 00 00 04 00 00 00 02 00 00 00"
+  archive::CollectedDiagnostics diag;
+  EXPECT_EQ(ConvertPicture(Hex(kWorkedPaletteFile), "CG/ABC.MOE", diag), Hex("50 44 54 31 30 00 00 00 00 00 00 00 04 00 00 00 02 00 00 00"
                                        "00 00 00 00 00 00 00 00 04 00 00 00  00 78 07 38  7F 7F"));
-  EXPECT_EQ(sink.members[1].name, "ABC.PDT");
-  EXPECT_EQ(sink.members[1].bytes, Hex("50 44 54 31 30 00 00 00 00 00 00 00 02 00 00 00 02 00 00 00"
-                                       "00 00 00 00 00 00 00 00 02 00 00 00  E7 B9  BF"));
+  EXPECT_EQ(ConvertPicture(Hex(kWorkedRunLengthFile), "ABC.MOE", diag),
+            Hex("50 44 54 31 30 00 00 00 00 00 00 00 02 00 00 00 02 00 00 00"
+                "00 00 00 00 00 00 00 00 02 00 00 00  E7 B9  BF"));
+  EXPECT_EQ(diag.Text(), "");
+}
+
+TEST(PdtWriter, AFileThatIsNoPictureGivesNothingAndNoLine) {
+  archive::CollectedDiagnostics diag;
+  EXPECT_EQ(ConvertPicture(Hex("01 00"), "SHORT.MOE", diag), std::nullopt);
+  EXPECT_EQ(ConvertPicture(Hex("4D 4D 44 1A 02 00 02 00"), "CUT.MOE", diag), std::nullopt);
+  EXPECT_EQ(diag.Text(), "");
 }
 
 TEST(PdtWriter, BlocksWithZeroToFourKeyedPixelsCountKeysAsBlackAndStepTheAlpha) {
@@ -101,46 +104,17 @@ TEST(PdtWriter, HeaderKeepsTheSourceSizeAndEmptyPicturesAreTheHeaderAlone) {
 }
 
 TEST(PdtWriter, NameIsTheFileNameCutBeforeItsFirstDot) {
-  EXPECT_EQ(MakePdtName("/game/CG/ABC.MOE"), "ABC.PDT");
-  EXPECT_EQ(MakePdtName("/game.v1/CG.2/x.moe"), "x.PDT");
-  EXPECT_EQ(MakePdtName("/game/A.B.MOE"), "A.PDT");
+  EXPECT_EQ(MakePdtName("ABC.MOE"), "ABC.PDT");
+  EXPECT_EQ(MakePdtName("x.moe"), "x.PDT");
+  EXPECT_EQ(MakePdtName("A.B.MOE"), "A.PDT");
   EXPECT_EQ(MakePdtName("NODOT"), "NODOT.PDT");
-  EXPECT_EQ(MakePdtName("/game/.MOE"), ".PDT");
-}
-
-TEST(PdtWriter, FolderPassConvertsEveryPictureOfOneFolder) {
-  test_support::TempDir dir;
-  const std::string root = dir.Folder() + "game.v1/";
-  dir.Write("game.v1/A.MOE", Hex(kWorkedRunLengthFile));
-  dir.Write("game.v1/b.moe", Hex(kWorkedRunLengthFile));
-  dir.Write("game.v1/EMPTY.MOE", "");
-  dir.Write("game.v1/NOTE.TXT", Hex(kWorkedRunLengthFile));
-  dir.Write("game.v1/SUB.MOE/C.MOE", Hex(kWorkedRunLengthFile));  // a folder is no picture
-  dir.Write("game.v1/CG/A.MOE", Hex(kWorkedPaletteFile));
-  dir.Write("game.v1/opening/d.MOE", Hex(kWorkedPaletteFile));
-
-  auto names = [&](const std::string& folder) {
-    test_support::RecordingSink sink;
-    ConvertImageFolder(root, folder, sink);
-    std::vector<std::string> found;
-    for (const test_support::Member& m : sink.members) found.push_back(m.name);
-    std::sort(found.begin(), found.end());
-    return found;
-  };
-  EXPECT_EQ(names(""), (std::vector<std::string>{"A.PDT", "b.PDT"}));
-  EXPECT_EQ(names("CG"), (std::vector<std::string>{"A.PDT"}));
-  EXPECT_EQ(names("OPENING"), (std::vector<std::string>{"d.PDT"}));
-  EXPECT_EQ(names("TACHI"), (std::vector<std::string>{}));
+  EXPECT_EQ(MakePdtName(".MOE"), ".PDT");
 }
 
 TEST(PdtWriter, PictureOverTheSizeLimitIsLeftOutWithAWarning) {
-  test_support::TempDir dir;
-  test_support::RecordingSink sink;
-  test_support::ConsoleText console;
-  const std::string path = dir.Write("HUGE.MOE", Hex("FF FF FF FF 00"));
-  ConvertImage(path, sink);
-  EXPECT_TRUE(sink.members.empty());
-  EXPECT_EQ(console.Text(), "Warning : picture too large, left out: " + path + "\n");
+  archive::CollectedDiagnostics diag;
+  EXPECT_EQ(ConvertPicture(Hex("FF FF FF FF 00"), "/game/HUGE.MOE", diag), std::nullopt);
+  EXPECT_EQ(diag.Text(), "Warning : picture too large, left out: /game/HUGE.MOE\n");
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ using test_support::TempDir;
 
 std::vector<std::string> Search(const std::string& pattern) {
   std::vector<std::string> names;
-  for (const char* n = platform::FindFirstName(pattern); n; n = platform::FindNextName()) names.push_back(n);
+  platform::FileSearch search;
+  for (const char* n = search.FindFirstName(pattern); n; n = search.FindNextName()) names.push_back(n);
   return names;
 }
 
@@ -81,15 +82,17 @@ TEST(FileSearch, MissingFolderOrNoMatchGivesNothing) {
   dir.Write("DATA/x.txt", "x");
   EXPECT_TRUE(Search(dir.Folder() + "NONE/*.*").empty());
   EXPECT_TRUE(Search(dir.Folder() + "DATA/*.SIO").empty());
-  EXPECT_EQ(platform::FindNextName(), nullptr);
+  platform::FileSearch unstarted;
+  EXPECT_EQ(unstarted.FindNextName(), nullptr);
 }
 
 TEST(FileSearch, OnlyFoldersMeansNoNameAndAClosedSearch) {
   TempDir dir;
   std::filesystem::create_directories(dir.Path() / "DATA" / "a");
   std::filesystem::create_directories(dir.Path() / "DATA" / "b");
-  EXPECT_EQ(platform::FindFirstName(dir.Folder() + "DATA/*.*"), nullptr);
-  EXPECT_EQ(platform::FindNextName(), nullptr);
+  platform::FileSearch search;
+  EXPECT_EQ(search.FindFirstName(dir.Folder() + "DATA/*.*"), nullptr);
+  EXPECT_EQ(search.FindNextName(), nullptr);
 }
 
 TEST(FileSearch, AStartedSearchAbandonsTheUnfinishedOne) {
@@ -97,10 +100,22 @@ TEST(FileSearch, AStartedSearchAbandonsTheUnfinishedOne) {
   dir.Write("A/1", "x");
   dir.Write("A/2", "x");
   dir.Write("B/3", "x");
-  ASSERT_NE(platform::FindFirstName(dir.Folder() + "A/*.*"), nullptr);
-  EXPECT_EQ(std::string(platform::FindFirstName(dir.Folder() + "B/*.*")), "3");
-  EXPECT_EQ(platform::FindNextName(), nullptr);
-  EXPECT_EQ(platform::FindNextName(), nullptr);
+  platform::FileSearch search;
+  ASSERT_NE(search.FindFirstName(dir.Folder() + "A/*.*"), nullptr);
+  EXPECT_EQ(std::string(search.FindFirstName(dir.Folder() + "B/*.*")), "3");
+  EXPECT_EQ(search.FindNextName(), nullptr);
+  EXPECT_EQ(search.FindNextName(), nullptr);
+}
+
+TEST(FileSearch, TwoSearchesRunSideBySide) {
+  TempDir dir;
+  dir.Write("A/1", "x");
+  dir.Write("B/2", "x");
+  platform::FileSearch outer, inner;
+  ASSERT_EQ(std::string(outer.FindFirstName(dir.Folder() + "A/*.*")), "1");
+  EXPECT_EQ(std::string(inner.FindFirstName(dir.Folder() + "B/*.*")), "2");
+  EXPECT_EQ(outer.FindNextName(), nullptr);
+  EXPECT_EQ(inner.FindNextName(), nullptr);
 }
 
 TEST(FileSearch, DanglingLinksAndFifosAreFilesToTheSearch) {

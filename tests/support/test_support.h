@@ -65,16 +65,23 @@ class RecordingSink : public archive::MemberSink {
   std::vector<Member> members;
 };
 
-// Collects everything printed while it lives.
-class ConsoleText {
+// A console that keeps every byte printed, with the diagnostics sink that
+// prints to it, as the driver wires them.
+class CapturedConsole {
  public:
-  ConsoleText() : capture_([this](std::string_view s) { text_.append(s); }) {}
+  CapturedConsole() : console_([this](std::string_view s) { text_.append(s); }), diag_(console_) {}
+  CapturedConsole(const CapturedConsole&) = delete;
+  CapturedConsole& operator=(const CapturedConsole&) = delete;
+
+  platform::Console& Console() { return console_; }
+  archive::Diagnostics& Diag() { return diag_; }
   const std::string& Text() const { return text_; }
   void Clear() { text_.clear(); }
 
  private:
   std::string text_;
-  console::Capture capture_;
+  platform::Console console_;
+  platform::ConsoleDiagnostics diag_;
 };
 
 // Parses "0B 30 0b05" style hex into bytes (spaces and commas ignored).

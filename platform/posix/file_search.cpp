@@ -11,35 +11,10 @@
 namespace platform {
 namespace {
 
-unsigned char Fold(char c) {
-  auto u = static_cast<unsigned char>(c);
-  return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 0x20) : u;
-}
+}  // namespace
 
-// Glob match with '*' and '?', iterative with one backtracking point.
-bool GlobMatch(std::string_view pattern, std::string_view name) {
-  size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
-      starN = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
-      ++p;
-      ++n;
-    } else if (starP != std::string_view::npos) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
-class FileSearch {
- public:
-  ~FileSearch() { Close(); }
+struct FileSearch::State {
+  ~State() { Close(); }
 
   const char* First(std::string_view pattern) {
     found_.clear();
@@ -69,7 +44,6 @@ class FileSearch {
     return nullptr;
   }
 
- private:
   bool IsFolder(const dirent& entry) const {
     if (entry.d_type == DT_DIR) return true;
     if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;
@@ -89,20 +63,14 @@ class FileSearch {
   std::string found_;
 };
 
-FileSearch& TheSearch() {
-  static FileSearch search;
-  return search;
-}
+FileSearch::FileSearch() : state_(std::make_unique<State>()) {}
 
-}  // namespace
+FileSearch::~FileSearch() = default;
 
-bool NameMatches(std::string_view pattern, std::string_view name) {
-  if (pattern == "*.*") return true;
-  return GlobMatch(pattern, name);
-}
+const char* FileSearch::FindFirstName(std::string_view pattern) { return state_->First(pattern); }
 
-const char* FindFirstName(std::string_view pattern) { return TheSearch().First(pattern); }
+const char* FileSearch::FindNextName() { return state_->Next(); }
 
-const char* FindNextName() { return TheSearch().Next(); }
+
 
 }  // namespace platform

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/console.h"
+#include "platform/folder_chooser.h"
 #include "platform/paths.h"
-#include "platform/terminal.h"
+#include "platform/posix/raw_terminal.h"
 
 namespace platform {
 namespace {
@@ -29,7 +29,9 @@ constexpr std::string_view kHelp =
     "Up/Down: move   Enter: open   Left/Backspace: parent   Space: choose this folder   Esc: cancel\r\n"
     "Or type a folder path and press Enter.";
 
-// The terminal state to put back, also from a signal handler.
+// The terminal state to put back from a signal handler, which can reach
+// nothing else: the only mutable globals of the program. Set while the
+// chooser is shown.
 int gTtyFd = -1;
 termios gSavedTermios;
 
@@ -91,7 +93,7 @@ std::vector<std::string> SubFolders(const std::string& folder) {
 
 class Chooser {
  public:
-  explicit Chooser(int fd) : fd_(fd) {}
+  Chooser(int fd, const Console& console) : fd_(fd), console_(console) {}
 
   std::optional<std::string> Run() {
     char buf[PATH_MAX];
@@ -200,7 +202,7 @@ class Chooser {
     if (selected_ < top_) top_ = selected_;
     if (selected_ >= top_ + rows) top_ = selected_ - rows + 1;
     std::string screen = "\x1b[H\x1b[2J";
-    screen += console::ForTerminal(kTitle);
+    screen += console_.ForTerminal(kTitle);
     screen += "\r\n\r\n" + current_ + "\r\n\r\n";
     const int count = static_cast<int>(entries_.size());
     for (int i = top_; i < count && i < top_ + rows; ++i) {
@@ -265,6 +267,7 @@ class Chooser {
   }
 
   int fd_;
+  const Console& console_;
   std::string workingFolder_;
   std::string current_;
   std::vector<std::string> entries_;
@@ -276,9 +279,11 @@ class Chooser {
 
 }  // namespace
 
-std::optional<std::string> ChooseGameFolder() {
-  int fd = OpenRawTerminal(gSavedTermios);
+std::optional<std::string> ChooseGameFolder(const Console& console) {
+  posix::RawTerminal terminal;
+  const int fd = terminal.Fd();
   if (fd < 0) return std::nullopt;
+  gSavedTermios = terminal.Saved();
   gTtyFd = fd;
   struct sigaction action {
   }, savedTerm{}, savedHup{}, savedQuit{};
@@ -291,14 +296,13 @@ std::optional<std::string> ChooseGameFolder() {
   ssize_t ignored = write(fd, kEnterScreen, sizeof kEnterScreen - 1);
   (void)ignored;
 
-  std::optional<std::string> chosen = Chooser(fd).Run();
+  std::optional<std::string> chosen = Chooser(fd, console).Run();
 
   RestoreTerminal();
   sigaction(SIGTERM, &savedTerm, nullptr);
   sigaction(SIGHUP, &savedHup, nullptr);
   sigaction(SIGQUIT, &savedQuit, nullptr);
   gTtyFd = -1;
-  close(fd);
   return chosen;
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <exception>
 
+#include "archive/upper_case_name.h"
 #include "platform/paths.h"
 
 namespace platform {
@@ -22,11 +23,7 @@ bool Exists(const std::string& path) {
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 0x20);
-    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 0x20);
-    if (x != y) return false;
+    if (archive::AsciiUpper(a[i]) != archive::AsciiUpper(b[i])) return false;
   }
   return true;
 }

@@ -1,46 +1,50 @@
 #include "platform/terminal.h"
 
 #include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-namespace platform {
+#include "platform/posix/raw_terminal.h"
 
-int OpenRawTerminal(termios& saved) {
+namespace platform {
+namespace posix {
+
+RawTerminal::RawTerminal() {
   int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return -1;
-  if (tcgetattr(fd, &saved) != 0) {
+  if (fd < 0) return;
+  if (tcgetattr(fd, &saved_) != 0) {
     close(fd);
-    return -1;
+    return;
   }
-  termios raw = saved;
+  termios raw = saved_;
   raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ISIG | IEXTEN));
   raw.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL));
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
   // Keys typed ahead are kept, as a console keeps them.
   tcsetattr(fd, TCSANOW, &raw);
-  return fd;
+  fd_ = fd;
 }
 
+RawTerminal::~RawTerminal() {
+  if (fd_ < 0) return;
+  tcsetattr(fd_, TCSADRAIN, &saved_);
+  close(fd_);
+}
+
+}  // namespace posix
+
 int ReadKey() {
-  termios saved;
-  int fd = OpenRawTerminal(saved);
-  if (fd < 0) return -1;
-  int code = -1;
+  posix::RawTerminal terminal;
+  if (terminal.Fd() < 0) return -1;
   for (;;) {
     unsigned char c;
-    ssize_t n = read(fd, &c, 1);
+    ssize_t n = read(terminal.Fd(), &c, 1);
     if (n < 0 && errno == EINTR) continue;
     if (n == 1 && c == 0) continue;  // a key that reports 0 first: read its second code
-    if (n == 1) code = c;
-    break;
+    return n == 1 ? c : -1;
   }
-  tcsetattr(fd, TCSADRAIN, &saved);
-  close(fd);
-  return code;
 }
 
 }  // namespace platform

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+#include "archive/diagnostics.h"
+#include "archive/member_sink.h"
+#include "platform/console.h"
+#include "scenario/scenario_set.h"
+
+// The conversion passes: each finds its files, reads them, shows its
+// progress, has the converters turn the bytes into members and hands those
+// on. Folders end in the separator.
+namespace driver {
+
+// What every pass works with.
+struct PassContext {
+  platform::Console& console;  // progress
+  archive::Diagnostics& diag;  // the lines of the passes and the converters
+  archive::MemberSink& sink;   // the finished members
+};
+
+// Lists the game's scenario files "MES/*.SIO" into `scenarios`, numbered in
+// the order the search finds them, the prologue as number 1.
+void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios, archive::Diagnostics& diag);
+
+// Translates every listed scenario into the member "SEEN%03d.TXT". A file
+// that cannot be read or is empty is skipped silently, one longer than the
+// translator takes with a warning line; skipped files keep their numbers.
+void ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioSet& scenarios,
+                      const PassContext& pass);
+
+// Converts every ".MOE" picture of `root` when `folder` is empty, otherwise
+// of its sub-folder `folder`, into the half-size member "<name>.PDT".
+void ConvertImageFolder(const std::string& root, const std::string& folder, const PassContext& pass);
+
+// Stores one file unchanged as a member named after the part of its path
+// behind the last separator. A file that cannot be opened is skipped
+// silently; one that cannot be held in memory or read is skipped with a line.
+void AddRawFile(const std::string& path, const PassContext& pass);
+
+// Stores every file that matches `pattern` (a folder and a name pattern);
+// sub-folders are neither stored nor searched.
+void AddMatchingFiles(const std::string& pattern, const PassContext& pass);
+
+}  // namespace driver

@@ -1,0 +1,24 @@
+#include "platform/paths.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace platform {
+
+std::string ExecutableFolder() {
+  std::vector<char> buf(PATH_MAX + 1);
+  for (;;) {
+    ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < buf.size()) {
+      std::string path(buf.data(), static_cast<size_t>(n));
+      return path.substr(0, NamePartStart(path));
+    }
+    buf.resize(buf.size() * 2);
+  }
+}
+
+}  // namespace platform

@@ -45,14 +45,19 @@ int Run() {
   console::Print(text::kPrompt2);
   const std::string converterFolder = platform::ExecutableFolder();
 
+  // The writer's lines about single members reach the console as they come.
+  struct ConsoleLines final : archive::Diagnostics {
+    void Line(std::string_view sjis) override { console::Print(sjis); }
+  } consoleLines;
   if (std::optional<std::string> gameFolder = platform::ChooseGameFolder(); !gameFolder) {
     console::Print(text::kCancelled);
-  } else if (archive::ArchiveWriter writer; !writer.OpenSpool(converterFolder)) {
+  } else if (archive::ArchiveWriter writer(consoleLines); !writer.OpenSpool(converterFolder)) {
     console::Print(text::kSpoolFailed);
   } else {
     console::Print(text::kConverting);
     ConvertGame(*gameFolder, converterFolder, writer);
-    writer.FinishArchive(converterFolder + "DAV299.AVD", header);
+    const archive::FinishResult finished = writer.FinishArchive(converterFolder + "DAV299.AVD", header);
+    for (const std::string& line : finished.errors) console::Print(line);
     console::Print(text::kFinished);
   }
 

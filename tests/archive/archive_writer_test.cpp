@@ -212,17 +212,6 @@ TEST_F(ArchiveWriterTest, AnEarlierArchiveSurvivesARunWhoseArchiveCannotBeCreate
   EXPECT_GT(std::filesystem::file_size(dir.Path() / "tmp.dat"), 0u);
 }
 
-TEST_F(ArchiveWriterTest, FinishingTwiceWritesNothingMoreAndReportsNothing) {
-  Add("x", Bytes("x"));
-  Archive first = Finish();
-  std::filesystem::remove(ArchivePath());
-  const archive::FinishResult again = writer.FinishArchive(ArchivePath(), header);
-  EXPECT_FALSE(again.written);
-  EXPECT_TRUE(again.errors.empty());
-  EXPECT_FALSE(std::filesystem::exists(ArchivePath()));
-  EXPECT_EQ(first.entries.size(), 1u);
-}
-
 TEST_F(ArchiveWriterTest, AFolderThatCannotHoldTheSpoolFailsToOpen) {
   archive::ArchiveWriter other(diagnostics);
   EXPECT_FALSE(other.OpenSpool(dir.Folder() + "missing/"));

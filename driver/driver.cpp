@@ -6,6 +6,7 @@
 #include "driver/messages.h"
 #include "platform/console.h"
 #include "platform/folder_chooser.h"
+#include "platform/output_file.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
 #include "scenario/scenario_set.h"
@@ -34,6 +35,7 @@ void ConvertGame(const std::string& gameFolder, const std::string& converterFold
 int Run() {
   platform::Console console;
   platform::ConsoleDiagnostics diag(console);
+  const platform::DiskFileStore files;
   console.Print(text::kBanner1);
   console.Print(text::kBanner2);
   console.Printf(text::kVersionFormat.data(), text::kVersion);
@@ -44,7 +46,7 @@ int Run() {
 
   if (std::optional<std::string> gameFolder = platform::ChooseGameFolder(console); !gameFolder) {
     console.Print(text::kCancelled);
-  } else if (archive::ArchiveWriter writer(diag); !writer.OpenSpool(converterFolder)) {
+  } else if (archive::ArchiveWriter writer(diag, files); !writer.OpenSpool(converterFolder)) {
     console.Print(text::kSpoolFailed);
   } else {
     console.Print(text::kConverting);

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "archive/archive_writer.h"
+#include "platform/output_file.h"
 #include "driver/driver.h"
 #include "test_support.h"
 #include "tools/sample_game.h"
 
 namespace {
+
+const platform::DiskFileStore kDisk{};
 
 using test_support::TempDir;
 
@@ -34,7 +37,7 @@ void ExpectGolden(const Golden& golden) {
   ASSERT_TRUE(tools::WriteSampleGame(game.Path(), bin.Path() / "DATA", options, report, error)) << error;
 
   test_support::CapturedConsole out;
-  archive::ArchiveWriter writer(out.Diag());
+  archive::ArchiveWriter writer(out.Diag(), kDisk);
   ASSERT_TRUE(writer.OpenSpool(bin.Folder()));
   driver::ConvertGame(game.Folder(), bin.Folder(), {out.Console(), out.Diag(), writer});
   archive::ArchiveHeader header = driver::PrepareArchiveHeader();

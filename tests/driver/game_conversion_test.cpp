@@ -6,12 +6,15 @@
 
 #include "archive/upper_case_name.h"
 #include "archive_reader.h"
+#include "driver/dispatch_table.h"
 #include "driver/driver.h"
 #include "driver/messages.h"
 #include "image/pdt_writer.h"
+#include "platform/file_io.h"
+#include "platform/file_search.h"
 #include "run_converter.h"
 #include "scenario/scenario_set.h"
-#include "scene/sprite_names.h"
+#include "scenario/scenario_translator.h"
 #include "test_support.h"
 #include "tools/sample_game.h"
 
@@ -85,14 +88,29 @@ TEST(GameConversion, TheSampleGameConvertsToExactlyWhatEachPassMakes) {
   ASSERT_TRUE(tools::WriteSampleGame(game.Path() / "game", bin.Path() / "DATA", {}, report, error)) << error;
   const std::string gameFolder = game.Folder() + "game/";
 
-  // What the passes make of the same files, in-process.
-  scene::InitSpriteNameTable();
+  // What the passes make of the same files, in-process; the scenarios
+  // through the translator's bytes interface.
   test_support::RecordingSink expected;
   {
     test_support::ConsoleText quiet;
+    archive::CollectedDiagnostics lines;
     scenario::ScenarioSet scenarios;
-    scenarios.ListScenarios(gameFolder);
-    scenarios.ConvertScenarios(gameFolder, expected);
+    for (const char* n = platform::FindFirstName(gameFolder + "MES/*.SIO"); n; n = platform::FindNextName()) {
+      scenarios.AddFoundName(n, lines);
+    }
+    scenario::ScenarioTranslator translator(driver::TranslatorDispatchTable(), scenarios, lines);
+    for (size_t number = 1; number <= scenarios.Count(); ++number) {
+      // Found whatever the letter case of the file, as the converter finds it.
+      std::vector<uint8_t> source;
+      ASSERT_EQ(platform::ReadWholeFile(gameFolder + "MES/" + scenarios.Name(number), source),
+                platform::ReadStatus::kOk)
+          << scenarios.Name(number);
+      const std::span<const uint8_t> target = translator.Translate(source, scenarios.Name(number));
+      char member[16];
+      std::snprintf(member, sizeof member, "SEEN%03zu.TXT", number);
+      expected.AddMember(member, target.data(), target.size());
+    }
+    EXPECT_EQ(lines.Text(), "");
     for (const char* folder : {"", "CG", "TACHI", "OPENING"})
       image::ConvertImageFolder(gameFolder, folder, expected);
     EXPECT_EQ(quiet.Text(), "") << "the sample game converts without a message";

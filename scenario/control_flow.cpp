@@ -75,9 +75,9 @@ void ConditionalJump(Translator& t, int relation) {
   uint32_t variable = t.src.ReadU16();
   uint32_t value = t.src.ReadU24();
   uint32_t label1 = t.src.ReadU16();
-  // Either 0xFF, and the second label is the next instruction, or the second
+  // Either the list end, and the second label is the next instruction, or the second
   // label and one byte that is not examined. Cut short by the end of the
-  // source, the would-be 0xFF reads as 0: the two-label form.
+  // source, the would-be list end reads as 0: the two-label form.
   uint32_t label2;
   if (t.src.Peek() == op::kListEnd) {
     t.src.ReadU8();

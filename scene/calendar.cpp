@@ -17,7 +17,7 @@ constexpr int32_t kTextString = 6;
 constexpr int32_t kMonthSuffixString = 7;
 constexpr int32_t kDaySuffixString = 8;
 
-// Adds a constant to a target variable (target 60, as source opcode 0x09).
+// Adds a constant to a target variable (target 60, as op::kAddToVariable emits).
 void AddToVariable(scenario::Translator& t, int32_t variable, int32_t value) {
   t.out.OutByte(60);
   t.out.OutNum(variable);

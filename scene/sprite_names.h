@@ -53,12 +53,12 @@ extern const SpriteNameTable kSpriteNames;
 // The game's name for sprite `number` (kSpriteNames.Name).
 inline std::string_view SpriteName(uint32_t number) { return kSpriteNames.Name(number); }
 
-// Source opcode 13: a count N and N sprite numbers (0: empty position),
+// op::kShowCharacters: a count N and N sprite numbers (0: empty position),
 // shown side by side in the layout for N positions. Unnamed numbers show
 // slot 1's sprite. More than three positions are reported and show nothing.
 void TranslateShowCharacters(scenario::Translator& t);
 
-// Source opcode 14: removes every character sprite.
+// op::kClearCharacters: removes every character sprite.
 void TranslateClearCharacters(scenario::Translator& t);
 
 }  // namespace scene

@@ -13,7 +13,7 @@
 namespace platform {
 namespace {
 
-constexpr iconv_t kNoConversion = reinterpret_cast<iconv_t>(-1);
+const iconv_t kNoConversion = reinterpret_cast<iconv_t>(-1);
 
 void WriteAll(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 

@@ -18,7 +18,10 @@ done
 for w in /usr/lib/wine/wineserver64 "$(command -v wineserver || true)"; do
   if [ -n "$w" ] && [ -x "$w" ]; then server=$w; break; fi
 done
-[ -n "$wine" ] && [ -n "$server" ] || { echo "wine-run.sh: no Wine found (apt-get install wine64)" >&2; exit 127; }
+if [ -z "$wine" ] || [ -z "$server" ]; then
+  echo "wine-run.sh: no Wine found (apt-get install wine64)" >&2
+  exit 127
+fi
 
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}

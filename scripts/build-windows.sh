@@ -169,14 +169,15 @@ if [ -f "$exe" ]; then
   rm -rf "$dir/stage" && mkdir -p "$stage"
   "$dir/native/tools/make_sample_game" "$dir/stage/sample-game" "$stage/DATA" >/dev/null
   rm -rf "$dir/stage/sample-game"
-  "$triple-strip" -o "$stage/avdconv.exe" "$exe"
+  # The same sources give the same zip: the time of the last commit in the
+  # exe's header and on every file, sorted names, no extra attributes.
+  epoch=$(git log -1 --format=%ct 2>/dev/null || echo 946684800)
+  SOURCE_DATE_EPOCH=$epoch "$triple-strip" -o "$stage/avdconv.exe" "$exe"
   # Windows' own editors want CR LF.
   sed 's/$/\r/' docs/windows-readme.txt >"$stage/README.txt"
   mkdir -p dist
   cp "$stage/avdconv.exe" dist/avdconv.exe
-  # The same files give the same zip: fixed times, sorted names, no extra
-  # attributes.
-  find "$dir/stage" -exec touch -h -d '2000-01-01 00:00:00 UTC' {} +
+  find "$dir/stage" -exec touch -h -d "@$epoch" {} +
   rm -f dist/avdconv-windows-x86_64.zip
   (cd "$dir/stage" && find avdconv | LC_ALL=C sort | TZ=UTC zip -q -X -D -@ "$root/dist/avdconv-windows-x86_64.zip")
   echo "   dist/avdconv.exe, dist/avdconv-windows-x86_64.zip"

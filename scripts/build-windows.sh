@@ -100,7 +100,9 @@ EOF
                -o Dir::State::Lists="$deps/lzo/apt/lists"
                -o Dir::Cache="$deps/lzo/apt/cache" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
   # apt downloads as its own unprivileged user.
-  if id _apt >/dev/null 2>&1; then chown _apt "$deps/lzo/download" "$deps/lzo/apt/lists/partial"; fi
+  if [ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1; then
+    chown _apt "$deps/lzo/download" "$deps/lzo/apt/lists/partial"
+  fi
   $sudo apt-get "${apt_options[@]}" update -qq
   (cd "$deps/lzo/download" && $sudo apt-get "${apt_options[@]}" source --download-only -qq "lzo2=$lzo_version")
   dpkg-source --require-valid-signature -x "$deps/lzo/download/lzo2_${lzo_version#*:}.dsc" "$deps/lzo/src" \
@@ -138,6 +140,7 @@ fi
 # --- The converter ----------------------------------------------------------------
 echo "== Configuring and building for Windows in $dir/"
 t=$SECONDS
+mkdir -p "$dir"
 cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DAVD_WINDOWS_DEPS="$prefix" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$dir/configure.log"
 build_ok=1

@@ -36,8 +36,10 @@ class InputFile {
   bool ReadAll(uint8_t* dest, uint64_t size);
 
  private:
-  InputFile(int fd, uint64_t size) : fd_(fd), size_(size) {}
-  int fd_ = -1;
+  // The system's handle of the open file: a descriptor on POSIX systems.
+  InputFile(intptr_t handle, uint64_t size) : handle_(handle), size_(size) {}
+  static constexpr intptr_t kClosed = -1;
+  intptr_t handle_ = kClosed;
   uint64_t size_ = 0;
 };
 

@@ -7,15 +7,24 @@ namespace platform {
 
 // The byte that separates folders in the paths the converter builds. Folders
 // are passed around with a trailing separator and joined to names by plain
-// concatenation.
+// concatenation. kSeparators: every byte the system takes as a separator
+// when it reads a path (Windows takes '/' as well as its own '\\').
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+inline constexpr std::string_view kSeparatorString = "\\";
+inline constexpr std::string_view kSeparators = "\\/";
+#else
 inline constexpr char kSeparator = '/';
 inline constexpr std::string_view kSeparatorString = "/";
+inline constexpr std::string_view kSeparators = "/";
+#endif
 
 // Folder of the running executable, absolute, ending in kSeparator; empty when
 // it cannot be found.
 std::string ExecutableFolder();
 
-// Position just behind the last separator of `path` (0 when there is none).
+// Position just behind the last separator of `path`, any of kSeparators (0
+// when there is none).
 size_t NamePartStart(std::string_view path);
 
 }  // namespace platform

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <exception>
 
 #include "archive/upper_case_name.h"
 #include "platform/paths.h"
@@ -91,49 +90,33 @@ std::optional<InputFile> InputFile::Open(std::string_view path) {
   return InputFile(fd, static_cast<uint64_t>(st.st_size));
 }
 
-InputFile::InputFile(InputFile&& other) noexcept : fd_(other.fd_), size_(other.size_) { other.fd_ = -1; }
+InputFile::InputFile(InputFile&& other) noexcept : handle_(other.handle_), size_(other.size_) {
+  other.handle_ = kClosed;
+}
 
 InputFile& InputFile::operator=(InputFile&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0) close(fd_);
-    fd_ = other.fd_;
+    if (handle_ != kClosed) close(static_cast<int>(handle_));
+    handle_ = other.handle_;
     size_ = other.size_;
-    other.fd_ = -1;
+    other.handle_ = kClosed;
   }
   return *this;
 }
 
 InputFile::~InputFile() {
-  if (fd_ >= 0) close(fd_);
+  if (handle_ != kClosed) close(static_cast<int>(handle_));
 }
 
 bool InputFile::ReadAll(uint8_t* dest, uint64_t size) {
   uint64_t done = 0;
   while (done < size) {
-    ssize_t n = pread(fd_, dest + done, size - done, static_cast<off_t>(done));
+    ssize_t n = pread(static_cast<int>(handle_), dest + done, size - done, static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<uint64_t>(n);
   }
   return true;
-}
-
-ReadStatus ReadWholeFile(std::string_view path, std::vector<uint8_t>& bytes, uint64_t maxSize) {
-  bytes.clear();
-  std::optional<InputFile> file = InputFile::Open(path);
-  if (!file) return ReadStatus::kCannotOpen;
-  if (file->Size() == 0) return ReadStatus::kEmpty;
-  if (file->Size() > maxSize) return ReadStatus::kTooLarge;
-  try {
-    bytes.resize(file->Size());
-  } catch (const std::exception&) {
-    return ReadStatus::kNoMemory;
-  }
-  if (!file->ReadAll(bytes.data(), bytes.size())) {
-    bytes.clear();
-    return ReadStatus::kReadError;
-  }
-  return ReadStatus::kOk;
 }
 
 }  // namespace platform

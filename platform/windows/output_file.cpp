@@ -1,0 +1,102 @@
+#include "platform/output_file.h"
+
+#include <algorithm>
+
+#include "platform/windows/win32.h"
+
+namespace platform {
+namespace {
+
+// The most one WriteFile or ReadFile call is asked to move (counts are
+// DWORDs).
+constexpr size_t kMostPerCall = size_t{1} << 30;
+
+HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+}  // namespace
+
+std::optional<OutputFile> OutputFile::Create(const std::string& path) {
+  // DeleteFileA removes a leftover file and fails on a folder, which
+  // CREATE_NEW then refuses, as it refuses anything made in between.
+  DeleteFileA(path.c_str());
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  return OutputFile(reinterpret_cast<intptr_t>(file));
+}
+
+OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = kClosed;
+  }
+  return *this;
+}
+
+OutputFile::~OutputFile() { Close(); }
+
+bool OutputFile::Write(const uint8_t* data, size_t size) {
+  if (handle_ == kClosed) return false;
+  while (size > 0) {
+    DWORD written = 0;
+    if (!WriteFile(Handle(handle_), data, static_cast<DWORD>(std::min(size, kMostPerCall)), &written,
+                   nullptr) ||
+        written == 0) {
+      return false;
+    }
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool OutputFile::ReadAt(uint8_t* dest, size_t size, uint64_t offset) {
+  if (handle_ == kClosed) return false;
+  // Every byte asked for must lie at an offset the system can name.
+  constexpr uint64_t kMostOffset = static_cast<uint64_t>(INT64_MAX);
+  if (offset > kMostOffset || size > kMostOffset - offset) return false;
+  // A read at an offset moves the file's position on a handle opened for
+  // plain (not overlapped) use: put it back, so writes go on appending.
+  LARGE_INTEGER position{};
+  const LARGE_INTEGER zero{};
+  if (!SetFilePointerEx(Handle(handle_), zero, &position, FILE_CURRENT)) return false;
+  bool ok = true;
+  while (ok && size > 0) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    ok = ReadFile(Handle(handle_), dest, static_cast<DWORD>(std::min(size, kMostPerCall)), &got, &at) &&
+         got > 0;
+    dest += got;
+    size -= got;
+    offset += got;
+  }
+  return SetFilePointerEx(Handle(handle_), position, nullptr, FILE_BEGIN) && ok;
+}
+
+bool OutputFile::Flush() {
+  if (handle_ == kClosed) return false;
+  return FlushFileBuffers(Handle(handle_)) != 0;
+}
+
+bool OutputFile::Close() {
+  if (handle_ == kClosed) return false;
+  // The handle is gone whatever CloseHandle returns; it is never retried.
+  const bool closed = CloseHandle(Handle(handle_)) != 0;
+  handle_ = kClosed;
+  return closed;
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  // One step that replaces an earlier file, and returns only once the move
+  // is on the disk.
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+}  // namespace platform

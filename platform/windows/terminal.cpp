@@ -1,0 +1,31 @@
+#include "platform/terminal.h"
+
+#include <conio.h>
+
+#include "platform/windows/win32.h"
+
+namespace platform {
+namespace {
+
+// True when the process has a console to read keys from (whatever standard
+// input is redirected to); _getch reads that console.
+bool HasConsoleInput() {
+  const HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+  if (input == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(input);
+  return true;
+}
+
+}  // namespace
+
+int ReadKey() {
+  if (!HasConsoleInput()) return -1;
+  int key = _getch();
+  // Arrows, function keys and the like report 0 or 0xE0 first: the code is
+  // the second one.
+  if (key == 0 || key == 0xE0) key = _getch();
+  return key;
+}
+
+}  // namespace platform

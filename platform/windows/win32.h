@@ -1,0 +1,14 @@
+#pragma once
+
+// <windows.h> for the Windows platform files, without the macros that would
+// rename names of this program: windows.h maps ReplaceFile to ReplaceFileA,
+// which would rename platform::ReplaceFile where it is defined.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#undef ReplaceFile

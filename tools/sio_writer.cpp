@@ -1,7 +1,5 @@
 #include "tools/sio_writer.h"
 
-#include <iconv.h>
-
 #include <stdexcept>
 
 #include "scenario/source_opcodes.h"
@@ -14,24 +12,6 @@ namespace op = scenario::op;
 constexpr size_t kMaxLabel = 0xFFFF;
 
 }  // namespace
-
-std::string Sjis(std::string_view utf8) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no UTF-8 to CP932 conversion");
-  std::string in(utf8);
-  std::string out(in.size() * 2 + 4, '\0');
-  char* inPtr = in.data();
-  size_t inLeft = in.size();
-  char* outPtr = out.data();
-  size_t outLeft = out.size();
-  size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-  iconv_close(cd);
-  if (r == static_cast<size_t>(-1) || inLeft != 0) {
-    throw std::runtime_error("no Shift-JIS form for: " + std::string(utf8));
-  }
-  out.resize(out.size() - outLeft);
-  return out;
-}
 
 void SioWriter::Mark(const std::string& name) {
   if (!marks_.emplace(name, bytes_.size()).second) throw std::logic_error("label marked twice: " + name);

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "archive/member_sink.h"
 #include "platform/console.h"
+#include "platform/paths.h"
 
 namespace test_support {
 
@@ -17,8 +20,18 @@ namespace test_support {
 class TempDir {
  public:
   TempDir() {
-    std::string templ = (std::filesystem::temp_directory_path() / "avdtest-XXXXXX").string();
-    path_ = mkdtemp(templ.data());
+    // A random name, taken only when no folder had it (create_directory
+    // says false then); tests of several processes run side by side.
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (;;) {
+      char name[32];
+      std::snprintf(name, sizeof name, "avdtest-%08x%08x", random(), random());
+      if (std::filesystem::create_directory(base / name)) {
+        path_ = base / name;
+        return;
+      }
+    }
   }
   ~TempDir() {
     std::error_code ec;
@@ -28,7 +41,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   // The folder with a trailing separator, as the converter passes folders.
-  std::string Folder() const { return path_.string() + "/"; }
+  std::string Folder() const { return path_.string() + platform::kSeparator; }
   const std::filesystem::path& Path() const { return path_; }
 
   // Writes a file (creating its folders) and returns its full path.

@@ -1,0 +1,159 @@
+// The Windows platform layer in the system's own terms: FindFirstFileA's
+// order, the module's folder, MoveFileExA over an archive in use, devices
+// and pipes among the game files, the bytes a pipe receives.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/file_io.h"
+#include "platform/file_search.h"
+#include "platform/output_file.h"
+#include "platform/paths.h"
+#include "test_support.h"
+#include "win_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::ReadFile;
+using test_support::TempDir;
+
+std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+
+std::vector<std::string> Search(const std::string& pattern) {
+  std::vector<std::string> names;
+  platform::FileSearch search;
+  for (const char* n = search.FindFirstName(pattern); n; n = search.FindNextName()) names.push_back(n);
+  return names;
+}
+
+// Every name FindFirstFileA and FindNextFileA give for `pattern`, in their
+// order, with "/" behind the folders.
+std::vector<std::string> SystemOrder(const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  HANDLE h = FindFirstFileA(pattern.c_str(), &entry);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const bool folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    names.push_back(std::string(entry.cFileName) + (folder ? "/" : ""));
+  } while (FindNextFileA(h, &entry));
+  FindClose(h);
+  return names;
+}
+
+TEST(WindowsFileSearch, GivesTheSystemOrderWithoutFolders) {
+  TempDir dir;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 40; ++i) dir.Write("MES\\f" + std::to_string((i * 17) % 40) + ".sio", "x");
+  dir.Write("MES\\Upper.SIO", "x");
+  fs::create_directories(dir.Path() / "MES" / "SUB.SIO");
+  dir.Write("MES\\SUB.SIO\\inner.sio", "x");
+  for (const std::string& name : SystemOrder(dir.Folder() + "MES\\*.SIO")) {
+    if (name.back() != '/') expected.push_back(name);
+  }
+  ASSERT_EQ(expected.size(), 41u);
+  EXPECT_EQ(Search(dir.Folder() + "MES\\*.SIO"), expected);
+  // The folder part in another case, and '/' as a separator, find the same.
+  EXPECT_EQ(Search(dir.Folder() + "mes/*.sio"), expected);
+}
+
+TEST(WindowsFileSearch, AnExtensionLongerThanThePatternsIsNoMatch) {
+  TempDir dir;
+  // Windows also matches the short 8.3 names ("PICTUR~1.MOE").
+  dir.Write("CG\\picture.moex", "x");
+  dir.Write("CG\\a.moe", "x");
+  dir.Write("CG\\long picture name.moe", "x");
+  std::vector<std::string> found = Search(dir.Folder() + "CG\\*.MOE");
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, (std::vector<std::string>{"a.moe", "long picture name.moe"}));
+}
+
+std::string ChildPath() { return PLATFORM_CHILD_PATH; }
+
+TEST(WindowsExecutableFolder, IsTheFolderTheProgramLiesInWhereverItRunsFrom) {
+  const std::string own = platform::ExecutableFolder();
+  ASSERT_FALSE(own.empty());
+  EXPECT_EQ(own.back(), '\\');
+  EXPECT_TRUE(fs::path(own).is_absolute());
+  EXPECT_TRUE(fs::exists(own + "platform_tests.exe"));
+
+  TempDir dir, elsewhere;
+  fs::create_directories(dir.Path() / "Kirunaato Converter");
+  const fs::path copy = dir.Path() / "Kirunaato Converter" / "child.exe";
+  fs::copy_file(ChildPath(), copy);
+  win_process::Result r = win_process::Run(copy.string(), {"folder"}, elsewhere.Path().string());
+  ASSERT_TRUE(r.started);
+  EXPECT_EQ(r.exitCode, 0u);
+  EXPECT_EQ(r.out, dir.Folder() + "Kirunaato Converter\\");
+}
+
+TEST(WindowsConsole, APipeGetsTheShiftJisBytesExactlyAndNoProgress) {
+  win_process::Result r = win_process::Run(ChildPath(), {"print"});
+  ASSERT_TRUE(r.started);
+  EXPECT_EQ(r.exitCode, 0u);
+  EXPECT_EQ(r.out, std::string("\x92\x86\x8E~\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n\n"
+                               "\x83L\x83\x8B\x83i\x81[\x83g 42\r\n") +
+                       std::string("\x00\x80\xFF\x81", 4));
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(WindowsKeyWait, WithoutAConsoleThereIsNoKey) {
+  win_process::Result r = win_process::Run(ChildPath(), {"key"}, {}, DETACHED_PROCESS);
+  ASSERT_TRUE(r.started);
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(static_cast<int>(r.exitCode), -1);
+}
+
+TEST(WindowsInputFile, RefusesDevicesFoldersAndPipesWithoutWaiting) {
+  TempDir dir;
+  fs::create_directories(dir.Path() / "folder.moe");
+  std::vector<uint8_t> bytes;
+  EXPECT_EQ(platform::ReadWholeFile("NUL", bytes), platform::ReadStatus::kCannotOpen);
+  EXPECT_EQ(platform::ReadWholeFile(dir.Folder() + "folder.moe", bytes), platform::ReadStatus::kCannotOpen);
+  // A pipe that would never deliver a byte.
+  const std::string name = "\\\\.\\pipe\\avdtest-" + std::to_string(GetCurrentProcessId());
+  HANDLE server = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096,
+                                   4096, 0, nullptr);
+  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(platform::ReadWholeFile(name, bytes), platform::ReadStatus::kCannotOpen);
+  CloseHandle(server);
+}
+
+TEST(WindowsReplaceFile, AnArchiveHeldOpenElsewhereStaysAndSoDoesTheNewFile) {
+  TempDir dir;
+  const std::string archive = dir.Write("DAV299.AVD", std::string("earlier archive"));
+  const std::string part = dir.Write("DAV299.AVD.part", std::string("new"));
+  // Another program reads the archive and lets nobody delete or rename it.
+  HANDLE reader = CreateFileA(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(platform::ReplaceFile(part, archive));
+  CloseHandle(reader);
+  EXPECT_EQ(ReadFile(archive), Bytes("earlier archive"));
+  EXPECT_EQ(ReadFile(part), Bytes("new"));
+  // Once it is closed the archive is replaced.
+  EXPECT_TRUE(platform::ReplaceFile(part, archive));
+  EXPECT_EQ(ReadFile(archive), Bytes("new"));
+  EXPECT_FALSE(fs::exists(part));
+}
+
+TEST(WindowsOutputFile, ALeftoverThatIsReadOnlyOrInUseIsNotWrittenThrough) {
+  TempDir dir;
+  const std::string spool = dir.Write("tmp.dat", std::string("held"));
+  HANDLE holder = CreateFileA(spool.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(platform::OutputFile::Create(spool));
+  CloseHandle(holder);
+  EXPECT_EQ(ReadFile(spool), Bytes("held"));
+  ASSERT_TRUE(SetFileAttributesA(spool.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(platform::OutputFile::Create(spool));
+  EXPECT_EQ(ReadFile(spool), Bytes("held"));
+  SetFileAttributesA(spool.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+#pragma once
+
+// Running a Windows program from a test: its standard output and error
+// captured through pipes, exactly as written, standard input the null
+// device, a bounded wait.
+#include <windows.h>
+// windows.h maps ReplaceFile to ReplaceFileA, which would hide
+// platform::ReplaceFile from the tests.
+#undef ReplaceFile
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace win_process {
+
+struct Result {
+  bool started = false;
+  bool timedOut = false;  // killed at the deadline
+  DWORD exitCode = 0;
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// `arg` quoted for a command line as the C runtime splits it.
+inline std::string Quote(const std::string& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (char c : arg) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes before a quote are doubled, and the quote escaped.
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted.push_back(c);
+  }
+  quoted.append(backslashes * 2, '\\');
+  quoted.push_back('"');
+  return quoted;
+}
+
+namespace detail {
+
+// Reads `pipe` to its end into `into` (on a thread of its own).
+inline void Drain(HANDLE pipe, std::string* into) {
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got > 0) into->append(buf, got);
+}
+
+}  // namespace detail
+
+// Runs `exe` with `args` in `workingFolder` (empty: this process's) with
+// the process creation flags `flags` (DETACHED_PROCESS: no console at all).
+inline Result Run(const std::string& exe, const std::vector<std::string>& args,
+                  const std::string& workingFolder = {}, DWORD flags = 0,
+                  std::chrono::milliseconds timeout = std::chrono::seconds(120)) {
+  Result result;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+  if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return result;
+  if (!CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+    CloseHandle(outRead);
+    CloseHandle(outWrite);
+    return result;
+  }
+  // Only the child's ends are inherited.
+  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+  HANDLE nul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                           0, nullptr);
+
+  std::string commandLine = Quote(exe);
+  for (const std::string& a : args) commandLine += " " + Quote(a);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nul;
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
+  PROCESS_INFORMATION process{};
+  result.started =
+      CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                     workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process);
+  CloseHandle(outWrite);
+  CloseHandle(errWrite);
+  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+  if (result.started) {
+    std::thread outReader(detail::Drain, outRead, &result.out);
+    std::thread errReader(detail::Drain, errRead, &result.err);
+    if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+      result.timedOut = true;
+      TerminateProcess(process.hProcess, 0xDEAD);
+      WaitForSingleObject(process.hProcess, INFINITE);
+    }
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    outReader.join();
+    errReader.join();
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(outRead);
+  CloseHandle(errRead);
+  return result;
+}
+
+}  // namespace win_process

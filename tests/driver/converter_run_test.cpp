@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "archive_reader.h"
+#include "archive/archive_reader.h"
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "test_support.h"
@@ -12,7 +12,7 @@
 namespace {
 
 using namespace driver::text;
-using test_support::ArchiveContents;
+using archive::ArchiveContents;
 using test_support::ReadFile;
 using test_support::TempDir;
 

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "archive/archive_reader.h"
 #include "archive/upper_case_name.h"
-#include "archive_reader.h"
 #include "driver/driver.h"
 #include "driver/messages.h"
 #include "image/pdt_writer.h"
@@ -17,7 +17,7 @@
 
 namespace {
 
-using test_support::ArchiveContents;
+using archive::ArchiveContents;
 using test_support::Hex;
 using test_support::ReadFile;
 using test_support::TempDir;

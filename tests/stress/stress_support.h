@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "archive_reader.h"
+#include "archive/archive_reader.h"
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "test_support.h"
@@ -65,8 +65,8 @@ class ConverterSetup {
     return r;
   }
 
-  test_support::ArchiveContents Archive() const {
-    return test_support::ArchiveContents(test_support::ReadFile(ArchivePath()));
+  archive::ArchiveContents Archive() const {
+    return archive::ArchiveContents(test_support::ReadFile(ArchivePath()));
   }
 
   test_support::TempDir bin;

@@ -69,6 +69,8 @@ std::string Printable(std::string_view name) {
   return out;
 }
 
+std::string ByteCount(uint64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
+
 std::string MemberLabel(const archive::Entry& entry) {
   return (entry.name.empty() ? std::string("(no name)") : Printable(entry.name)) + " (entry " +
          std::to_string(entry.index) + ")";
@@ -87,8 +89,8 @@ void Picture::Rgba(uint32_t x, uint32_t y, uint8_t rgba[4]) const {
 std::vector<std::string> PictureProblems(std::span<const uint8_t> member) {
   std::vector<std::string> problems;
   if (member.size() < pdt::kHeaderSize) {
-    problems.push_back(
-        Format("is %zu bytes long, shorter than the %zu-byte PDT10 header", member.size(), pdt::kHeaderSize));
+    problems.push_back("is " + ByteCount(member.size()) +
+                       Format(" long, shorter than the %zu-byte PDT10 header", pdt::kHeaderSize));
     return problems;
   }
   if (std::string_view(reinterpret_cast<const char*>(member.data()), pdt::kMagic.size()) != pdt::kMagic)
@@ -113,7 +115,8 @@ std::vector<std::string> PictureProblems(std::span<const uint8_t> member) {
   } else {
     const uint64_t expected = pdt::kHeaderSize + pixelPlane + (alphaField != 0 ? n : 0);
     if (member.size() != expected) {
-      problems.push_back(Format("is %zu bytes long; %s %s takes %llu", member.size(), size.c_str(),
+      problems.push_back("is " + ByteCount(member.size()) +
+                         Format(" long; %s %s takes %llu", size.c_str(),
                                 alphaField != 0 ? "with an alpha plane" : "without an alpha plane",
                                 static_cast<ULL>(expected)));
     }
@@ -143,16 +146,16 @@ std::optional<uint32_t> CodeLength(std::span<const uint8_t> member) {
 std::vector<std::string> ScenarioProblems(std::span<const uint8_t> member) {
   std::vector<std::string> problems;
   if (member.size() < kScenarioHeaderSize) {
-    problems.push_back(Format("is %zu bytes long, shorter than the %zu-byte TPC32 header", member.size(),
-                              kScenarioHeaderSize));
+    problems.push_back("is " + ByteCount(member.size()) +
+                       Format(" long, shorter than the %zu-byte TPC32 header", kScenarioHeaderSize));
     return problems;
   }
   if (std::string_view(reinterpret_cast<const char*>(member.data()), kScenarioMagic.size()) != kScenarioMagic)
     problems.push_back("does not start with \"TPC32\"");
   const uint32_t codeLength = archive::GetU32(member.data() + kCodeLengthOffset);
   if (codeLength != member.size() - kScenarioHeaderSize) {
-    problems.push_back(Format("code length field is %u, but %zu bytes of code follow the header", codeLength,
-                              member.size() - kScenarioHeaderSize));
+    problems.push_back(Format("code length field is %u, but ", codeLength) +
+                       ByteCount(member.size() - kScenarioHeaderSize) + " of code follow the header");
   }
   return problems;
 }

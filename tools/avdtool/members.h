@@ -26,6 +26,9 @@ std::string_view KindName(MemberKind kind);
 // written as \xNN, so that a terminal is never fed raw bytes.
 std::string Printable(std::string_view name);
 
+// "1 byte", "2 bytes".
+std::string ByteCount(uint64_t n);
+
 // How a report names a member: its printable name and its entry number,
 // "SEEN001.TXT (entry 0)".
 std::string MemberLabel(const archive::Entry& entry);

@@ -51,8 +51,8 @@ class Checker {
   // False when the directory cannot be read at all.
   bool CheckHeader() {
     if (file_.size() < archive::kHeaderSize) {
-      Problem(Format("header: the file is %zu bytes long, shorter than the %zu-byte header", file_.size(),
-                     archive::kHeaderSize));
+      Problem("header: the file is " + ByteCount(file_.size()) +
+              Format(" long, shorter than the %zu-byte header", archive::kHeaderSize));
       return false;
     }
     const uint8_t* h = file_.data();
@@ -123,10 +123,8 @@ class Checker {
       const archive::Entry& e = entries[i];
       const uint64_t memberEnd = uint64_t{e.offset} + e.packed;
       if (e.offset > end) {
-        Problem(MemberLabel(e) +
-                Format(": starts at %u, leaving a gap of %llu bytes behind ", e.offset,
-                       static_cast<ULL>(e.offset - end)) +
-                endsThere);
+        Problem(MemberLabel(e) + Format(": starts at %u, leaving a gap of ", e.offset) +
+                ByteCount(e.offset - end) + " behind " + endsThere);
       } else if (e.offset < end) {
         Problem(MemberLabel(e) + Format(": starts at %u, inside ", e.offset) + endsThere +
                 Format(", which ends at %llu", static_cast<ULL>(end)));
@@ -141,8 +139,10 @@ class Checker {
       }
     }
     if (end < file_.size()) {
-      Problem(Format("data area: %llu bytes behind the end of ", static_cast<ULL>(file_.size() - end)) +
-              endsThere + " belong to no member");
+      const uint64_t rest = file_.size() - end;
+      Problem(
+          Format("data area: %llu byte%s behind the end of ", static_cast<ULL>(rest), rest == 1 ? "" : "s") +
+          endsThere + (rest == 1 ? " belongs" : " belong") + " to no member");
     }
   }
 
@@ -154,7 +154,7 @@ class Checker {
       // A member beyond the end of the file is reported with the data area.
       if (uint64_t{e.offset} + e.packed > file_.size()) continue;
       if (!unpacker.Unpack(e, bytes, why)) {
-        Problem(MemberLabel(e) + Format(": does not decompress to its %u bytes: ", e.unpacked) + why);
+        Problem(MemberLabel(e) + ": does not decompress to its " + ByteCount(e.unpacked) + ": " + why);
         continue;
       }
       std::vector<std::string> problems;

@@ -171,11 +171,16 @@ int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, std::vecto
     return 1;
   }
   const size_t fewestColumns = (pictures.size() + kMostRows - 1) / kMostRows;
+  const std::string tooMany = "no contact sheet: " + std::to_string(pictures.size()) + " pictures need ";
+  if (fewestColumns > kMostColumns) {
+    notes += tooMany + "more than " + std::to_string(kMostColumns) + " columns to stay within " +
+             std::to_string(kMostPictureSide) + " pixels\n";
+    return 1;
+  }
   if (columns == 0) columns = static_cast<uint32_t>(std::max<size_t>(kDefaultColumns, fewestColumns));
-  if (columns < fewestColumns || columns > kMostColumns) {
-    notes += "no contact sheet: " + std::to_string(pictures.size()) + " pictures need at least " +
-             std::to_string(fewestColumns) + " columns to stay within " + std::to_string(kMostPictureSide) +
-             " pixels, and at most " + std::to_string(kMostColumns) + " can be had\n";
+  if (columns < fewestColumns) {
+    notes += tooMany + "at least " + std::to_string(fewestColumns) + " columns to stay within " +
+             std::to_string(kMostPictureSide) + " pixels\n";
     return 1;
   }
   columns = static_cast<uint32_t>(std::min<size_t>(columns, pictures.size()));

@@ -113,7 +113,7 @@ TEST(AvdtoolVerify, MembersCoverTheDataAreaBackToBack) {
 
   // A packed size one short leaves a byte between two members.
   file = good;
-  const uint32_t packed = archive::GetU32(EntryField(file, wide, archive::kEntryPackedField));
+  const uint32_t packed = Field(file, wide, archive::kEntryPackedField);
   archive::PutU32(EntryField(file, wide, archive::kEntryPackedField), packed - 1);
   ExpectProblem(file, "KEYED.PDT (entry 1): starts at ", "leaving a gap of 1 byte behind WIDE.PDT (entry 5)");
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "archive_reader.h"
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "test_support.h"
+#include "verified_archive.h"
 
 namespace stress {
 
@@ -65,9 +65,7 @@ class ConverterSetup {
     return r;
   }
 
-  test_support::ArchiveContents Archive() const {
-    return test_support::ArchiveContents(test_support::ReadFile(ArchivePath()));
-  }
+  archive::ArchiveContents Archive() const { return test_support::ReadVerifiedArchive(ArchivePath()); }
 
   test_support::TempDir bin;
 

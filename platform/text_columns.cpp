@@ -13,7 +13,7 @@ struct Unit {
   size_t start;
   size_t length;
   size_t columns;
-  bool control;  // shown as '?'
+  bool control;  // shown as one '?' per byte
 };
 
 struct Range {
@@ -72,7 +72,7 @@ Unit Utf8Unit(std::string_view rest, size_t start) {
   }
   if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {start, 1, 1, false};
   // C1 controls: some terminals act on them even in UTF-8.
-  if (c >= 0x80 && c <= 0x9F) return {start, length, 1, true};
+  if (c >= 0x80 && c <= 0x9F) return {start, length, length, true};
   return {start, length, IsWide(c) ? 2u : 1u, false};
 }
 
@@ -113,7 +113,7 @@ std::string Join(std::string_view text, It first, It last) {
   std::string out;
   for (It u = first; u != last; ++u) {
     if (u->control) {
-      out.push_back('?');
+      out.append(u->length, '?');
     } else {
       out.append(text.substr(u->start, u->length));
     }

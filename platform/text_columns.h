@@ -6,8 +6,9 @@
 
 // Text as a terminal shows it: how many columns it takes and how to cut it
 // to a width without breaking a character. Double-width characters (kanji,
-// kana, full-width forms) take two columns. Control bytes are never written
-// to the terminal as they are: each one is shown as '?'.
+// kana, full-width forms) take two columns. Control characters are never
+// written to the terminal as they are: each of their bytes is shown as '?',
+// so the text keeps its length in bytes.
 namespace platform {
 
 // How the bytes written to the terminal encode characters.
@@ -22,9 +23,9 @@ enum class TerminalEncoding {
 // The columns `text` takes on the terminal.
 size_t TextColumns(std::string_view text, TerminalEncoding encoding);
 
-// `text` with every control byte (below 0x20, and 0x7F) replaced by '?' and
-// cut after as many whole characters as fit in `columns`. Invalid bytes
-// count as one column each.
+// `text` with every control character (below 0x20, 0x7F, and in UTF-8 the
+// C1 controls) replaced by '?' and cut after as many whole characters as fit
+// in `columns`. Invalid bytes count as one column each.
 std::string FitToColumns(std::string_view text, TerminalEncoding encoding, size_t columns);
 
 // As FitToColumns, but a text too wide keeps its end, behind "...": for

@@ -45,6 +45,10 @@ class Console {
   void Print(std::string_view sjis);
   void Printf(const char* format, ...) AVD_PRINTF_FORMAT(2, 3);
 
+  // Writes a line to standard error as it is (erasing the progress line
+  // first); a capturing console captures it like any other.
+  void Error(std::string_view text);
+
   // A one-line progress display, redrawn in place on a terminal and erased
   // before any other output; does nothing when standard output is not a
   // terminal, the console captures or progress is turned off. The line is

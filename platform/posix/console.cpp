@@ -124,6 +124,17 @@ void Console::Print(std::string_view sjis) {
   std::fflush(stdout);
 }
 
+void Console::Error(std::string_view text) {
+  if (state_->capture) {
+    state_->capture(text);
+    return;
+  }
+  ClearProgress();
+  std::fflush(stdout);
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
 std::string Console::ForTerminal(std::string_view sjis) const { return state_->ForTerminal(sjis); }
 
 TerminalEncoding Console::Encoding() const { return state_->encoding; }

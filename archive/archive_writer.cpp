@@ -1,105 +1,90 @@
 #include "archive/archive_writer.h"
 
-#include <fcntl.h>
 #include <lzo/lzo1x.h>
 #include <lzo/lzoconf.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
 
+#include "archive/lzo_worst_case.h"
 #include "archive/upper_case_name.h"
-#include "platform/console.h"
 
 namespace archive {
 namespace {
 
 constexpr size_t kBufferSize = 1 << 20;
 
-// Largest output of LZO1X for `length` input bytes.
-constexpr uint64_t WorstCompressedSize(uint64_t length) { return length + length / 16 + 64 + 3; }
-
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
-bool ReadAt(int fd, uint8_t* data, size_t size, uint64_t offset) {
-  while (size > 0) {
-    ssize_t n = pread(fd, data, size, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-    offset += static_cast<uint64_t>(n);
-  }
-  return true;
-}
-
-// Replaces whatever file stands at `path` by a new, empty regular file. A
-// leftover FIFO or link is removed rather than opened, so creating the file
-// can neither block nor write through a link; a folder of that name makes it
-// fail.
-int CreateFresh(const std::string& path, int mode) {
-  unlink(path.c_str());
-  return open(path.c_str(), mode | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-}
-
 }  // namespace
 
-ArchiveWriter::ArchiveWriter() : directory_(kMaxMembers) {}
+ArchiveWriter::ArchiveWriter(Diagnostics& diagnostics, const FileStore& files)
+    : diagnostics_(diagnostics), files_(files), directory_(kMaxMembers) {}
 
 ArchiveWriter::~ArchiveWriter() { CloseSpool(); }
 
-void ArchiveWriter::CloseSpool() {
-  if (spool_ >= 0) close(spool_);
-  spool_ = -1;
-}
+void ArchiveWriter::CloseSpool() { spool_.reset(); }
 
 bool ArchiveWriter::OpenSpool(const std::string& folder) {
   if (lzo_init() != LZO_E_OK) return false;
   buffer_.assign(kBufferSize, 0);
   workMemory_.assign(LZO1X_999_MEM_COMPRESS, 0);
   spoolPath_ = folder + "tmp.dat";
-  spool_ = CreateFresh(spoolPath_, O_RDWR);
-  return spool_ >= 0;
+  spool_ = files_.Create(spoolPath_);
+  return spool_ != nullptr;
 }
 
 void ArchiveWriter::AddMember(const char* name, const uint8_t* data, size_t length) {
-  if (spool_ < 0 || spoolFailed_) return;
+  if (!spool_ || spoolFailed_) return;
   if (count_ >= kMaxMembers) {
-    console::Printf("Warning : the archive holds at most %zu members; left out: %s\n", kMaxMembers, name);
+    diagnostics_.Report("Warning : the archive holds at most %zu members; left out: %s\n", kMaxMembers, name);
     return;
   }
   if (length > UINT32_MAX) {
-    console::Printf("Warning : member too large for the archive; left out: %s\n", name);
+    diagnostics_.Report("Warning : member too large for the archive; left out: %s\n", name);
     return;
   }
-  try {
-    if (WorstCompressedSize(length) > buffer_.size()) buffer_.resize(WorstCompressedSize(length));
-  } catch (const std::bad_alloc&) {
-    console::Printf("Warning : not enough memory to compress the member; left out: %s\n", name);
-    return;
+  const Packed packed = Compress(data, length);
+  switch (packed.status) {
+    case Packed::Status::kOk:
+      Spool(name, packed.bytes, packed.size, length);
+      return;
+    case Packed::Status::kNoMemory:
+      diagnostics_.Report("Warning : not enough memory to compress the member; left out: %s\n", name);
+      return;
+    case Packed::Status::kFailed:
+      return;
   }
+}
 
-  lzo_uint packed = 0;
-  int rc = lzo1x_999_compress(data, length, buffer_.data(), &packed, workMemory_.data());
-  if (rc != LZO_E_OK) return;
-  if (spoolSize_ + packed > UINT32_MAX) {
-    console::Printf("Warning : the archive has reached its 4 GiB limit; left out: %s\n", name);
+ArchiveWriter::Packed ArchiveWriter::Compress(const uint8_t* data, size_t length) {
+  Packed packed;
+  // The buffer and work memory exist only once the spool is open.
+  if (workMemory_.size() < LZO1X_999_MEM_COMPRESS) return packed;
+  const uint64_t worst = LzoWorstCase(length);
+  try {
+    if (worst > buffer_.max_size()) throw std::bad_alloc();
+    if (worst > buffer_.size()) buffer_.resize(static_cast<size_t>(worst));
+  } catch (const std::bad_alloc&) {
+    packed.status = Packed::Status::kNoMemory;
+    return packed;
+  }
+  lzo_uint size = 0;
+  if (lzo1x_999_compress(data, length, buffer_.data(), &size, workMemory_.data()) != LZO_E_OK) return packed;
+  packed.status = Packed::Status::kOk;
+  packed.bytes = buffer_.data();
+  packed.size = size;
+  return packed;
+}
+
+void ArchiveWriter::Spool(const char* name, const uint8_t* packed, size_t packedSize, size_t length) {
+  if (!spool_ || spoolFailed_ || count_ >= kMaxMembers || length > UINT32_MAX) return;
+  if (spoolSize_ + packedSize > UINT32_MAX) {
+    diagnostics_.Report("Warning : the archive has reached its 4 GiB limit; left out: %s\n", name);
     return;
   }
-  if (!WriteAll(spool_, buffer_.data(), packed)) {
-    console::Printf("Error : cannot write the spool %s\n", spoolPath_.c_str());
+  if (!spool_->Write(packed, packedSize)) {
+    diagnostics_.Report("Error : cannot write the spool %s\n", spoolPath_.c_str());
     spoolFailed_ = true;
     return;
   }
@@ -110,15 +95,16 @@ void ArchiveWriter::AddMember(const char* name, const uint8_t* data, size_t leng
   std::memcpy(entry, name, nameLength);
   UpperCaseName(reinterpret_cast<char*>(entry));
   PutU32(entry + kEntryOffsetField, static_cast<uint32_t>(spoolSize_));
-  PutU32(entry + kEntryPackedField, static_cast<uint32_t>(packed));
+  PutU32(entry + kEntryPackedField, static_cast<uint32_t>(packedSize));
   PutU32(entry + kEntryUnpackedField, static_cast<uint32_t>(length));
   PutU32(entry + kEntryKindField, kEntryKind);
-  spoolSize_ += packed;
+  spoolSize_ += packedSize;
   ++count_;
 }
 
-bool ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader& header) {
-  if (spool_ < 0) return false;
+FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader& header) {
+  FinishResult result;
+  if (!spool_) return result;
 
   // Names compare as unsigned bytes; the zero padding makes a prefix the
   // smaller. A stable sort keeps members of the same name in their order of
@@ -135,57 +121,66 @@ bool ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader& header
   PutU16(header.data() + kCountOffset, static_cast<uint32_t>(count_));
 
   if (spoolFailed_) {
-    console::Printf("Error : the archive %s was not written, since the spool is incomplete\n", path.c_str());
+    result.errors.push_back(
+        Format("Error : the archive %s was not written, since the spool is incomplete\n", path.c_str()));
     CloseSpool();
-    unlink(spoolPath_.c_str());
-    return false;
+    files_.Remove(spoolPath_);
+    return result;
   }
 
   const std::string tempPath = path + ".part";
-  int fd = CreateFresh(tempPath, O_WRONLY);
-  if (fd < 0) {
-    console::Printf("Error : cannot create the archive %s\n", path.c_str());
+  std::unique_ptr<WrittenFile> file = files_.Create(tempPath);
+  if (!file) {
+    result.errors.push_back(Format("Error : cannot create the archive %s\n", path.c_str()));
     CloseSpool();
-    return false;
+    return result;
   }
-  bool written = WriteArchive(fd, path, header);
-  if (close(fd) != 0 && written) {
-    console::Printf("Error : cannot write the archive %s\n", path.c_str());
+  // Every byte reaches the disk before the rename, so a power cut cannot put
+  // an incomplete file in place of the earlier archive.
+  bool written = WriteArchive(*file, path, header, result.errors);
+  if (written && !file->Flush()) {
+    result.errors.push_back(Format("Error : cannot write the archive %s\n", path.c_str()));
+    written = false;
+  }
+  if (!file->Close() && written) {
+    result.errors.push_back(Format("Error : cannot write the archive %s\n", path.c_str()));
     written = false;
   }
   if (!written) {
-    unlink(tempPath.c_str());
+    files_.Remove(tempPath);
     CloseSpool();
-    unlink(spoolPath_.c_str());
-    return false;
+    files_.Remove(spoolPath_);
+    return result;
   }
-  if (rename(tempPath.c_str(), path.c_str()) != 0) {
-    console::Printf("Error : cannot create the archive %s\n", path.c_str());
-    unlink(tempPath.c_str());
+  if (!files_.Replace(tempPath, path)) {
+    result.errors.push_back(Format("Error : cannot create the archive %s\n", path.c_str()));
+    files_.Remove(tempPath);
     CloseSpool();
-    return false;
+    return result;
   }
   CloseSpool();
-  unlink(spoolPath_.c_str());
-  return true;
+  files_.Remove(spoolPath_);
+  result.written = true;
+  return result;
 }
 
-bool ArchiveWriter::WriteArchive(int fd, const std::string& path, const ArchiveHeader& header) {
-  bool ok = WriteAll(fd, header.data(), header.size());
-  for (size_t i = 0; ok && i < count_; ++i) ok = WriteAll(fd, directory_[i].bytes.data(), kEntrySize);
+bool ArchiveWriter::WriteArchive(WrittenFile& file, const std::string& path,
+                                 const ArchiveHeader& header, std::vector<std::string>& errors) {
+  bool ok = file.Write(header.data(), header.size());
+  for (size_t i = 0; ok && i < count_; ++i) ok = file.Write(directory_[i].bytes.data(), kEntrySize);
   if (!ok) {
-    console::Printf("Error : cannot write the archive %s\n", path.c_str());
+    errors.push_back(Format("Error : cannot write the archive %s\n", path.c_str()));
     return false;
   }
   uint64_t offset = 0;
   while (offset < spoolSize_) {
     size_t chunk = static_cast<size_t>(std::min<uint64_t>(buffer_.size(), spoolSize_ - offset));
-    if (!ReadAt(spool_, buffer_.data(), chunk, offset)) {
-      console::Printf("Error : cannot read the spool %s\n", spoolPath_.c_str());
+    if (!spool_->ReadAt(buffer_.data(), chunk, offset)) {
+      errors.push_back(Format("Error : cannot read the spool %s\n", spoolPath_.c_str()));
       return false;
     }
-    if (!WriteAll(fd, buffer_.data(), chunk)) {
-      console::Printf("Error : cannot write the archive %s\n", path.c_str());
+    if (!file.Write(buffer_.data(), chunk)) {
+      errors.push_back(Format("Error : cannot write the archive %s\n", path.c_str()));
       return false;
     }
     offset += chunk;

@@ -24,6 +24,15 @@ inline std::string FormatV(const char* format, va_list args) {
   return text;
 }
 
+inline std::string Format(const char* format, ...) AVD_PRINTF_FORMAT(1, 2);
+inline std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatV(format, args);
+  va_end(args);
+  return text;
+}
+
 // Where a converter reports what it has to say about its input: a warning, a
 // translation problem, a member left out. One call per line, in Shift-JIS,
 // with the line's own ending. The converters never print; whoever runs them

@@ -52,6 +52,7 @@
 #include <vector>
 
 #include "archive/archive_format.h"
+#include "archive/lzo_worst_case.h"
 #include "pty_io.h"
 
 namespace {
@@ -187,7 +188,7 @@ Floor CompressionFloor(const std::vector<Member>& members) {
   std::vector<uint8_t> buffer(kCompressBufferSize, 0);
   std::vector<uint8_t> workMemory(LZO1X_999_MEM_COMPRESS, 0);
   for (const Member& m : members) {
-    const size_t worst = m.bytes.size() + m.bytes.size() / 16 + 64 + 3;
+    const size_t worst = archive::LzoWorstCase(m.bytes.size());
     if (worst > buffer.size()) buffer.resize(worst);
     lzo_uint packed = 0;
     if (lzo1x_999_compress(m.bytes.data(), m.bytes.size(), buffer.data(), &packed, workMemory.data()) !=

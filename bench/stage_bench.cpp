@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/lzo_worst_case.h"
 #include "image/pdt_format.h"
 #include "image/pdt_writer.h"
 #include "image/source_image.h"
@@ -199,7 +200,7 @@ void Compress(benchmark::State& state, const char* what, std::vector<uint8_t> (*
     return;
   }
   const std::vector<uint8_t> member = make();
-  std::vector<uint8_t> out(member.size() + member.size() / 16 + 64 + 3);
+  std::vector<uint8_t> out(archive::LzoWorstCase(member.size()));
   std::vector<uint8_t> work(LZO1X_999_MEM_COMPRESS);
   lzo_uint packed = 0;
   for (auto _ : state) {

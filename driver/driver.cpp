@@ -11,6 +11,7 @@
 #include "platform/file_io.h"
 #include "platform/folder_chooser.h"
 #include "platform/interruption.h"
+#include "platform/output_file.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
 #include "scenario/scenario_set.h"
@@ -51,7 +52,8 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   ConversionCounts counts;
   {
     platform::InterruptionHandling interruption(text::kInterrupted);
-    archive::ArchiveWriter writer(diag);
+    const platform::DiskFileStore files;
+    archive::ArchiveWriter writer(diag, files);
     if (!writer.OpenSpool(outputFolder)) {
       console.Print(text::kSpoolFailed);
       return false;

@@ -5,8 +5,9 @@
 // of a double-byte character), the directory sorted by unsigned bytes with
 // equal names in order of addition, the data area in order of addition, and
 // each member decompressing to exactly its bytes. Now and then the archive's
-// name is taken by a folder: the writer must then fail, keep the spool and
-// leave nothing else behind.
+// name is taken by a folder: the writer must then fail, return the one line
+// that says so, keep the spool and leave nothing else behind. The writer
+// never prints.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <lzo/lzo1x.h>
 
@@ -22,10 +23,13 @@
 
 #include "archive/archive_format.h"
 #include "archive/archive_writer.h"
+#include "platform/output_file.h"
 #include "platform/console.h"
 #include "support/test_support.h"
 
 namespace {
+
+const platform::DiskFileStore kDisk{};
 
 using StoredName = std::array<uint8_t, archive::kNameSize>;
 
@@ -135,10 +139,13 @@ std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static test_support::TempDir folder;
+  const test_support::TempDir folder;
   const std::string archivePath = folder.Folder() + "DAV299.AVD";
-  std::string lines;
-  console::Capture capture([&](std::string_view s) { lines.append(s); });
+  // Nothing may reach the console: the writer reports through `diagnostics`
+  // and its result.
+  std::string printed;
+  console::Capture capture([&](std::string_view s) { printed.append(s); });
+  archive::CollectedDiagnostics diagnostics;
 
   FuzzedDataProvider in(data, size);
   archive::ArchiveHeader header{};
@@ -146,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool archiveIsFolder = in.ConsumeIntegralInRange(0, 7) == 0;
   if (archiveIsFolder) std::filesystem::create_directory(archivePath);
 
-  archive::ArchiveWriter writer;
+  archive::ArchiveWriter writer(diagnostics, kDisk);
   Require(writer.OpenSpool(folder.Folder()));
   std::vector<Member> members;
   while (in.remaining_bytes() > 0 && members.size() < kMostMembers) {
@@ -157,18 +164,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Require(writer.MemberCount() == members.size());
 
-  const bool finished = writer.FinishArchive(archivePath, header);
+  const archive::FinishResult finished = writer.FinishArchive(archivePath, header);
+  Require(printed.empty() && diagnostics.Text().empty());
   if (archiveIsFolder) {
-    Require(!finished);
-    Require(lines == "Error : cannot create the archive " + archivePath + "\n");
+    Require(!finished.written);
+    Require(finished.errors ==
+            std::vector<std::string>{"Error : cannot create the archive " + archivePath + "\n"});
     Require(FolderNames(folder.Path()) == std::vector<std::string>({"DAV299.AVD", "tmp.dat"}));
-    std::filesystem::remove(archivePath);
-    std::filesystem::remove(folder.Path() / "tmp.dat");
     return 0;
   }
-  Require(finished && lines.empty());
+  Require(finished.written && finished.errors.empty());
   Require(FolderNames(folder.Path()) == std::vector<std::string>({"DAV299.AVD"}));
   CheckArchive(test_support::ReadFile(archivePath), members, header);
-  std::filesystem::remove(archivePath);
   return 0;
 }

@@ -1,4 +1,5 @@
 #include "archive/archive_writer.h"
+#include "platform/output_file.h"
 
 #include <gtest/gtest.h>
 #include <lzo/lzo1x.h>
@@ -14,9 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "archive/lzo_worst_case.h"
 #include "test_support.h"
 
 namespace {
+
+const platform::DiskFileStore kDisk{};
 
 using archive::GetU16;
 using archive::GetU32;
@@ -55,19 +59,28 @@ struct Archive {
 
 std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
+// What a run prints through the writer: its lines about members, then the
+// lines FinishArchive returns.
+std::string Printed(const archive::CollectedDiagnostics& diagnostics, const archive::FinishResult& result) {
+  std::string text = diagnostics.Text();
+  for (const std::string& line : result.errors) text += line;
+  return text;
+}
+
 class ArchiveWriterTest : public ::testing::Test {
  protected:
   void Add(const std::string& name, const std::vector<uint8_t>& data) {
     writer.AddMember(name.c_str(), data.data(), data.size());
   }
   Archive Finish() {
-    EXPECT_TRUE(writer.FinishArchive(ArchivePath(), header));
+    EXPECT_TRUE(writer.FinishArchive(ArchivePath(), header).written);
     return Archive(ReadFile(ArchivePath()));
   }
   std::string ArchivePath() const { return dir.Folder() + "DAV299.AVD"; }
 
   TempDir dir;
-  archive::ArchiveWriter writer;
+  archive::CollectedDiagnostics diagnostics;
+  archive::ArchiveWriter writer{diagnostics, kDisk};
   archive::ArchiveHeader header{};
 
   void SetUp() override {
@@ -159,12 +172,11 @@ TEST_F(ArchiveWriterTest, IncompressibleMemberLargerThanTheBufferIsKeptWhole) {
 }
 
 TEST_F(ArchiveWriterTest, MembersBeyondTheDirectoryAreLeftOutWithAWarning) {
-  test_support::ConsoleText console;
   for (int i = 0; i < 4097; ++i) {
     std::string name = "m" + std::to_string(i);
     Add(name, Bytes(name));
   }
-  EXPECT_EQ(console.Text(), "Warning : the archive holds at most 4096 members; left out: m4096\n");
+  EXPECT_EQ(diagnostics.Text(), "Warning : the archive holds at most 4096 members; left out: m4096\n");
   Archive a = Finish();
   EXPECT_EQ(a.entries.size(), 4096u);
   for (const Entry& e : a.entries) {
@@ -179,25 +191,43 @@ TEST_F(ArchiveWriterTest, AnArchiveNameThatIsAFolderKeepsTheSpoolAndReportsTheFi
   std::filesystem::create_directory(ArchivePath());
   Add("x", Bytes("x"));
   test_support::ConsoleText console;
-  EXPECT_FALSE(writer.FinishArchive(ArchivePath(), header));
-  EXPECT_EQ(console.Text(), "Error : cannot create the archive " + ArchivePath() + "\n");
+  const archive::FinishResult result = writer.FinishArchive(ArchivePath(), header);
+  EXPECT_FALSE(result.written);
+  EXPECT_EQ(result.errors,
+            std::vector<std::string>{"Error : cannot create the archive " + ArchivePath() + "\n"});
+  EXPECT_EQ(console.Text(), "") << "the writer returns its failures, it does not print them";
+  EXPECT_EQ(diagnostics.Text(), "");
   EXPECT_TRUE(std::filesystem::is_directory(ArchivePath()));
   EXPECT_TRUE(std::filesystem::exists(dir.Folder() + "tmp.dat"));
   EXPECT_FALSE(std::filesystem::exists(ArchivePath() + ".part"));
 }
 
+TEST_F(ArchiveWriterTest, AnEarlierArchiveSurvivesARunWhoseArchiveCannotBeCreated) {
+  dir.Write("DAV299.AVD", std::string("good archive of an earlier run"));
+  dir.Write("DAV299.AVD.part/inside", "taken");
+  Add("x", Bytes("x"));
+  const archive::FinishResult result = writer.FinishArchive(ArchivePath(), header);
+  EXPECT_FALSE(result.written);
+  EXPECT_EQ(result.errors,
+            std::vector<std::string>{"Error : cannot create the archive " + ArchivePath() + "\n"});
+  EXPECT_EQ(ReadFile(ArchivePath()), Bytes("good archive of an earlier run"));
+  EXPECT_EQ(ReadFile(dir.Path() / "DAV299.AVD.part" / "inside"), Bytes("taken"));
+  EXPECT_GT(std::filesystem::file_size(dir.Path() / "tmp.dat"), 0u);
+}
+
 TEST_F(ArchiveWriterTest, AFolderThatCannotHoldTheSpoolFailsToOpen) {
-  archive::ArchiveWriter other;
+  archive::ArchiveWriter other(diagnostics, kDisk);
   EXPECT_FALSE(other.OpenSpool(dir.Folder() + "missing/"));
 }
 
 // Runs `body` in a child process whose files may not grow beyond `limit`
-// bytes, and returns the child's exit status.
+// bytes, and returns the child's exit status. The child keeps the default
+// action of SIGXFSZ: a write beyond the limit must fail, not end it.
 template <typename Body>
 int WithFileSizeLimit(rlim_t limit, Body body) {
   pid_t pid = fork();
   if (pid == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_DFL);
     rlimit rl{limit, limit};
     setrlimit(RLIMIT_FSIZE, &rl);
     _exit(body());
@@ -217,15 +247,18 @@ TEST(ArchiveWriterFailures, AFullDiskNeverReplacesAGoodArchive) {
 
   // The spool fills up part-way through the second member.
   int spoolFull = WithFileSizeLimit(400000, [&] {
-    test_support::ConsoleText console;
-    archive::ArchiveWriter writer;
+    archive::CollectedDiagnostics diagnostics;
+    archive::ArchiveWriter writer(diagnostics, kDisk);
     archive::ArchiveHeader header{};
     if (!writer.OpenSpool(dir.Folder())) return 10;
     writer.AddMember("a", noise.data(), noise.size());
     writer.AddMember("b", noise.data(), noise.size());
     writer.AddMember("c", noise.data(), 10);
-    if (writer.FinishArchive(archivePath, header)) return 11;
-    bool reported = console.Text().find("Error : cannot write the spool " + dir.Folder() + "tmp.dat\n") == 0;
+    const archive::FinishResult result = writer.FinishArchive(archivePath, header);
+    if (result.written) return 11;
+    bool reported =
+        Printed(diagnostics, result).find("Error : cannot write the spool " + dir.Folder() + "tmp.dat\n") ==
+        0;
     return reported ? 0 : 12;
   });
   EXPECT_EQ(spoolFull, 0);
@@ -233,22 +266,57 @@ TEST(ArchiveWriterFailures, AFullDiskNeverReplacesAGoodArchive) {
   EXPECT_FALSE(std::filesystem::exists(dir.Folder() + "tmp.dat"));
 
   // The spool fits, the archive (header, directory and data) does not.
-  std::vector<uint8_t> packed(noise.size() * 2), work(LZO1X_999_MEM_COMPRESS);
+  std::vector<uint8_t> packed(archive::LzoWorstCase(noise.size())), work(LZO1X_999_MEM_COMPRESS);
   lzo_uint packedSize = 0;
   ASSERT_EQ(lzo_init(), LZO_E_OK);
   ASSERT_EQ(lzo1x_999_compress(noise.data(), noise.size(), packed.data(), &packedSize, work.data()),
             LZO_E_OK);
   int archiveFull = WithFileSizeLimit(packedSize + 50, [&] {
-    test_support::ConsoleText console;
-    archive::ArchiveWriter writer;
+    archive::CollectedDiagnostics diagnostics;
+    archive::ArchiveWriter writer(diagnostics, kDisk);
     archive::ArchiveHeader header{};
     if (!writer.OpenSpool(dir.Folder())) return 10;
     writer.AddMember("a", noise.data(), noise.size());
-    if (writer.FinishArchive(archivePath, header)) return 11;
-    return console.Text() == "Error : cannot write the archive " + archivePath + "\n" ? 0 : 12;
+    const archive::FinishResult result = writer.FinishArchive(archivePath, header);
+    if (result.written) return 11;
+    return Printed(diagnostics, result) == "Error : cannot write the archive " + archivePath + "\n" ? 0 : 12;
   });
   EXPECT_EQ(archiveFull, 0);
   EXPECT_EQ(ReadFile(archivePath), Bytes("good archive of an earlier run"));
+  EXPECT_FALSE(std::filesystem::exists(archivePath + ".part"));
+}
+
+TEST(ArchiveWriterFailures, ASpoolFailureIsReportedAtItsMemberAndTheArchiveRefusedAfterwards) {
+  TempDir dir;
+  const std::string archivePath = dir.Folder() + "DAV299.AVD";
+  dir.Write("DAV299.AVD", std::string("good archive of an earlier run"));
+  std::vector<uint8_t> noise(300000);
+  std::mt19937 rng(3);
+  for (uint8_t& b : noise) b = static_cast<uint8_t>(rng());
+  const std::string spool = dir.Folder() + "tmp.dat";
+
+  int status = WithFileSizeLimit(400000, [&] {
+    archive::CollectedDiagnostics diagnostics;
+    archive::ArchiveWriter writer(diagnostics, kDisk);
+    archive::ArchiveHeader header{};
+    if (!writer.OpenSpool(dir.Folder())) return 10;
+    writer.AddMember("a", noise.data(), noise.size());
+    if (!diagnostics.Text().empty()) return 11;
+    writer.AddMember("b", noise.data(), noise.size());
+    if (diagnostics.Text() != "Error : cannot write the spool " + spool + "\n") return 12;
+    // Once the spool has failed, later members are dropped without more lines.
+    writer.AddMember("c", noise.data(), 10);
+    if (diagnostics.Text() != "Error : cannot write the spool " + spool + "\n") return 13;
+    if (writer.MemberCount() != 1) return 14;
+    const archive::FinishResult result = writer.FinishArchive(archivePath, header);
+    if (result.written) return 15;
+    const std::vector<std::string> expected{"Error : the archive " + archivePath +
+                                            " was not written, since the spool is incomplete\n"};
+    return result.errors == expected ? 0 : 16;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(ReadFile(archivePath), Bytes("good archive of an earlier run"));
+  EXPECT_FALSE(std::filesystem::exists(spool));
   EXPECT_FALSE(std::filesystem::exists(archivePath + ".part"));
 }
 
@@ -270,8 +338,8 @@ TEST(ArchiveWriterFailures, AMemberWhoseCompressionBufferCannotBeHadIsLeftOutWit
     // An exception that escapes the writer ends the child with 13.
     int code = 13;
     try {
-      test_support::ConsoleText console;
-      archive::ArchiveWriter writer;
+      archive::CollectedDiagnostics diagnostics;
+      archive::ArchiveWriter writer(diagnostics, kDisk);
       archive::ArchiveHeader header{};
       if (!writer.OpenSpool(dir.Folder())) _exit(10);
       std::vector<uint8_t> member(64 << 20, 'm');
@@ -280,8 +348,9 @@ TEST(ArchiveWriterFailures, AMemberWhoseCompressionBufferCannotBeHadIsLeftOutWit
       setrlimit(RLIMIT_AS, &rl);
       writer.AddMember("big", member.data(), member.size());
       writer.AddMember("small", member.data(), 10);
-      if (!writer.FinishArchive(archivePath, header)) _exit(11);
-      code = console.Text() == "Warning : not enough memory to compress the member; left out: big\n" ? 0 : 12;
+      if (!writer.FinishArchive(archivePath, header).written) _exit(11);
+      code = diagnostics.Text() == "Warning : not enough memory to compress the member; left out: big\n" ? 0
+                                                                                                         : 12;
     } catch (...) {
     }
     _exit(code);
@@ -307,11 +376,12 @@ TEST(ArchiveWriterLeftovers, AFifoSpoolAndALinkedTemporaryArchiveAreReplacedNotU
   const std::string victim = elsewhere.Write("victim", std::string("keep me"));
   std::filesystem::create_symlink(victim, dir.Path() / "DAV299.AVD.part");
 
-  archive::ArchiveWriter writer;
+  archive::CollectedDiagnostics diagnostics;
+  archive::ArchiveWriter writer(diagnostics, kDisk);
   ASSERT_TRUE(writer.OpenSpool(dir.Folder()));  // does not wait for a FIFO reader
   writer.AddMember("a", reinterpret_cast<const uint8_t*>("abc"), 3);
   archive::ArchiveHeader header{};
-  ASSERT_TRUE(writer.FinishArchive(dir.Folder() + "DAV299.AVD", header));
+  ASSERT_TRUE(writer.FinishArchive(dir.Folder() + "DAV299.AVD", header).written);
   EXPECT_EQ(ReadFile(victim), Bytes("keep me"));
   Archive a(ReadFile(dir.Path() / "DAV299.AVD"));
   ASSERT_EQ(a.entries.size(), 1u);

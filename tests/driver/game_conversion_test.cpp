@@ -86,7 +86,7 @@ TEST(GameConversion, TheSampleGameConvertsToExactlyWhatEachPassMakes) {
   test_support::RecordingSink expected;
   {
     test_support::CapturedConsole quiet;
-    driver::ConvertGame(gameFolder, bin.Folder(), {quiet.Console(), quiet.Diag(), expected});
+    driver::ConvertGame({gameFolder, bin.Folder() + "DATA/"}, {quiet.Console(), quiet.Diag(), expected});
     EXPECT_EQ(quiet.Text(), "") << "the sample game converts without a message";
   }
   ASSERT_EQ(expected.members.size(),

@@ -5,10 +5,13 @@
 
 #include "archive/archive_writer.h"
 #include "driver/driver.h"
+#include "platform/output_file.h"
 #include "test_support.h"
 #include "tools/sample_game.h"
 
 namespace {
+
+const platform::DiskFileStore kDisk{};
 
 using test_support::TempDir;
 
@@ -34,9 +37,9 @@ void ExpectGolden(const Golden& golden) {
   ASSERT_TRUE(tools::WriteSampleGame(game.Path(), bin.Path() / "DATA", options, report, error)) << error;
 
   test_support::CapturedConsole out;
-  archive::ArchiveWriter writer(out.Diag());
+  archive::ArchiveWriter writer(out.Diag(), kDisk);
   ASSERT_TRUE(writer.OpenSpool(bin.Folder()));
-  driver::ConvertGame(game.Folder(), bin.Folder(), {out.Console(), out.Diag(), writer});
+  driver::ConvertGame({game.Folder(), bin.Folder() + "DATA/"}, {out.Console(), out.Diag(), writer});
   archive::ArchiveHeader header = driver::PrepareArchiveHeader();
   EXPECT_TRUE(writer.FinishArchive(bin.Folder() + "DAV299.AVD", header).errors.empty());
   EXPECT_EQ(out.Text(), "");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/lzo_worst_case.h"
 #include "stress_support.h"
 
 namespace {
@@ -27,7 +28,7 @@ const std::string kEarlierArchive = "good archive of an earlier run";
 std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
 size_t PackedSize(const std::vector<uint8_t>& data) {
-  std::vector<uint8_t> packed(data.size() * 2 + 64), work(LZO1X_999_MEM_COMPRESS);
+  std::vector<uint8_t> packed(archive::LzoWorstCase(data.size())), work(LZO1X_999_MEM_COMPRESS);
   lzo_uint size = 0;
   EXPECT_EQ(lzo_init(), LZO_E_OK);
   EXPECT_EQ(lzo1x_999_compress(data.data(), data.size(), packed.data(), &size, work.data()), LZO_E_OK);

@@ -1,0 +1,31 @@
+// The archive writer's files through OutputFile, the same on every platform.
+#include "platform/output_file.h"
+
+namespace platform {
+namespace {
+
+class DiskFile final : public archive::WrittenFile {
+ public:
+  explicit DiskFile(OutputFile file) : file_(std::move(file)) {}
+  bool Write(const uint8_t* data, size_t size) override { return file_.Write(data, size); }
+  bool ReadAt(uint8_t* dest, size_t size, uint64_t offset) override { return file_.ReadAt(dest, size, offset); }
+  bool Flush() override { return file_.Flush(); }
+  bool Close() override { return file_.Close(); }
+
+ private:
+  OutputFile file_;
+};
+
+}  // namespace
+
+std::unique_ptr<archive::WrittenFile> DiskFileStore::Create(const std::string& path) const {
+  std::optional<OutputFile> file = OutputFile::Create(path);
+  if (!file) return nullptr;
+  return std::make_unique<DiskFile>(std::move(*file));
+}
+
+bool DiskFileStore::Replace(const std::string& from, const std::string& to) const { return ReplaceFile(from, to); }
+
+bool DiskFileStore::Remove(const std::string& path) const { return RemoveFile(path); }
+
+}  // namespace platform

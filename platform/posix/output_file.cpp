@@ -1,0 +1,128 @@
+#include "platform/output_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+// The most one write or read call is asked to move; Linux moves at most
+// about 2 GiB per call anyway.
+constexpr size_t kMostPerCall = size_t{1} << 30;
+
+int Fd(intptr_t handle) { return static_cast<int>(handle); }
+
+// A write that would take a file beyond the process's file-size limit stops
+// the process with SIGXFSZ unless that signal is ignored; ignored, the write
+// fails with EFBIG, which the caller reports. A handler the process chose
+// itself is left alone.
+void LetOversizedWritesFail() {
+  struct sigaction current {};
+  if (sigaction(SIGXFSZ, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
+// The folder holding `path`: everything before its last separator.
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace
+
+std::optional<OutputFile> OutputFile::Create(const std::string& path) {
+  LetOversizedWritesFail();
+  // unlink removes a file, a link (not its target) or a FIFO and fails on a
+  // folder, which O_EXCL then refuses; O_NOFOLLOW also refuses a link made
+  // in between.
+  unlink(path.c_str());
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) return std::nullopt;
+  return OutputFile(fd);
+}
+
+OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = kClosed;
+  }
+  return *this;
+}
+
+OutputFile::~OutputFile() { Close(); }
+
+bool OutputFile::Write(const uint8_t* data, size_t size) {
+  if (handle_ == kClosed) return false;
+  while (size > 0) {
+    const ssize_t n = write(Fd(handle_), data, std::min(size, kMostPerCall));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool OutputFile::ReadAt(uint8_t* dest, size_t size, uint64_t offset) {
+  if (handle_ == kClosed) return false;
+  // Every byte asked for must lie at an offset off_t can hold.
+  constexpr uint64_t kMostOffset = static_cast<uint64_t>(INT64_MAX);
+  if (offset > kMostOffset || size > kMostOffset - offset) return false;
+  while (size > 0) {
+    const ssize_t n = pread(Fd(handle_), dest, std::min(size, kMostPerCall), static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    dest += n;
+    size -= static_cast<size_t>(n);
+    offset += static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
+bool OutputFile::Flush() {
+  if (handle_ == kClosed) return false;
+  int rc;
+  do {
+    rc = fsync(Fd(handle_));
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0;
+}
+
+bool OutputFile::Close() {
+  if (handle_ == kClosed) return false;
+  // The descriptor is gone whatever close returns; it is never retried.
+  const int rc = close(Fd(handle_));
+  handle_ = kClosed;
+  return rc == 0;
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+  // The new name lives in the folder's own data: sync it too, so the rename
+  // itself survives a power cut. A file system that cannot sync folders
+  // keeps the rename as durable as it makes any; it is done either way.
+  const int folder = open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    while (fsync(folder) != 0 && errno == EINTR) {
+    }
+    close(folder);
+  }
+  return true;
+}
+
+bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+}  // namespace platform

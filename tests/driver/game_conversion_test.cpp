@@ -41,8 +41,9 @@ ArchiveContents Convert(const TempDir& bin, const TempDir& game, std::string* ou
   EXPECT_EQ(r.exitStatus, 97);
   if (output) {
     size_t converting = r.output.find(driver::text::kConverting);
-    *output = converting == std::string::npos ? r.output
-                                              : test_support::WithoutProgress(r.output.substr(converting));
+    *output = converting == std::string::npos
+                  ? r.output
+                  : test_support::WithoutSummary(test_support::WithoutProgress(r.output.substr(converting)));
   }
   return ArchiveContents(ReadFile(bin.Path() / "DAV299.AVD"));
 }

@@ -248,7 +248,17 @@ class TerminalSession {
     finished_ = true;
     return detail::WaitForExit(pid_, deadline_);
   }
+  // Reads once what the terminal has (waiting at most 100 ms): for callers
+  // that watch something else besides.
+  void ReadSome() {
+    pollfd p{master_, POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) return;
+    char buf[4096];
+    ssize_t n = read(master_, buf, sizeof buf);
+    if (n > 0) output_.append(buf, static_cast<size_t>(n));
+  }
   const std::string& Output() const { return output_; }
+  int Master() const { return master_; }
   pid_t Pid() const { return pid_; }
 
  private:

@@ -34,7 +34,7 @@ constexpr std::string_view kTitle = "\x83Q\x81[\x83\x80\x83t\x83H\x83\x8B\x83_\x
 constexpr std::string_view kHelp[] = {
     "Up/Down/PgUp/PgDn/Home/End: move   Enter/Right: open   Left/Backspace: parent",
     "Space: choose the highlighted folder (on ../: the folder shown)   Esc: cancel",
-    "Or type a folder path (Tab completes a name) and press Enter.   [game data]: MES/*.SIO or *.MOE",
+    "Or type a path (Tab completes) and press Enter.   [game data]: holds the game",
 };
 constexpr std::string_view kShortHelp = "Enter:open Space:choose Esc:quit";
 constexpr std::string_view kGameDataMark = "  [game data]";

@@ -17,13 +17,12 @@ namespace {
 namespace fs = std::filesystem;
 using namespace driver::text;
 using pty_io::kChooserTitleSjis;
+using pty_io::kConfirmQuestion;
 using pty_io::kPressAKeySjis;
 using test_support::ArchiveContents;
 using test_support::ReadFile;
 using test_support::TempDir;
 using test_support::TerminalSession;
-
-constexpr std::string_view kConfirmQuestion = "Convert anyway? [y/N]";
 
 // A converter with its DATA folder, and a sample game in games/game.
 struct Installed {

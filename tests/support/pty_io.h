@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,36 @@ inline constexpr std::string_view kChooserTitleSjis =
     "\x83Q\x81[\x83\x80\x83t\x83H\x83\x8B\x83_\x82\xCC\x91I\x91\xF0";
 inline constexpr std::string_view kPressAKeySjis =
     "\x89\xBD\x82\xA9\x83L\x81[\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2.\n";
+
+// The question the chooser asks before it takes a folder without game data.
+inline constexpr std::string_view kConfirmQuestion = "Convert anyway? [y/N]";
+
+// Reads from `fd` into `out` until one of `markers` appears after `from`, the
+// stream ends, or the deadline passes. The index of the marker that appeared
+// first in the output, -1 when none did.
+inline int ReadUntilAny(int fd, std::string& out, std::initializer_list<std::string_view> markers,
+                        size_t from, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    int first = -1;
+    size_t firstAt = std::string::npos;
+    int index = 0;
+    for (std::string_view marker : markers) {
+      const size_t at = out.find(marker, from);
+      if (at < firstAt) first = index, firstAt = at;
+      ++index;
+    }
+    if (first >= 0) return first;
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return -1;
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
+    char buf[4096];
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n <= 0) return -1;
+    out.append(buf, static_cast<size_t>(n));
+  }
+}
 
 // Reads from `fd` into `out` until `marker` appears after `from`, the stream
 // ends, or the deadline passes. True when the marker was seen.

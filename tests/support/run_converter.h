@@ -84,10 +84,11 @@ inline int WaitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline
 
 }  // namespace detail
 
-// Runs the converter at `exe` under a pseudo-terminal with a locale that is
-// not UTF-8: waits for the folder chooser, types `typed` (a path and Enter, or
-// any keys), waits for the final prompt and presses `key`. `beforeExec` runs
-// in the child process just before the converter starts (to set limits).
+// Runs the converter at `exe` under a pseudo-terminal with a Shift-JIS
+// locale: waits for the folder chooser, types `typed` (a path and Enter, or
+// any keys), answers y when asked to confirm a folder without game data,
+// waits for the final prompt and presses `key`. `beforeExec` runs in the
+// child process just before the converter starts (to set limits).
 inline RunResult RunWithTerminal(const std::string& exe, const std::string& typed, char key,
                                  std::chrono::seconds timeout = std::chrono::seconds(60),
                                  const std::function<void()>& beforeExec = {}) {
@@ -100,7 +101,13 @@ inline RunResult RunWithTerminal(const std::string& exe, const std::string& type
     ssize_t ignored = write(master, typed.data(), typed.size());
     (void)ignored;
     size_t from = result.output.size();
-    if (pty_io::ReadUntil(master, result.output, kPressAKeySjis, from, deadline)) {
+    for (int seen;
+         (seen = pty_io::ReadUntilAny(master, result.output, {kPressAKeySjis, pty_io::kConfirmQuestion}, from,
+                                      deadline)) == 1;) {
+      ignored = write(master, "y", 1);
+      from = result.output.find(pty_io::kConfirmQuestion, from) + pty_io::kConfirmQuestion.size();
+    }
+    if (result.output.find(kPressAKeySjis, from) != std::string::npos) {
       ignored = write(master, &key, 1);
       (void)ignored;
     }

@@ -203,7 +203,7 @@ class Chooser {
   // Chooses `folder` when it holds game data, otherwise asks first.
   std::optional<std::string> Offer(const std::string& folder) {
     const std::string chosen = folder + std::string(kSeparatorString);
-    if (holdsGameData_ && holdsGameData_(chosen)) return chosen;
+    if (!holdsGameData_ || holdsGameData_(chosen)) return chosen;
     pending_ = folder;
     return std::nullopt;
   }

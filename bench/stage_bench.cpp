@@ -9,18 +9,19 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "archive/diagnostics.h"
 #include "archive/lzo_worst_case.h"
+#include "driver/dispatch_table.h"
 #include "image/pdt_format.h"
 #include "image/pdt_writer.h"
 #include "image/source_image.h"
-#include "scenario/translator.h"
-#include "scene/sprite_names.h"
+#include "scenario/scenario_set.h"
+#include "scenario/scenario_translator.h"
 #include "tools/moe_encoder.h"
 #include "tools/sample_pictures.h"
 #include "tools/sample_scenarios.h"
@@ -92,13 +93,12 @@ const std::vector<tools::ScenarioFile>& Scenarios() {
   return scenarios;
 }
 
-scenario::Translator& SharedTranslator() {
-  static const std::unique_ptr<scenario::Translator> t = [] {
-    scene::InitSpriteNameTable();
-    return std::make_unique<scenario::Translator>();
-  }();
-  return *t;
-}
+// The converter's translator, with an empty scenario list.
+struct BenchTranslator {
+  scenario::ScenarioSet scenarios;
+  archive::CollectedDiagnostics diag;
+  scenario::ScenarioTranslator translator{driver::TranslatorDispatchTable(), scenarios, diag};
+};
 
 // --- picture decoding -------------------------------------------------------
 
@@ -156,15 +156,13 @@ BENCHMARK_CAPTURE(BuildMember, sprite, Kind::kSprite);
 
 void Translate(benchmark::State& state) {
   const std::vector<tools::ScenarioFile>& scenarios = Scenarios();
-  scenario::Translator& t = SharedTranslator();
+  BenchTranslator t;
   int64_t bytes = 0;
   for (const tools::ScenarioFile& s : scenarios) bytes += static_cast<int64_t>(s.bytes.size());
   for (auto _ : state) {
     for (const tools::ScenarioFile& s : scenarios) {
-      t.src.Load(s.bytes.data(), s.bytes.size());
-      t.sourceName = s.name;
-      scenario::TranslateScenario(t);
-      benchmark::DoNotOptimize(t.out.Data());
+      std::span<const uint8_t> target = t.translator.Translate(s.bytes, s.name);
+      benchmark::DoNotOptimize(target.data());
     }
   }
   state.SetBytesProcessed(state.iterations() * bytes);
@@ -188,10 +186,9 @@ std::vector<uint8_t> TranslatedScenario() {
     auto distance = [&](size_t size) { return size > middle ? size - middle : middle - size; };
     if (distance(s.bytes.size()) < distance(pick->bytes.size())) pick = &s;
   }
-  scenario::Translator& t = SharedTranslator();
-  t.src.Load(pick->bytes.data(), pick->bytes.size());
-  scenario::TranslateScenario(t);
-  return std::vector<uint8_t>(t.out.Data(), t.out.Data() + t.out.Len());
+  BenchTranslator t;
+  std::span<const uint8_t> target = t.translator.Translate(pick->bytes, pick->name);
+  return std::vector<uint8_t>(target.begin(), target.end());
 }
 
 void Compress(benchmark::State& state, const char* what, std::vector<uint8_t> (*make)()) {

@@ -47,7 +47,7 @@ size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioS
   for (size_t number = 1; number <= scenarios.Count(); ++number) {
     const std::string& name = scenarios.Name(number);
     progress.Next(name);
-    switch (platform::ReadWholeFile(folder + name, bytes, scenario::kMaxSourceSize)) {
+    switch (platform::ReadWholeFile(folder + name, bytes, scenario::ScenarioTranslator::kMaxSourceSize)) {
       case platform::ReadStatus::kOk:
         break;
       case platform::ReadStatus::kTooLarge:

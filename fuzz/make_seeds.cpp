@@ -10,10 +10,12 @@
 
 #include "image/moe_builder.h"
 #include "scenario/sio_builder.h"
+#include "scenario/source_opcodes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+namespace op = scenario::op;
 using scenario_test::Sio;
 
 void Write(const fs::path& folder, const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -53,29 +55,55 @@ void WriteScenarios(const fs::path& folder) {
   const std::string open = "\x81\x75\x82\xA0";           // 「あ
 
   Sio text;
-  text.Op(0xF0).Str(name).Op(0xF0).Str(quote).Op(0xF0).Str(name).Op(0x12).Op(0xF0).Str(quote);
-  text.Op(0xF0).Str(quote).Op(0xF0).Str(quote).Op(0x0E).Op(0xF0).Str(quote);
-  text.Op(0xF0).Str(open).Op(0xF0).Str(arrow).Op(0xF0).Str(quote + quote).Op(0xF0).Str(spaces);
-  text.Op(0xF0).Str(marks).Op(0xF0).Str("").Op(0xF0).Str("abc").Op(0xF0).Str(name);
+  for (const std::string& m : {name, quote, name}) text.Op(op::kMessage).Str(m);
+  text.Op(op::kMusicStop);
+  for (const std::string& m : {quote, quote, quote}) text.Op(op::kMessage).Str(m);
+  text.Op(op::kClearCharacters);
+  for (const std::string& m :
+       {quote, open, arrow, quote + quote, spaces, marks, std::string(), std::string("abc"), name}) {
+    text.Op(op::kMessage).Str(m);
+  }
   Write(folder, "text", text.Bytes());
 
   Sio flow;
-  flow.Mark("top").Op(0x01).Label("end").Op(0x04).Str("prologue.sio").Op(0x04).Str("A.SIO");
-  flow.Op(0x07).Word(3).Op(0x14).Word(5).Op(0x09).Word(600).Const(300).Op(0x0A).Word(5).Var(512);
-  flow.Op(0x0B).Word(1).Var(100).Op(0x27).Word(1).Word(2).Word(3).Word(4).Word(5).Word(6).Word(7);
-  flow.Op(0xC0).Word(5).Const(1).Label("top").Op(0xFF);
-  flow.Op(0xC3).Word(5).Var(7).Label("top").Label("end").Op(0x00);
-  flow.Op(0xD0).Word(9).Label("top").Const(1).Label("end").Var(2).Op(0xFF);
-  flow.Op(0xE0).Label("top").Str("\x82\xA0").Label("end").Str("").Op(0xFF);
-  flow.Op(0x1A).Str("skip").Op(0x1C).Word(1).Op(0x1D).Op(1).Word(2).Op(0x20).Word(1).Word(2);
-  flow.Op(0x01).Word(3).Mark("end").Op(0x00);
+  flow.Mark("top").Op(op::kJump).Label("end");
+  flow.Op(op::kScenarioByName).Str("prologue.sio");
+  flow.Op(op::kScenarioByName).Str("A.SIO");
+  flow.Op(op::kFixedScenario994).Word(3);
+  flow.Op(op::kFixedScenario995).Word(5);
+  flow.Op(op::kAddToVariable).Word(600).Const(300);
+  flow.Op(op::kSubtractFromVariable).Word(5).Var(512);
+  flow.Op(op::kSetVariable).Word(1).Var(100);
+  flow.Op(op::kFixedScenario996);
+  for (uint16_t w = 1; w <= 7; ++w) flow.Word(w);
+  flow.Op(op::kJumpIfEqual).Word(5).Const(1).Label("top").Op(op::kListEnd);
+  flow.Op(op::kJumpUnlessRelation71).Word(5).Var(7).Label("top").Label("end").Op(0x00);
+  flow.Op(op::kMultiWayJump).Word(9).Label("top").Const(1).Label("end").Var(2).Op(op::kListEnd);
+  flow.Op(op::kChoiceMenu).Label("top").Str("\x82\xA0").Label("end").Str("").Op(op::kListEnd);
+  flow.Op(op::kIgnoredString).Str("skip");
+  flow.Op(op::kIgnoredWord).Word(1);
+  flow.Op(op::kIgnoredByteAndWord).Op(1).Word(2);
+  flow.Op(op::kIgnoredTwoWords).Word(1).Word(2);
+  flow.Op(op::kJump).Word(3).Mark("end").Op(0x00);
   Write(folder, "control-flow", flow.Bytes());
 
   Sio scene;
-  scene.Op(0x0D).Op(1).Word(1).Op(0x0D).Op(2).Word(0).Word(30).Op(0x0D).Op(3).Word(60).Word(2000).Word(0);
-  scene.Op(0x0D).Op(4).Word(1).Word(2).Word(3).Word(0).Op(0x0D).Op(0).Op(0x0E);
-  scene.Op(0x0F).Str("bg001.moe").Op(0x1B).Str("YAMI").Op(0x10).Op(0x11).Word(7).Op(0x12);
-  scene.Op(0x13).Str("se01.wav").Op(0x22).Op(0x23).Word(4).Word(1).Op(0x28).Str("\x82\xA0").Op(0x29);
+  scene.Op(op::kShowCharacters).Op(1).Word(1);
+  scene.Op(op::kShowCharacters).Op(2).Word(0).Word(30);
+  scene.Op(op::kShowCharacters).Op(3).Word(60).Word(2000).Word(0);
+  scene.Op(op::kShowCharacters).Op(4).Word(1).Word(2).Word(3).Word(0);
+  scene.Op(op::kShowCharacters).Op(0);
+  scene.Op(op::kClearCharacters);
+  scene.Op(op::kBackground).Str("bg001.moe");
+  scene.Op(op::kBackgroundAlt).Str("YAMI");
+  scene.Op(op::kBlackScreen);
+  scene.Op(op::kMusic).Word(7);
+  scene.Op(op::kMusicStop);
+  scene.Op(op::kSoundEffect).Str("se01.wav");
+  scene.Op(op::kCalendarUpdate);
+  scene.Op(op::kSetDate).Word(4).Word(1);
+  scene.Op(op::kDateWithText).Str("\x82\xA0");
+  scene.Op(op::kDateNoText);
   Write(folder, "scene", scene.Bytes());
 }
 

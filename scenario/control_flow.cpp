@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "platform/console.h"
 #include "scenario/scenario_set.h"
 
 namespace scenario {
@@ -56,24 +55,31 @@ void CallFixedScenario(Translator& t, uint32_t a, int subCode, int scenario) {
   t.out.OutNum(0);
 }
 
+// Target opcodes of the variable operations, in constant form.
+constexpr int kTargetSet = 59;
+constexpr int kTargetAdd = 60;
+constexpr int kTargetSubtract = 61;
+
 void VariableOp(Translator& t, int constantForm) {
   uint32_t variable = t.src.ReadU16();
   uint32_t value = t.src.ReadU24();
   OutVariableAndValue(t, constantForm, variable, value);
 }
 
-// Comparison opcodes of 0xC0 to 0xC5 in constant form.
-constexpr std::array<int, 6> kComparisons = {59, 58, 70, 71, 68, 69};
+// Target relations in constant form. The conditional jumps go on with the
+// second label while the relation holds and jump to the first otherwise.
+constexpr int kTargetEqual = 58;
+constexpr int kTargetNotEqual = 59;
 
-void ConditionalJump(Translator& t, size_t which) {
+void ConditionalJump(Translator& t, int relation) {
   uint32_t variable = t.src.ReadU16();
   uint32_t value = t.src.ReadU24();
   uint32_t label1 = t.src.ReadU16();
-  // Either 0xFF, and the second label is the next instruction, or the second
+  // Either the list end, and the second label is the next instruction, or the second
   // label and one byte that is not examined. Cut short by the end of the
-  // source, the would-be 0xFF reads as 0: the two-label form.
+  // source, the would-be list end reads as 0: the two-label form.
   uint32_t label2;
-  if (t.src.Peek() == 0xFF) {
+  if (t.src.Peek() == op::kListEnd) {
     t.src.ReadU8();
     label2 = t.src.Pos();
   } else {
@@ -82,7 +88,7 @@ void ConditionalJump(Translator& t, size_t which) {
   }
   t.out.OutByte(21);
   t.out.OutByte(40);
-  OutVariableAndValue(t, kComparisons[which], variable, value);
+  OutVariableAndValue(t, relation, variable, value);
   t.out.OutByte(41);
   t.OutJump(label2);
   t.out.OutByte(28);
@@ -94,7 +100,7 @@ void ConditionalJump(Translator& t, size_t which) {
 // as the terminator.
 bool NextGroup(Translator& t) {
   if (t.src.AtEnd()) return false;
-  if (t.src.Peek() != 0xFF) return true;
+  if (t.src.Peek() != op::kListEnd) return true;
   t.src.ReadU8();
   return false;
 }
@@ -125,9 +131,9 @@ void FixedScenario995(Translator& t) {
   CallFixedScenario(t, a, 1, 995);
 }
 
-void VariableOp09(Translator& t) { VariableOp(t, 60); }
-void VariableOp0A(Translator& t) { VariableOp(t, 61); }
-void VariableOp0B(Translator& t) { VariableOp(t, 59); }
+void AddToVariable(Translator& t) { VariableOp(t, kTargetAdd); }
+void SubtractFromVariable(Translator& t) { VariableOp(t, kTargetSubtract); }
+void SetVariable(Translator& t) { VariableOp(t, kTargetSet); }
 
 void FixedScenario996(Translator& t) {
   for (int i = 0; i < 7; ++i) {
@@ -140,12 +146,12 @@ void FixedScenario996(Translator& t) {
   t.out.OutNum(996);
 }
 
-void ConditionalJumpC0(Translator& t) { ConditionalJump(t, 0); }
-void ConditionalJumpC1(Translator& t) { ConditionalJump(t, 1); }
-void ConditionalJumpC2(Translator& t) { ConditionalJump(t, 2); }
-void ConditionalJumpC3(Translator& t) { ConditionalJump(t, 3); }
-void ConditionalJumpC4(Translator& t) { ConditionalJump(t, 4); }
-void ConditionalJumpC5(Translator& t) { ConditionalJump(t, 5); }
+void JumpIfEqual(Translator& t) { ConditionalJump(t, kTargetNotEqual); }
+void JumpIfNotEqual(Translator& t) { ConditionalJump(t, kTargetEqual); }
+void JumpUnlessRelation70(Translator& t) { ConditionalJump(t, 70); }
+void JumpUnlessRelation71(Translator& t) { ConditionalJump(t, 71); }
+void JumpUnlessRelation68(Translator& t) { ConditionalJump(t, 68); }
+void JumpUnlessRelation69(Translator& t) { ConditionalJump(t, 69); }
 
 void MultiWayJump(Translator& t) {
   uint32_t variable = t.src.ReadU16();
@@ -154,7 +160,7 @@ void MultiWayJump(Translator& t) {
     uint32_t value = t.src.ReadU24();
     t.out.OutByte(21);
     t.out.OutByte(40);
-    OutVariableAndValue(t, 58, variable, value);
+    OutVariableAndValue(t, kTargetEqual, variable, value);
     t.out.OutByte(41);
     t.OutJump(label);
   }
@@ -185,8 +191,8 @@ void ChoiceMenu(Translator& t) {
     t.out.OutByte(0);
   }
   if (dropped) {
-    console::Printf("Warning : choice menu at 0x%04x has more than 16 options, only the first 16 kept: %s\n",
-                    opcodePos, t.sourceName.c_str());
+    t.diag.Report("Warning : choice menu at 0x%04x has more than 16 options, only the first 16 kept: %s\n",
+                  opcodePos, t.sourceName.c_str());
   }
 
   t.out.OutByte(35);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/console.h"
+#include "archive/archive_format.h"
 
 namespace scenario {
 namespace {
@@ -32,13 +32,9 @@ void Output::Reset() {
   len_ = kHeaderSize;
 }
 
-void Output::PutU32(size_t pos, uint32_t v) {
-  for (int i = 0; i < 4; ++i) buffer_[pos + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 void Output::OutByte(int32_t v) {
   if (!Fits(1)) {
-    console::Print("Error : OutBuffer overflow @ OutByte\n");
+    diag_.Line("Error : OutBuffer overflow @ OutByte\n");
     return;
   }
   buffer_[static_cast<size_t>(len_++)] = static_cast<uint8_t>(v);
@@ -46,10 +42,10 @@ void Output::OutByte(int32_t v) {
 
 void Output::OutInt(int32_t v) {
   if (!Fits(4)) {
-    console::Print("Error : OutBuffer overflow @ OutInt\n");
+    diag_.Line("Error : OutBuffer overflow @ OutInt\n");
     return;
   }
-  PutU32(static_cast<size_t>(len_), static_cast<uint32_t>(v));
+  archive::PutU32(buffer_.data() + len_, static_cast<uint32_t>(v));
   len_ += 4;
 }
 
@@ -63,7 +59,7 @@ void Output::PutNum(int32_t v, uint8_t flag) {
   }
   bytes[0] = static_cast<uint8_t>((v & 0x0F) | ((count | flag) << 4));
   if (!Fits(static_cast<size_t>(count))) {
-    console::Print("Error : OutBuffer overflow @ OutNum\n");
+    diag_.Line("Error : OutBuffer overflow @ OutNum\n");
     return;
   }
   std::memcpy(buffer_.data() + len_, bytes, static_cast<size_t>(count));
@@ -76,7 +72,7 @@ void Output::OutNumFlagged(int32_t v) { PutNum(v, 8); }
 
 void Output::OutStr(std::string_view s) {
   if (!Fits(s.size() + 1)) {
-    console::Print("Error : OutBuffer overflow @ OutStr\n");
+    diag_.Line("Error : OutBuffer overflow @ OutStr\n");
     if (Fits(1)) buffer_[static_cast<size_t>(len_++)] = 0;
     return;
   }
@@ -95,10 +91,12 @@ void Output::OutOp89(int32_t sub, int32_t n) {
 
 void Output::PatchSlot(int32_t slotPos, int32_t targetPos) {
   if (slotPos < kHeaderSize || slotPos > len_ - 4) return;
-  PutU32(static_cast<size_t>(slotPos), static_cast<uint32_t>(targetPos - kHeaderSize));
+  archive::PutU32(buffer_.data() + slotPos, static_cast<uint32_t>(targetPos - kHeaderSize));
 }
 
-void Output::PatchCodeLength() { PutU32(kCodeLengthOffset, static_cast<uint32_t>(len_ - kHeaderSize)); }
+void Output::PatchCodeLength() {
+  archive::PutU32(buffer_.data() + kCodeLengthOffset, static_cast<uint32_t>(len_ - kHeaderSize));
+}
 
 void Output::RewriteByte(int32_t pos, uint8_t value) {
   if (pos < 0 || pos >= len_) return;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "archive/diagnostics.h"
+
 namespace scenario {
 
 // The target scenario being built: a fixed 65,536-byte buffer holding the
@@ -12,10 +14,12 @@ namespace scenario {
 // translation handler writes through. Positions stored in the file about
 // itself (code length, jump slots) are code offsets: position - 99.
 //
-// An emitter whose bytes do not fit writes nothing and prints its overflow
-// message; translation carries on.
+// An emitter whose bytes do not fit writes nothing and reports its overflow
+// line to the diagnostics; translation carries on.
 class Output {
  public:
+  explicit Output(archive::Diagnostics& diag) : diag_(diag) {}
+
   static constexpr size_t kCapacity = 65536;
   static constexpr int32_t kHeaderSize = 99;
   static constexpr size_t kCodeLengthOffset = 95;
@@ -45,11 +49,11 @@ class Output {
 
  private:
   bool Fits(size_t n) const { return static_cast<size_t>(len_) + n <= kCapacity; }
-  void PutU32(size_t pos, uint32_t v);
   // Writes the variable-length number form of `v`; `flag` goes into the
   // length nibble of the first byte.
   void PutNum(int32_t v, uint8_t flag);
 
+  archive::Diagnostics& diag_;
   std::array<uint8_t, kCapacity> buffer_{};
   int32_t len_ = 0;
 };

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/member_sink.h"
+#include "archive/diagnostics.h"
 
 namespace scenario {
 
@@ -15,18 +15,15 @@ class ScenarioSet {
  public:
   static constexpr size_t kMaxScenarios = 999;
 
-  // Lists the scenario files of `gameFolder` (ending in the separator)
-  // afresh, upper-cased, in the order the search finds them, with the
-  // prologue exchanged into slot 1. Files beyond the 999th are left out with
-  // a warning line each; a prologue found that late still takes slot 1, and
-  // the name found first is left out instead.
-  void ListScenarios(const std::string& gameFolder);
+  // Forgets every name.
+  void Clear() { names_.clear(); }
 
-  // Translates every listed scenario and hands each result to `sink` as
-  // "SEEN%03d.TXT". A file that cannot be read or is empty is skipped
-  // silently; one longer than 65,536 bytes is skipped with a warning line.
-  // Skipped files keep their numbers.
-  void ConvertScenarios(const std::string& gameFolder, archive::MemberSink& sink) const;
+  // One name as the file search found it (bare name, any case): upper-cased
+  // and numbered in finding order, the prologue exchanged into slot 1.
+  // Names beyond the 999th are left out with a warning line each; a
+  // prologue found that late still takes slot 1, and the name found first
+  // is left out instead.
+  void AddFoundName(std::string_view found, archive::Diagnostics& diag);
 
   // The number of the scenario whose file name equals `name` (compared
   // whole, regardless of ASCII letter case), or 0 when none does.

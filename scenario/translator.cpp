@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/console.h"
-#include "scenario/dispatch.h"
-
 namespace scenario {
 
 void Translator::OutJump(uint32_t label) {
@@ -14,18 +11,17 @@ void Translator::OutJump(uint32_t label) {
   out.OutInt(0);
 }
 
-void TranslateScenario(Translator& t) {
+void TranslateScenario(Translator& t, const DispatchTable& table) {
   t.out.Reset();
   t.src.SetPos(0);
   t.addressMap.clear();
   t.addressMap.reserve(t.src.Len());
   t.jumpFixups.clear();
-  t.message.Reset();
+  if (table.startScenario) table.startScenario(t);
 
-  const std::array<Handler, 256>& table = DispatchTable();
   while (!t.src.AtEnd()) {
     t.addressMap.push_back({t.src.Pos(), t.out.Len()});
-    Handler handler = table[t.src.ReadU8()];
+    Handler handler = table.handlers[t.src.ReadU8()];
     if (handler) handler(t);
   }
 
@@ -42,7 +38,7 @@ void ResolveJumps(Translator& t) {
     if (it != t.addressMap.end() && it->source == fixup.label) {
       t.out.PatchSlot(fixup.slot, it->output);
     } else if (fixup.label < t.src.Len()) {
-      console::Printf("******************* Jump point (0x%04x) not found!!!!!\n", fixup.label);
+      t.diag.Report("******************* Jump point (0x%04x) not found!!!!!\n", fixup.label);
     }
   }
 }

@@ -1,12 +1,21 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "archive/diagnostics.h"
 #include "scenario/output.h"
 #include "scenario/source.h"
-#include "scene/message_state.h"
+
+// The scene handlers keep their own state (scene/scene_state.h). The
+// translator carries it for them without knowing its contents: scene/ builds
+// on scenario/, never the reverse.
+namespace scene {
+struct SceneState;
+}
 
 namespace scenario {
 
@@ -26,20 +35,24 @@ struct JumpFixup {
 
 // Everything one scenario's translation works on. The handlers, one per
 // source opcode, take it as their only argument: they read operands from
-// `src` and write through the emitters of `out`.
+// `src`, write through the emitters of `out` and report through `diag`.
 struct Translator {
+  explicit Translator(archive::Diagnostics& diagnostics) : out(diagnostics), diag(diagnostics) {}
+
   Output out;
   Source src;
   // One entry per byte read as an opcode, in ascending source position.
   std::vector<AddressEntry> addressMap;
   // Every jump slot of the scenario, in order of recording; no fixed limit.
   std::vector<JumpFixup> jumpFixups;
-  scene::MessageState message;
   // The numbered scenario list, for references by file name (may be null:
   // every name then yields 0).
   const ScenarioSet* scenarios = nullptr;
   // The file name of the scenario being translated, for warning lines.
   std::string sourceName;
+  archive::Diagnostics& diag;
+  // The scene handlers' state; set whenever the dispatch table holds them.
+  scene::SceneState* scene = nullptr;
 
   // Records a fixup for `label` and emits its 4-byte placeholder slot.
   void OutJump(uint32_t label);
@@ -47,14 +60,47 @@ struct Translator {
 
 using Handler = void (*)(Translator&);
 
+// One entry of a handler list: the source opcode and its handler.
+struct OpcodeHandler {
+  uint8_t opcode;
+  Handler handler;
+};
+
+// State that handlers defined outside scenario/ keep for one translator,
+// made and destroyed only by functions of the folder that defines it.
+using SceneStatePtr = std::unique_ptr<scene::SceneState, void (*)(scene::SceneState*)>;
+
+// What the translation loop runs: the handler of every source opcode,
+// indexed by the opcode byte (null: the byte is skipped as a single byte),
+// and the hooks for the scene handlers' state.
+struct DispatchTable {
+  std::array<Handler, 256> handlers{};
+  // Makes the scene state, once per translator (null: the handlers keep
+  // none).
+  SceneStatePtr (*makeSceneState)() = nullptr;
+  // Runs at the start of every scenario, before its first opcode (may be
+  // null).
+  Handler startScenario = nullptr;
+
+  // Enters every handler of `list`. An opcode that already has one is a
+  // fault of the lists; in a constant expression it fails the build.
+  template <size_t N>
+  constexpr void Add(const std::array<OpcodeHandler, N>& list) {
+    for (const OpcodeHandler& entry : list) {
+      if (handlers[entry.opcode] != nullptr) throw "two handlers for one opcode";
+      handlers[entry.opcode] = entry.handler;
+    }
+  }
+};
+
 // The target variable number of source variable `v`: below 512 unchanged,
 // otherwise 488 higher.
 constexpr int32_t MapVar(uint32_t v) { return static_cast<int32_t>(v < 512 ? v : v + 488); }
 
 // Translates the source loaded in `t.src` (its whole length) into `t.out`:
-// resets the per-scenario state, runs every opcode through the dispatch
-// table, resolves the jump slots and patches the code length.
-void TranslateScenario(Translator& t);
+// resets the per-scenario state, runs every opcode through `table`, resolves
+// the jump slots and patches the code length.
+void TranslateScenario(Translator& t, const DispatchTable& table);
 
 // Fills every recorded jump slot with the code offset of its label's
 // translation. A label inside the source that starts no instruction is

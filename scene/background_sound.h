@@ -16,16 +16,16 @@ extern const std::array<std::string_view, 15> kBlackBackgroundNames;
 // it). '.' is never the second byte of a Shift-JIS character.
 void CutAtDot(std::string& name);
 
-// Source opcodes 15 and 27: a background picture by name, upper-cased, shown
+// op::kBackground and op::kBackgroundAlt: a background picture by name, upper-cased, shown
 // as "BLACK" when it is on the black list, without its extension.
 void TranslateBackground(scenario::Translator& t);
-// Source opcode 16: the black screen.
+// op::kBlackScreen: the black screen.
 void TranslateBlackScreen(scenario::Translator& t);
-// Source opcode 17: background music by number, named "BGM_%02d".
+// op::kMusic: background music by number, named "BGM_%02d".
 void TranslateMusic(scenario::Translator& t);
-// Source opcode 18: stops the music.
+// op::kMusicStop: stops the music.
 void TranslateMusicStop(scenario::Translator& t);
-// Source opcode 19: a sound effect by name, kept as written, without its
+// op::kSoundEffect: a sound effect by name, kept as written, without its
 // extension.
 void TranslateSoundEffect(scenario::Translator& t);
 

@@ -17,8 +17,8 @@ constexpr int32_t kTextString = 6;
 constexpr int32_t kMonthSuffixString = 7;
 constexpr int32_t kDaySuffixString = 8;
 
-// Sets a target variable to a constant.
-void SetVariable(scenario::Translator& t, int32_t variable, int32_t value) {
+// Adds a constant to a target variable (target 60, as op::kAddToVariable emits).
+void AddToVariable(scenario::Translator& t, int32_t variable, int32_t value) {
   t.out.OutByte(60);
   t.out.OutNum(variable);
   t.out.OutNum(value);
@@ -65,12 +65,12 @@ void TranslateCalendarUpdate(scenario::Translator& t) {
   out.OutByte(73);
   out.OutNum(0);
   out.OutNum(kMonthVariable);
-  SetVariable(t, 0, kDayVariable);
+  AddToVariable(t, 0, kDayVariable);
   out.OutByte(64);
   out.OutNum(kDayVariable);
   out.OutNumFlagged(0);
 
-  // A conditional jump to the last assignment of the block. Its slot is
+  // A conditional jump to the last step of the block, the day's increment. Its slot is
   // patched here, once its destination is known, not through the jump
   // fixups, so it holds even when the scenario's fixup list is full.
   for (int b : {21, 40, 59}) out.OutByte(b);
@@ -82,9 +82,9 @@ void TranslateCalendarUpdate(scenario::Translator& t) {
   out.OutByte(64);
   out.OutNum(kMonthVariable);
   out.OutNumFlagged(12);
-  SetVariable(t, kMonthVariable, 1);
+  AddToVariable(t, kMonthVariable, 1);
   out.PatchSlot(slot, out.Len());
-  SetVariable(t, kDayVariable, 1);
+  AddToVariable(t, kDayVariable, 1);
 
   EmitDateDisplay(t);
 }

@@ -12,14 +12,14 @@ constexpr int32_t kDayVariable = 301;
 // "日　" and shows them; the last step of every calendar handler.
 void EmitDateDisplay(scenario::Translator& t);
 
-// Source opcode 34: a fixed block working on the month and day variables with
+// op::kCalendarUpdate: a fixed block working on the month and day variables with
 // the month lengths of a common year, then the date display.
 void TranslateCalendarUpdate(scenario::Translator& t);
-// Source opcode 35: sets the month and the day (two words), then shows them.
+// op::kSetDate: sets the month and the day (two words), then shows them.
 void TranslateSetDate(scenario::Translator& t);
-// Source opcode 40: shows the date with a text (a string, copied unchanged).
+// op::kDateWithText: shows the date with a text (a string, copied unchanged).
 void TranslateDateWithText(scenario::Translator& t);
-// Source opcode 41: shows the date without text.
+// op::kDateNoText: shows the date without text.
 void TranslateDateNoText(scenario::Translator& t);
 
 }  // namespace scene

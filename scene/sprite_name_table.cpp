@@ -5,7 +5,7 @@
 namespace scene {
 
 // clang-format off
-const std::array<SpriteNameRow, 176> kSpriteNameRows = {{
+constexpr std::array<SpriteNameRow, 176> kSpriteNameRows = {{
     {1, "AOI1A01"},
     {2, "AOI1A02"},
     {3, "AOI1A03"},
@@ -184,5 +184,7 @@ const std::array<SpriteNameRow, 176> kSpriteNameRows = {{
     {901, "SUB_02"},
 }};
 // clang-format on
+
+constexpr SpriteNameTable kSpriteNames(kSpriteNameRows);
 
 }  // namespace scene

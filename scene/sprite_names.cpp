@@ -1,18 +1,7 @@
 #include "scene/sprite_names.h"
 
-#include <cstring>
-
-#include "platform/console.h"
-
 namespace scene {
 namespace {
-
-using SpriteNameTable = std::array<std::array<char, kSpriteNameSize>, kSpriteSlots>;
-
-SpriteNameTable& Table() {
-  static SpriteNameTable table{};
-  return table;
-}
 
 // Substitute for every unnamed sprite number.
 constexpr uint32_t kFallbackSprite = 1;
@@ -30,22 +19,6 @@ constexpr int32_t kSpriteRight = 399;
 constexpr int32_t kSpriteBottom = 479;
 
 }  // namespace
-
-void InitSpriteNameTable() {
-  SpriteNameTable& table = Table();
-  for (auto& slot : table) slot.fill(0);
-  for (const SpriteNameRow& row : kSpriteNameRows) {
-    if (row.slot >= kSpriteSlots) continue;
-    std::string_view name(row.name);
-    name = name.substr(0, kSpriteNameSize - 1);
-    std::memcpy(table[row.slot].data(), name.data(), name.size());
-  }
-}
-
-std::string_view SpriteName(uint32_t number) {
-  if (number >= kSpriteSlots) return {};
-  return std::string_view(Table()[number].data());
-}
 
 void TranslateClearCharacters(scenario::Translator& t) {
   for (int b : {11, 48, 11, 5, 64}) t.out.OutByte(b);
@@ -73,7 +46,7 @@ void TranslateShowCharacters(scenario::Translator& t) {
     return;
   }
   if (count > kLayouts.size()) {
-    console::Printf("***** Too Many Chars (%d)\n", shown);
+    t.diag.Report("***** Too Many Chars (%d)\n", shown);
     return;
   }
   const Layout layout = kLayouts[count - 1];

@@ -2,8 +2,11 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "archive/upper_case_name.h"
+#include "scenario/source_opcodes.h"
+#include "scene/scene_state.h"
 
 namespace scene {
 namespace {
@@ -30,10 +33,6 @@ constexpr uint8_t kStringMarker = 255;
 constexpr uint8_t kEndMessage = 1;
 constexpr uint8_t kContinue = 2;
 constexpr uint8_t kEndQuoteContinued = 3;
-// The source opcode of a message.
-constexpr uint8_t kMessageOpcode = 0xF0;
-// PendingEnd while a speaker name is held back.
-constexpr int32_t kNameHeldBack = -2;
 
 bool StartsWith(std::string_view text, uint8_t second) {
   return text.size() >= 2 && static_cast<uint8_t>(text[0]) == kSpecialLead &&
@@ -44,8 +43,8 @@ bool StartsWith(std::string_view text, uint8_t second) {
 // quote or a held-back name. When the earlier quote's ending byte 1 is still
 // the last byte written, it becomes 3 and only 2 1 follows.
 void ResumeStep(scenario::Translator& t) {
-  MessageState& m = t.message;
-  if (m.pendingEnd == t.out.Len() - 1) {
+  MessageState& m = t.scene->message;
+  if (m.pendingEnd != MessageState::kNoPendingEnd && m.pendingEnd == t.out.Len() - 1) {
     t.out.RewriteByte(m.pendingEnd, kEndQuoteContinued);
   } else {
     t.out.OutByte(kStringMarker);
@@ -53,7 +52,7 @@ void ResumeStep(scenario::Translator& t) {
   }
   t.out.OutByte(kContinue);
   t.out.OutByte(kEndMessage);
-  m.pendingEnd = 0;
+  m.ClearPending();
 }
 
 void EmitContinued(scenario::Translator& t, std::string_view text) {
@@ -63,125 +62,166 @@ void EmitContinued(scenario::Translator& t, std::string_view text) {
   t.out.OutByte(kEndMessage);
 }
 
-}  // namespace
-
-void TranslateTextMessage(scenario::Translator& t) {
-  MessageState& m = t.message;
-  std::string_view text = t.src.ReadString();
-
+// Step 1: the marks a message may begin with. A leading ● is dropped and
+// ends any resume; a ▼ behind it (or alone) is dropped too.
+std::string_view StripLeadingMarks(std::string_view text, MessageState& m) {
   if (StartsWith(text, kBlackCircle)) {
     text.remove_prefix(2);
-    m.resumeFlag = 0;
+    m.mayResume = false;
   }
   if (StartsWith(text, kDownTriangle)) text.remove_prefix(2);
-  if (text.empty()) return;
+  return text;
+}
 
-  std::string rewritten;
-  rewritten.reserve(text.size() + 16);
+// The text as the target shows it, and what its units said about it.
+struct RewrittenText {
+  std::string text;
+  // Nothing visible was written, or the text ends in two spaces.
   bool blank = true;
-  // Where the unit last written to `rewritten` begins (npos: none yet).
-  size_t lastWritten = std::string::npos;
-  // Whether the last unit of the source text, dropped or not, was 】.
+  // The last unit of the source text, dropped or not, was 】.
   bool endsWithName = false;
+};
 
-  auto write = [&](std::string_view unit) {
-    lastWritten = rewritten.size();
-    rewritten.append(unit);
-  };
+// Step 2: rewrites the text unit by unit (one single-byte character or one
+// double-byte character) and keeps the message state up to date. A quote
+// that opens while something is pending emits the resumed speaker first.
+class TextRewriter {
+ public:
+  TextRewriter(scenario::Translator& t, size_t sourceSize) : t_(t), m_(t.scene->message) {
+    r_.text.reserve(sourceSize + 16);
+  }
 
-  for (size_t i = 0; i < text.size();) {
-    auto first = static_cast<uint8_t>(text[i]);
-    endsWithName = false;
-    if (!archive::IsLeadByte(first)) {
-      // A single-byte character is copied like any ordinary character.
-      write(text.substr(i, 1));
-      m.resumeFlag = 0;
-      blank = false;
-      ++i;
-      continue;
-    }
-    if (i + 1 >= text.size()) break;  // a first byte without its second: dropped
-    std::string_view unit = text.substr(i, 2);
-    i += 2;
-    auto second = static_cast<uint8_t>(unit[1]);
-    if (first != kSpecialLead) {
-      write(unit);
-      m.resumeFlag = 0;
-      blank = false;
-      continue;
-    }
-    switch (second) {
+  // Every unit begins here.
+  void NextUnit() { r_.endsWithName = false; }
+
+  // A single-byte character, or a double-byte one not led by kSpecialLead:
+  // copied.
+  void Ordinary(std::string_view unit) {
+    Write(unit);
+    Visible();
+  }
+
+  // A double-byte character led by kSpecialLead.
+  void Special(std::string_view unit) {
+    switch (static_cast<uint8_t>(unit[1])) {
       case kDownTriangle:
         break;
       case kOpenLenticular:
-        write(kOpenTortoiseShell);
-        m.resumeFlag = 0;
-        blank = false;
+        Write(kOpenTortoiseShell);
+        Visible();
         break;
       case kCloseLenticular:
-        write(kCloseTortoiseShell);
-        m.speakerName = rewritten;
-        m.resumeFlag = 0;
-        blank = false;
-        endsWithName = true;
+        Write(kCloseTortoiseShell);
+        m_.speakerName = r_.text;
+        Visible();
+        r_.endsWithName = true;
         break;
       case kOpenCorner:
-        if (m.resumeFlag == 1 && m.pendingEnd != 0) ResumeStep(t);
-        write(unit);
-        m.quoteOpen = 1;
-        m.resumeFlag = 0;
-        blank = false;
+        if (m_.mayResume && m_.Pending()) ResumeStep(t_);
+        Write(unit);
+        m_.quoteOpen = true;
+        Visible();
         break;
       case kCloseCorner:
-        write(unit);
-        m.quoteOpen = 0;
-        m.resumeFlag = 1;
-        blank = false;
+        Write(unit);
+        m_.quoteOpen = false;
+        m_.mayResume = true;
+        r_.blank = false;
         break;
       case kIdeographicSpace:
         // A lone space leaves the message as blank or visible as it was;
         // two spaces in a row (▼ between them aside) make it blank again, so
         // a text that ends in two spaces is not shown.
-        if (lastWritten != std::string::npos &&
-            std::string_view(rewritten).substr(lastWritten) == kSpaceUnit) {
-          blank = true;
+        if (lastWritten_ != std::string::npos &&
+            std::string_view(r_.text).substr(lastWritten_) == kSpaceUnit) {
+          r_.blank = true;
         }
-        write(unit);
-        m.resumeFlag = 0;
+        Write(unit);
+        m_.mayResume = false;
         break;
       case kRightArrow:
-        write(kArrowReplacement);
-        m.resumeFlag = 0;
-        blank = false;
+        Write(kArrowReplacement);
+        Visible();
         break;
       default:
-        write(unit);
-        m.resumeFlag = 0;
-        blank = false;
+        Ordinary(unit);
         break;
     }
   }
 
-  if (blank) return;
+  RewrittenText Take() { return std::move(r_); }
 
-  if (endsWithName) {
-    if (t.src.Peek() == kMessageOpcode) {  // 0 behind the end of the source
-      EmitContinued(t, rewritten);
+ private:
+  void Write(std::string_view unit) {
+    lastWritten_ = r_.text.size();
+    r_.text.append(unit);
+  }
+  void Visible() {
+    m_.mayResume = false;
+    r_.blank = false;
+  }
+
+  scenario::Translator& t_;
+  MessageState& m_;
+  RewrittenText r_;
+  // Where the unit last written begins (npos: none yet).
+  size_t lastWritten_ = std::string::npos;
+};
+
+RewrittenText RewriteText(scenario::Translator& t, std::string_view text) {
+  TextRewriter rewriter(t, text.size());
+  for (size_t i = 0; i < text.size();) {
+    const auto first = static_cast<uint8_t>(text[i]);
+    rewriter.NextUnit();
+    if (!archive::IsLeadByte(first)) {
+      rewriter.Ordinary(text.substr(i, 1));
+      ++i;
+      continue;
+    }
+    if (i + 1 >= text.size()) break;  // a first byte without its second: dropped
+    const std::string_view unit = text.substr(i, 2);
+    i += 2;
+    if (first == kSpecialLead) {
+      rewriter.Special(unit);
     } else {
-      m.pendingEnd = kNameHeldBack;
-      m.resumeFlag = 1;
-      m.speakerName = rewritten;
+      rewriter.Ordinary(unit);
+    }
+  }
+  return rewriter.Take();
+}
+
+// Step 3: emits the rewritten text with its ending, or holds a speaker name
+// back until the quote that follows it.
+void EmitMessage(scenario::Translator& t, const RewrittenText& r) {
+  MessageState& m = t.scene->message;
+  if (r.blank) return;
+
+  if (r.endsWithName) {
+    if (t.src.Peek() == scenario::op::kMessage) {  // 0 behind the end of the source
+      EmitContinued(t, r.text);
+    } else {
+      m.HoldBackName();
+      m.mayResume = true;
+      m.speakerName = r.text;
     }
     return;
   }
-  if (m.quoteOpen == 1) {
-    EmitContinued(t, rewritten);
+  if (m.quoteOpen) {
+    EmitContinued(t, r.text);
     return;
   }
   t.out.OutByte(kStringMarker);
-  t.out.OutStr(rewritten);
-  if (m.resumeFlag == 1) m.pendingEnd = t.out.Len();
+  t.out.OutStr(r.text);
+  if (m.mayResume) m.SetPendingEnd(t.out.Len());
   t.out.OutByte(kEndMessage);
+}
+
+}  // namespace
+
+void TranslateTextMessage(scenario::Translator& t) {
+  const std::string_view text = StripLeadingMarks(t.src.ReadString(), t.scene->message);
+  if (text.empty()) return;
+  EmitMessage(t, RewriteText(t, text));
 }
 
 }  // namespace scene

@@ -4,42 +4,13 @@
 
 #include <stdexcept>
 
+#include "scenario/source_opcodes.h"
+
 namespace tools {
 namespace {
 
-enum Opcode : uint8_t {
-  kJump = 0x01,
-  kGoToScenario = 0x04,
-  kCall994 = 0x07,
-  kAddVar = 0x09,
-  kSubVar = 0x0A,
-  kSetVar = 0x0B,
-  kShowCharacters = 0x0D,
-  kClearCharacters = 0x0E,
-  kBackground = 0x0F,
-  kBlackScreen = 0x10,
-  kMusic = 0x11,
-  kMusicStop = 0x12,
-  kSoundEffect = 0x13,
-  kCall995 = 0x14,
-  kIgnored1A = 0x1A,
-  kBackgroundAlt = 0x1B,
-  kIgnored1C = 0x1C,
-  kIgnored1D = 0x1D,
-  kIgnored20 = 0x20,
-  kCalendarUpdate = 0x22,
-  kSetDate = 0x23,
-  kCall996 = 0x27,
-  kDateWithText = 0x28,
-  kDateNoText = 0x29,
-  kMultiJump = 0xD0,
-  kChoice = 0xE0,
-  kMessage = 0xF0,
-};
+namespace op = scenario::op;
 
-// Ends the lists of 0xD0 and 0xE0, and stands for the second label of a
-// conditional jump that goes on with the next instruction.
-constexpr uint8_t kListEnd = 0xFF;
 constexpr size_t kMaxLabel = 0xFFFF;
 
 }  // namespace
@@ -89,124 +60,124 @@ void SioWriter::LabelOperand(const Label& l, bool inList) {
 }
 
 void SioWriter::Jump(const Label& to) {
-  Op(kJump);
+  Op(op::kJump);
   LabelOperand(to, false);
 }
 
 void SioWriter::GoToScenario(std::string_view fileName) {
-  Op(kGoToScenario);
+  Op(op::kScenarioByName);
   Str(fileName);
 }
 
 void SioWriter::Call994(uint16_t a) {
-  Op(kCall994);
+  Op(op::kFixedScenario994);
   Word(a);
 }
 
 void SioWriter::AddVar(uint16_t var, Value x) {
-  Op(kAddVar);
+  Op(op::kAddToVariable);
   Word(var);
   Val(x);
 }
 
 void SioWriter::SubVar(uint16_t var, Value x) {
-  Op(kSubVar);
+  Op(op::kSubtractFromVariable);
   Word(var);
   Val(x);
 }
 
 void SioWriter::SetVar(uint16_t var, Value x) {
-  Op(kSetVar);
+  Op(op::kSetVariable);
   Word(var);
   Val(x);
 }
 
 void SioWriter::ShowCharacters(const std::vector<uint16_t>& sprites) {
   if (sprites.size() > 255) throw std::logic_error("more than 255 sprite positions");
-  Op(kShowCharacters);
+  Op(op::kShowCharacters);
   bytes_.push_back(static_cast<uint8_t>(sprites.size()));
   for (uint16_t s : sprites) Word(s);
 }
 
-void SioWriter::ClearCharacters() { Op(kClearCharacters); }
+void SioWriter::ClearCharacters() { Op(op::kClearCharacters); }
 
 void SioWriter::Background(std::string_view name) {
-  Op(kBackground);
+  Op(op::kBackground);
   Str(name);
 }
 
-void SioWriter::BlackScreen() { Op(kBlackScreen); }
+void SioWriter::BlackScreen() { Op(op::kBlackScreen); }
 
 void SioWriter::Music(uint16_t number) {
-  Op(kMusic);
+  Op(op::kMusic);
   Word(number);
 }
 
-void SioWriter::MusicStop() { Op(kMusicStop); }
+void SioWriter::MusicStop() { Op(op::kMusicStop); }
 
 void SioWriter::SoundEffect(std::string_view name) {
-  Op(kSoundEffect);
+  Op(op::kSoundEffect);
   Str(name);
 }
 
 void SioWriter::Call995(uint16_t a) {
-  Op(kCall995);
+  Op(op::kFixedScenario995);
   Word(a);
 }
 
 void SioWriter::Ignored1A(std::string_view text) {
-  Op(kIgnored1A);
+  Op(op::kIgnoredString);
   Str(text);
 }
 
 void SioWriter::BackgroundAlt(std::string_view name) {
-  Op(kBackgroundAlt);
+  Op(op::kBackgroundAlt);
   Str(name);
 }
 
 void SioWriter::Ignored1C(uint16_t a) {
-  Op(kIgnored1C);
+  Op(op::kIgnoredWord);
   Word(a);
 }
 
 void SioWriter::Ignored1D(uint8_t a, uint16_t b) {
-  Op(kIgnored1D);
+  Op(op::kIgnoredByteAndWord);
   bytes_.push_back(a);
   Word(b);
 }
 
 void SioWriter::Ignored20(uint16_t a, uint16_t b) {
-  Op(kIgnored20);
+  Op(op::kIgnoredTwoWords);
   Word(a);
   Word(b);
 }
 
-void SioWriter::CalendarUpdate() { Op(kCalendarUpdate); }
+void SioWriter::CalendarUpdate() { Op(op::kCalendarUpdate); }
 
 void SioWriter::SetDate(uint16_t month, uint16_t day) {
-  Op(kSetDate);
+  Op(op::kSetDate);
   Word(month);
   Word(day);
 }
 
 void SioWriter::Call996(const std::array<uint16_t, 7>& words) {
-  Op(kCall996);
+  Op(op::kFixedScenario996);
   for (uint16_t w : words) Word(w);
 }
 
 void SioWriter::DateWithText(std::string_view text) {
-  Op(kDateWithText);
+  Op(op::kDateWithText);
   Str(text);
 }
 
-void SioWriter::DateNoText() { Op(kDateNoText); }
+void SioWriter::DateNoText() { Op(op::kDateNoText); }
 
 void SioWriter::JumpIf(Condition c, uint16_t var, Value x, const Label& then) {
   Op(static_cast<uint8_t>(c));
   Word(var);
   Val(x);
   LabelOperand(then, false);
-  bytes_.push_back(kListEnd);
+  bytes_.push_back(op::kListEnd);
 }
 
 void SioWriter::JumpIf(Condition c, uint16_t var, Value x, const Label& then, const Label& otherwise,
@@ -221,26 +192,26 @@ void SioWriter::JumpIf(Condition c, uint16_t var, Value x, const Label& then, co
 }
 
 void SioWriter::MultiJump(uint16_t var, const std::vector<std::pair<Label, Value>>& cases) {
-  Op(kMultiJump);
+  Op(op::kMultiWayJump);
   Word(var);
   for (const auto& [label, x] : cases) {
     LabelOperand(label, true);
     Val(x);
   }
-  bytes_.push_back(kListEnd);
+  bytes_.push_back(op::kListEnd);
 }
 
 void SioWriter::Choice(const std::vector<std::pair<Label, std::string>>& options) {
-  Op(kChoice);
+  Op(op::kChoiceMenu);
   for (const auto& [label, text] : options) {
     LabelOperand(label, true);
     Str(text);
   }
-  bytes_.push_back(kListEnd);
+  bytes_.push_back(op::kListEnd);
 }
 
 void SioWriter::Message(std::string_view text) {
-  Op(kMessage);
+  Op(op::kMessage);
   Str(text);
 }
 
@@ -256,7 +227,7 @@ std::vector<uint8_t> SioWriter::Finish() const {
       target = it->second;
     }
     if (target > kMaxLabel) throw std::logic_error("label beyond 65,535: " + use.label.Name());
-    if (use.inList && (target >> 8) == kListEnd) {
+    if (use.inList && (target >> 8) == op::kListEnd) {
       throw std::logic_error("label would read as a list end: " + use.label.Name());
     }
     out[use.at] = static_cast<uint8_t>(target >> 8);

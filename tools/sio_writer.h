@@ -9,8 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "scenario/source_opcodes.h"
+
 // A small assembler for the game's ".SIO" scenarios: one method per opcode
-// with typed operands, labels as named marks resolved by Finish(). Word and
+// (scenario/source_opcodes.h) with typed operands, labels as named marks resolved by Finish(). Word and
 // value operands are written big-endian; strings are written as given
 // (Shift-JIS bytes) with their terminating zero.
 namespace tools {
@@ -48,15 +50,15 @@ class Label {
   int position_ = -1;
 };
 
-// Relations of the conditional jumps 0xC0 to 0xC5. 0xC0 jumps on equality
-// and 0xC1 on inequality; the four orderings are the game's.
+// Relations of the conditional jumps, by their opcodes. kEqual jumps on
+// equality and kNotEqual on inequality; the four orderings are the game's.
 enum class Condition : uint8_t {
-  kEqual = 0xC0,
-  kNotEqual = 0xC1,
-  kOrderC2 = 0xC2,
-  kOrderC3 = 0xC3,
-  kOrderC4 = 0xC4,
-  kOrderC5 = 0xC5,
+  kEqual = scenario::op::kJumpIfEqual,
+  kNotEqual = scenario::op::kJumpIfNotEqual,
+  kOrderC2 = scenario::op::kJumpUnlessRelation70,
+  kOrderC3 = scenario::op::kJumpUnlessRelation71,
+  kOrderC4 = scenario::op::kJumpUnlessRelation68,
+  kOrderC5 = scenario::op::kJumpUnlessRelation69,
 };
 
 class SioWriter {
@@ -66,42 +68,42 @@ class SioWriter {
   void Mark(const std::string& name);
   size_t Position() const { return bytes_.size(); }
 
-  void Jump(const Label& to);                                 // 0x01
-  void GoToScenario(std::string_view fileName);               // 0x04
-  void Call994(uint16_t a);                                   // 0x07
-  void AddVar(uint16_t var, Value x);                         // 0x09
-  void SubVar(uint16_t var, Value x);                         // 0x0A
-  void SetVar(uint16_t var, Value x);                         // 0x0B
-  void ShowCharacters(const std::vector<uint16_t>& sprites);  // 0x0D
-  void ClearCharacters();                                     // 0x0E
-  void Background(std::string_view name);                     // 0x0F
-  void BlackScreen();                                         // 0x10
-  void Music(uint16_t number);                                // 0x11
-  void MusicStop();                                           // 0x12
-  void SoundEffect(std::string_view name);                    // 0x13
-  void Call995(uint16_t a);                                   // 0x14
-  void Ignored1A(std::string_view text);                      // 0x1A
-  void BackgroundAlt(std::string_view name);                  // 0x1B, shown as 0x0F
-  void Ignored1C(uint16_t a);                                 // 0x1C
-  void Ignored1D(uint8_t a, uint16_t b);                      // 0x1D
-  void Ignored20(uint16_t a, uint16_t b);                     // 0x20
-  void CalendarUpdate();                                      // 0x22
-  void SetDate(uint16_t month, uint16_t day);                 // 0x23
-  void Call996(const std::array<uint16_t, 7>& words);         // 0x27
-  void DateWithText(std::string_view text);                   // 0x28
-  void DateNoText();                                          // 0x29
-  // 0xC0 to 0xC5 jumping to `then` when the relation holds, else going on
+  void Jump(const Label& to);
+  void GoToScenario(std::string_view fileName);
+  void Call994(uint16_t a);
+  void AddVar(uint16_t var, Value x);
+  void SubVar(uint16_t var, Value x);
+  void SetVar(uint16_t var, Value x);
+  void ShowCharacters(const std::vector<uint16_t>& sprites);
+  void ClearCharacters();
+  void Background(std::string_view name);
+  void BlackScreen();
+  void Music(uint16_t number);
+  void MusicStop();
+  void SoundEffect(std::string_view name);
+  void Call995(uint16_t a);
+  void Ignored1A(std::string_view text);
+  void BackgroundAlt(std::string_view name);  // shown as Background
+  void Ignored1C(uint16_t a);
+  void Ignored1D(uint8_t a, uint16_t b);
+  void Ignored20(uint16_t a, uint16_t b);
+  void CalendarUpdate();
+  void SetDate(uint16_t month, uint16_t day);
+  void Call996(const std::array<uint16_t, 7>& words);
+  void DateWithText(std::string_view text);
+  void DateNoText();
+  // The conditional jump of `c`, jumping to `then` when the relation holds, else going on
   // with the next instruction (the list byte 0xFF form).
   void JumpIf(Condition c, uint16_t var, Value x, const Label& then);
   // The two-label form: `otherwise` instead of the next instruction, then one
   // further byte that the game does not examine.
   void JumpIf(Condition c, uint16_t var, Value x, const Label& then, const Label& otherwise,
               uint8_t spare = 0);
-  // 0xD0: the first case whose value equals the variable jumps.
+  // The multi-way jump: the first case whose value equals the variable jumps.
   void MultiJump(uint16_t var, const std::vector<std::pair<Label, Value>>& cases);
-  // 0xE0: options shown to the player, each with its destination.
+  // The choice menu: options shown to the player, each with its destination.
   void Choice(const std::vector<std::pair<Label, std::string>>& options);
-  void Message(std::string_view text);  // 0xF0
+  void Message(std::string_view text);
 
   // Raw bytes, for opcodes without a method and damaged input in tests.
   void Bytes(std::initializer_list<uint8_t> bytes) { bytes_.insert(bytes_.end(), bytes); }

@@ -3,21 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "archive/diagnostics.h"
 #include "support/test_support.h"
 
 namespace {
 
+using archive::CollectedDiagnostics;
 using scenario::Output;
-using test_support::ConsoleText;
 using test_support::Hex;
 
 std::vector<uint8_t> Bytes(const Output& o, int32_t from) { return {o.Data() + from, o.Data() + o.Len()}; }
 
 // An output with `room` bytes left before the 65,536-byte limit.
-std::unique_ptr<Output> WithRoom(int32_t room) {
-  auto o = std::make_unique<Output>();
+std::unique_ptr<Output> WithRoom(int32_t room, archive::Diagnostics& diag) {
+  auto o = std::make_unique<Output>(diag);
   o->Reset();
   while (o->Len() < 65536 - room) o->OutByte(0xAA);
   return o;
@@ -33,7 +35,8 @@ TEST(OutputEncoders, NumbersCarryTheirLengthInTheHighNibbleAndFlaggedAddsEight) 
   // clang-format on
   for (const auto& [value, hex] : cases) {
     SCOPED_TRACE(value);
-    Output o;
+    CollectedDiagnostics diag;
+    Output o(diag);
     o.Reset();
     o.OutNum(value);
     o.OutNumFlagged(value);
@@ -46,7 +49,8 @@ TEST(OutputEncoders, NumbersCarryTheirLengthInTheHighNibbleAndFlaggedAddsEight) 
 }
 
 TEST(OutputEncoders, IntsStringsOpcode89AndTheHeaderWithItsCodeLength) {
-  Output o;
+  CollectedDiagnostics diag;
+  Output o(diag);
   o.Reset();
   std::vector<uint8_t> header(99, 0);
   for (size_t i = 0; i < 5; ++i) header[i] = static_cast<uint8_t>("TPC32"[i]);
@@ -66,12 +70,12 @@ TEST(OutputEncoders, IntsStringsOpcode89AndTheHeaderWithItsCodeLength) {
 }
 
 TEST(OutputOverflow, ExactlyFullIsSilentAndWhatDoesNotFitIsDroppedWithItsMessage) {
-  ConsoleText console;
-  auto o = WithRoom(4);
+  CollectedDiagnostics diag;
+  auto o = WithRoom(4, diag);
   o->OutInt(1);
-  EXPECT_EQ(console.Text(), "");
+  EXPECT_EQ(diag.Text(), "");
 
-  o = WithRoom(3);
+  o = WithRoom(3, diag);
   o->OutInt(0);
   o->OutNumFlagged(1048576);
   o->OutNum(16);
@@ -81,7 +85,7 @@ TEST(OutputOverflow, ExactlyFullIsSilentAndWhatDoesNotFitIsDroppedWithItsMessage
   o->PatchSlot(65533, 99 + 7);  // the slot that did not fit is never written
   EXPECT_EQ(o->Len(), 65536);
   EXPECT_EQ(Bytes(*o, 65533), Hex("20 01 01"));
-  EXPECT_EQ(console.Text(),
+  EXPECT_EQ(diag.Text(),
             "Error : OutBuffer overflow @ OutInt\n"
             "Error : OutBuffer overflow @ OutNum\n"
             "Error : OutBuffer overflow @ OutNum\n"
@@ -89,16 +93,16 @@ TEST(OutputOverflow, ExactlyFullIsSilentAndWhatDoesNotFitIsDroppedWithItsMessage
 }
 
 TEST(OutputOverflow, AStringThatDoesNotFitBecomesOneZeroByteWhileThereIsRoom) {
-  ConsoleText console;
-  auto o = WithRoom(3);
+  CollectedDiagnostics diag;
+  auto o = WithRoom(3, diag);
   o->OutStr("AB");
-  EXPECT_EQ(console.Text(), "");
-  o = WithRoom(2);
+  EXPECT_EQ(diag.Text(), "");
+  o = WithRoom(2, diag);
   o->OutStr("AB");
   o->OutStr("C");
   o->OutStr("D");
   EXPECT_EQ(Bytes(*o, 65533), Hex("AA 00 00"));
-  EXPECT_EQ(console.Text(),
+  EXPECT_EQ(diag.Text(),
             "Error : OutBuffer overflow @ OutStr\n"
             "Error : OutBuffer overflow @ OutStr\n"
             "Error : OutBuffer overflow @ OutStr\n");

@@ -2,20 +2,27 @@
 
 #include <cstdint>
 #include <map>
-#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "archive/diagnostics.h"
+#include "scenario/control_flow.h"
+#include "scenario/scenario_set.h"
+#include "scenario/scenario_translator.h"
+#include "scenario/source_opcodes.h"
 #include "scenario/translator.h"
 #include "support/test_support.h"
 
 namespace scenario_test {
 
+namespace op = scenario::op;
+
 // A tiny assembler for source scenarios: operands in the source's big-endian
 // forms, and named labels resolved when the bytes are taken.
-//   Sio().Op(0x01).Label("end").Op(0x00).Mark("end").Op(0x00).Bytes()
+//   Sio().Op(op::kJump).Label("end").Op(0x00).Mark("end").Op(0x00).Bytes()
 class Sio {
  public:
   Sio& Op(uint8_t b) {
@@ -43,7 +50,7 @@ class Sio {
     return *this;
   }
   // 0B 0001 000002, translated as 3B 11 12: shows where it lands.
-  Sio& Marker() { return Op(0x0B).Word(1).Const(2); }
+  Sio& Marker() { return Op(op::kSetVariable).Word(1).Const(2); }
 
   std::vector<uint8_t> Bytes() const {
     std::vector<uint8_t> out = bytes_;
@@ -60,18 +67,38 @@ class Sio {
   std::map<std::string, uint16_t> marks_;
 };
 
-inline std::unique_ptr<scenario::Translator> Translate(const std::vector<uint8_t>& source) {
-  auto t = std::make_unique<scenario::Translator>();
-  t->src.Load(source.data(), source.size());
-  scenario::TranslateScenario(*t);
-  return t;
-}
+// The control-flow handlers alone: what scenario/ translates without scene/.
+inline constexpr scenario::DispatchTable kControlFlowTable = [] {
+  scenario::DispatchTable table;
+  table.Add(scenario::kControlFlowHandlers);
+  return table;
+}();
 
-// The code behind the 99-byte header.
-inline std::vector<uint8_t> Code(const scenario::Translator& t) {
-  return std::vector<uint8_t>(t.out.Data() + scenario::Output::kHeaderSize, t.out.Data() + t.out.Len());
-}
+// A translator with its own scenario list (empty unless a test fills it)
+// that keeps every line reported.
+struct TestTranslator {
+  explicit TestTranslator(const scenario::DispatchTable& table = kControlFlowTable)
+      : translator(table, scenarios, diag) {}
 
-inline std::vector<uint8_t> CodeOf(const Sio& sio) { return Code(*Translate(sio.Bytes())); }
+  std::span<const uint8_t> Translate(const std::vector<uint8_t>& source, const std::string& name = "") {
+    return translator.Translate(source, name);
+  }
+  const scenario::Translator& State() const { return translator.State(); }
+  // The code of the last translation, behind the 99-byte header.
+  std::vector<uint8_t> Code() const {
+    const scenario::Output& out = State().out;
+    return std::vector<uint8_t>(out.Data() + scenario::Output::kHeaderSize, out.Data() + out.Len());
+  }
+
+  scenario::ScenarioSet scenarios;
+  archive::CollectedDiagnostics diag;
+  scenario::ScenarioTranslator translator;
+};
+
+inline std::vector<uint8_t> CodeOf(const Sio& sio) {
+  TestTranslator t;
+  t.Translate(sio.Bytes());
+  return t.Code();
+}
 
 }  // namespace scenario_test

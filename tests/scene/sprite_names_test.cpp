@@ -77,10 +77,21 @@ TEST_F(SceneTest, UnnamedSpriteNumbersShowSlotOne) {
 }
 
 TEST_F(SceneTest, MoreThanThreePositionsAreReportedAndShowNothing) {
-  test_support::ConsoleText console;
   EXPECT_EQ(Run("0D 04 0001 0000 0002 0003 0E"), Hex(CLEAR));  // only the 0E that follows
-  EXPECT_EQ(console.Text(), "***** Too Many Chars (3)\n");
-  console.Clear();
+  EXPECT_EQ(diag_.Text(), "***** Too Many Chars (3)\n");
+  diag_.Clear();
   EXPECT_EQ(Run("0D 04 0000 0000 0000 0000"), Hex(CLEAR));
-  EXPECT_EQ(console.Text(), "");
+  EXPECT_EQ(diag_.Text(), "");
+}
+
+TEST(SpriteNameTable, RowsBeyondTheSlotsAreIgnoredLongNamesCutAndALaterRowReplacesTheWholeName) {
+  constexpr std::array<scene::SpriteNameRow, 4> rows = {
+      {{5, "LONGNAME9"}, {1024, "GONE"}, {7, "ABCDEFG"}, {7, "XY"}}};
+  constexpr scene::SpriteNameTable table(rows);
+  EXPECT_EQ(table.Name(5), "LONGNAM");
+  EXPECT_EQ(table.Name(7), "XY");
+  EXPECT_EQ(table.Name(0), "");
+  EXPECT_EQ(table.Name(1023), "");
+  EXPECT_EQ(table.Name(1024), "");
+  EXPECT_EQ(table.Name(UINT32_MAX), "");
 }

@@ -39,9 +39,10 @@ TEST_F(SceneTest, NameIsHeldBackAcrossOtherOpcodesUntilTheQuote) {
 
 TEST_F(SceneTest, NameAtTheEndOfTheSourceIsHeldBack) {
   EXPECT_TRUE(Run(MSG + NAME + END).empty());
-  EXPECT_EQ(t_->message.pendingEnd, -2);
-  EXPECT_EQ(t_->message.resumeFlag, 1);
-  EXPECT_EQ(t_->message.speakerName, std::string("\x81\x6B\x82\xA0\x81\x6C"));
+  EXPECT_TRUE(message_.nameHeldBack);
+  EXPECT_EQ(message_.pendingEnd, scene::MessageState::kNoPendingEnd);
+  EXPECT_TRUE(message_.mayResume);
+  EXPECT_EQ(message_.speakerName, std::string("\x81\x6B\x82\xA0\x81\x6C"));
 }
 
 TEST_F(SceneTest, HeldBackNameIsLostWhenTheNextMessageIsNoQuote) {
@@ -80,11 +81,11 @@ TEST_F(SceneTest, PrefixOnlyTextsEmitNothing) {
     SCOPED_TRACE(text);
     Load(MSG + text + END + MSG);
     t_->src.ReadU8();
-    t_->message.resumeFlag = 1;
+    message_.mayResume = true;
     scene::TranslateTextMessage(*t_);
     EXPECT_TRUE(Code().empty());
     EXPECT_EQ(t_->src.Pos(), t_->src.Len() - 1);
-    EXPECT_EQ(t_->message.resumeFlag, text.find("819C") == std::string::npos ? 1 : 0);
+    EXPECT_EQ(message_.mayResume, text.find("819C") == std::string::npos);
   }
 }
 

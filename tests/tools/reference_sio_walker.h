@@ -7,11 +7,16 @@
 #include <string>
 #include <vector>
 
-// Walks a ".SIO" scenario by the game's opcode table, independently of
-// SioWriter, and collects what the sample tests check: the opcodes used,
+#include "scenario/source_opcodes.h"
+
+// Walks a ".SIO" scenario by the game's opcode table (operand layouts
+// written out here, independently of SioWriter and of the translator's
+// handlers; only the numbers are shared), and collects what the sample tests check: the opcodes used,
 // where instructions start, every jump label and the operands that name
 // other files.
 namespace reference {
+
+namespace op = scenario::op;
 
 struct SioWalk {
   bool clean = true;  // only known opcodes, and the last operand ends at the file's end
@@ -60,64 +65,64 @@ inline SioWalk WalkSio(const std::vector<uint8_t>& s) {
     uint8_t op = static_cast<uint8_t>(u8());
     w.opcodes.insert(op);
     switch (op) {
-      case 0x01:
+      case op::kJump:
         label();
         break;
-      case 0x04:
+      case op::kScenarioByName:
         w.scenarios.push_back(str());
         break;
-      case 0x07:
-      case 0x11:
-      case 0x14:
-      case 0x1C:
+      case op::kFixedScenario994:
+      case op::kMusic:
+      case op::kFixedScenario995:
+      case op::kIgnoredWord:
         u16();
         break;
-      case 0x09:
-      case 0x0A:
-      case 0x0B:
+      case op::kAddToVariable:
+      case op::kSubtractFromVariable:
+      case op::kSetVariable:
         u16();
         u24();
         break;
-      case 0x0D:
+      case op::kShowCharacters:
         for (uint32_t n = u8(); n > 0; --n) w.sprites.push_back(static_cast<uint16_t>(u16()));
         break;
-      case 0x0E:
-      case 0x10:
-      case 0x12:
-      case 0x22:
-      case 0x29:
+      case op::kClearCharacters:
+      case op::kBlackScreen:
+      case op::kMusicStop:
+      case op::kCalendarUpdate:
+      case op::kDateNoText:
         break;
-      case 0x0F:
-      case 0x1B:
+      case op::kBackground:
+      case op::kBackgroundAlt:
         w.backgrounds.push_back(str());
         break;
-      case 0x13:
-      case 0x1A:
-      case 0x28:
+      case op::kSoundEffect:
+      case op::kIgnoredString:
+      case op::kDateWithText:
         str();
         break;
-      case 0x1D:
+      case op::kIgnoredByteAndWord:
         u8();
         u16();
         break;
-      case 0x20:
-      case 0x23:
+      case op::kIgnoredTwoWords:
+      case op::kSetDate:
         u16();
         u16();
         break;
-      case 0x27:
+      case op::kFixedScenario996:
         for (int i = 0; i < 7; ++i) u16();
         break;
-      case 0xC0:
-      case 0xC1:
-      case 0xC2:
-      case 0xC3:
-      case 0xC4:
-      case 0xC5:
+      case op::kJumpIfEqual:
+      case op::kJumpIfNotEqual:
+      case op::kJumpUnlessRelation70:
+      case op::kJumpUnlessRelation71:
+      case op::kJumpUnlessRelation68:
+      case op::kJumpUnlessRelation69:
         u16();
         u24();
         label();
-        if (pos < s.size() && s[pos] == 0xFF) {
+        if (pos < s.size() && s[pos] == op::kListEnd) {
           u8();
           w.labels.push_back(pos);
           ++w.jumpSlots;
@@ -126,17 +131,17 @@ inline SioWalk WalkSio(const std::vector<uint8_t>& s) {
           u8();
         }
         break;
-      case 0xD0:
+      case op::kMultiWayJump:
         u16();
-        while (pos < s.size() && s[pos] != 0xFF) {
+        while (pos < s.size() && s[pos] != op::kListEnd) {
           label();
           u24();
         }
         u8();
         break;
-      case 0xE0: {
+      case op::kChoiceMenu: {
         size_t options = 0;
-        while (pos < s.size() && s[pos] != 0xFF) {
+        while (pos < s.size() && s[pos] != op::kListEnd) {
           label();
           str();
           ++options;
@@ -145,7 +150,7 @@ inline SioWalk WalkSio(const std::vector<uint8_t>& s) {
         w.maxOptions = std::max(w.maxOptions, options);
         break;
       }
-      case 0xF0:
+      case op::kMessage:
         w.messages.push_back(str());
         break;
       default:

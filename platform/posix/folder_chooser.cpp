@@ -36,7 +36,8 @@ constexpr std::string_view kHelp[] = {
     "Space: choose the highlighted folder (on ../: the folder shown)   Esc: cancel",
     "Or type a path (Tab completes) and press Enter.   [game data]: holds the game",
 };
-constexpr std::string_view kShortHelp = "Enter:open Space:choose Esc:quit";
+constexpr std::string_view kShortHelp[] = {"Space:choose Enter:open Esc:quit",
+                                           "Spc:choose Ent:open Esc:quit"};
 constexpr std::string_view kGameDataMark = "  [game data]";
 constexpr std::string_view kConfirm =
     "No game data in this folder (no MES/*.SIO, no *.MOE). Convert anyway? [y/N]";
@@ -355,7 +356,14 @@ class Chooser {
       if (wideHelp) {
         for (std::string_view line : kHelp) help.emplace_back(line);
       } else {
-        help.push_back(FitToColumns(kShortHelp, encoding, width));
+        std::string_view shortest = kShortHelp[std::size(kShortHelp) - 1];
+        for (std::string_view line : kShortHelp) {
+          if (line.size() <= width) {
+            shortest = line;
+            break;
+          }
+        }
+        help.push_back(FitToColumns(shortest, encoding, width));
       }
     };
     setHelp();

@@ -153,7 +153,7 @@ TEST(TerminalRun, ChooserKeysHomeEndTabEscapeAndTheParentKeepingTheHighlight) {
   t.Type("\x1b[D");  // back to the parent, beta still highlighted
   ASSERT_TRUE(t.WaitFor("\x1b[7m> beta/"));
   t.Resize(10, 40);
-  ASSERT_TRUE(t.WaitFor("Enter:open Space:choose Esc:quit")) << "redrawn for the narrow window";
+  ASSERT_TRUE(t.WaitFor("Space:choose Enter:open Esc:quit")) << "redrawn for the narrow window";
   t.Type("\x1b");  // nothing typed: cancels
   ASSERT_TRUE(t.WaitFor(std::string(kCancelled) + std::string(kPressAKey)));
   t.Type("q");
@@ -235,7 +235,7 @@ TEST(TerminalRun, In30ColumnsNoLineIsWiderThanTheWindowAndTheProgressStaysOneLin
   const size_t leave = out.find("\x1b[?1049l");
   ASSERT_NE(leave, std::string::npos);
   const std::string chooser = out.substr(0, leave);
-  EXPECT_NE(chooser.find("Enter:open"), std::string::npos);
+  EXPECT_NE(chooser.find("Spc:choose Ent:open Esc:quit"), std::string::npos);
   size_t screens = 0;
   for (size_t at = chooser.find("\x1b[2J"); at != std::string::npos; at = chooser.find("\x1b[2J", at)) {
     at += 4;

@@ -146,9 +146,10 @@ std::string HelpText() {
          "with the archive's size in MiB to one decimal.\n"
          "\n"
          "Exit status: 0 the archive was written; 1 it was not (spool or archive\n"
-         "failure); 2 a usage error, a GAME_FOLDER that is not a folder or holds no\n"
-         "game data (without --force); 128+N stopped by signal N (Ctrl-C: 130), with\n"
-         "tmp.dat and DAV299.AVD.part removed and an earlier DAV299.AVD kept.\n";
+         "failure); 2 a usage error, a GAME_FOLDER, --output or --data that is not a\n"
+         "folder, or a GAME_FOLDER without game data (and no --force), with nothing\n"
+         "touched; 128+N stopped by signal N (Ctrl-C: 130), with tmp.dat and\n"
+         "DAV299.AVD.part removed and an earlier DAV299.AVD kept.\n";
 }
 
 std::string VersionText() { return std::string("avdconv ") + text::kVersion + "\n"; }

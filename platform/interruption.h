@@ -23,8 +23,9 @@ void ForgetCreatedFile(const std::string& path);
 // noted files are removed (an earlier archive stays as it was), the progress
 // line is erased, the terminal's mode put back, `message` (one line, with
 // its line ending, at most 255 bytes) written to standard error, and the
-// process exits with 128 + the signal number. The former handling is put
-// back when the object ends. One object at a time.
+// process exits with 128 + the signal number. Meanwhile output to a closed
+// pipe fails instead of ending the process. The former handling is put back
+// when the object ends. One object at a time.
 class InterruptionHandling {
  public:
   explicit InterruptionHandling(std::string_view message);

@@ -77,6 +77,8 @@ void ForgetCreatedFile(const std::string& path) {
 struct InterruptionHandling::Saved {
   struct sigaction actions[std::size(kSignals)];
   bool replaced[std::size(kSignals)] = {};
+  struct sigaction brokenPipe;
+  bool pipeReplaced = false;
 };
 
 InterruptionHandling::InterruptionHandling(std::string_view message) : saved_(std::make_unique<Saved>()) {
@@ -103,12 +105,19 @@ InterruptionHandling::InterruptionHandling(std::string_view message) : saved_(st
     if (saved_->actions[i].sa_handler == SIG_IGN) continue;
     saved_->replaced[i] = sigaction(kSignals[i], &action, nullptr) == 0;
   }
+  // Output to a reader that went away (`avdconv GAME | head -1`) fails
+  // instead of ending the process halfway with its files left behind.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  saved_->pipeReplaced = sigaction(SIGPIPE, &ignore, &saved_->brokenPipe) == 0;
 }
 
 InterruptionHandling::~InterruptionHandling() {
   for (size_t i = 0; i < std::size(kSignals); ++i) {
     if (saved_->replaced[i]) sigaction(kSignals[i], &saved_->actions[i], nullptr);
   }
+  if (saved_->pipeReplaced) sigaction(SIGPIPE, &saved_->brokenPipe, nullptr);
 }
 
 }  // namespace platform

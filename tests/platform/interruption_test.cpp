@@ -73,7 +73,7 @@ TEST(Interruption, RemovesTheNotedFilesPrintsTheLineAndExitsWith128PlusTheSignal
   }
 }
 
-TEST(Interruption, TheFormerHandlingIsBackAfterwardsAndAnIgnoredSignalStaysIgnored) {
+TEST(Interruption, TheFormerHandlingIsBackAfterwardsIgnoredSignalsStayIgnoredAndABrokenPipeIsHarmless) {
   TempDir dir;
   const std::string spool = dir.Folder() + "tmp.dat";
   ChildEnd end = InChild([&] {
@@ -85,6 +85,14 @@ TEST(Interruption, TheFormerHandlingIsBackAfterwardsAndAnIgnoredSignalStaysIgnor
   EXPECT_FALSE(end.exited);
   EXPECT_EQ(end.status, SIGTERM);
   EXPECT_TRUE(std::filesystem::exists(spool));
+
+  end = InChild([&] {
+    platform::InterruptionHandling handling("never shown\n");
+    raise(SIGPIPE);  // a reader that went away does not end the conversion
+    _exit(8);
+  });
+  EXPECT_TRUE(end.exited);
+  EXPECT_EQ(end.status, 8);
 
   end = InChild([&] {
     signal(SIGHUP, SIG_IGN);

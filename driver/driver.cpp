@@ -113,12 +113,12 @@ int RunCommandLine(platform::Console& console, const Options& options) {
   const std::string converterFolder = platform::ExecutableFolder();
   const std::string output =
       options.outputFolder.empty() ? converterFolder : WithSeparator(options.outputFolder);
-  const GameFolders folders{WithSeparator(options.gameFolder), options.dataFolder.empty()
-                                                                   ? DataFolderOf(converterFolder)
-                                                                   : WithSeparator(options.dataFolder)};
+  const std::string data =
+      options.dataFolder.empty() ? DataFolderOf(converterFolder) : WithSeparator(options.dataFolder);
   console.EnableProgress(!options.quiet);
   if (!options.quiet) PrintBanner(console);
-  const bool written = ConvertToArchive(console, folders, output, {!options.quiet, !options.quiet});
+  const bool written = ConvertToArchive(console, {WithSeparator(options.gameFolder), data}, output,
+                                        {.messages = !options.quiet, .summary = !options.quiet});
   return written ? kExitWritten : kExitNotWritten;
 }
 

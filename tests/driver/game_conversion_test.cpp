@@ -41,8 +41,9 @@ ArchiveContents Convert(const TempDir& bin, const TempDir& game, std::string* ou
   EXPECT_EQ(r.exitStatus, 97);
   if (output) {
     size_t converting = r.output.find(driver::text::kConverting);
-    *output = converting == std::string::npos ? r.output
-                                              : test_support::WithoutProgress(r.output.substr(converting));
+    *output = converting == std::string::npos
+                  ? r.output
+                  : test_support::WithoutSummary(test_support::WithoutProgress(r.output.substr(converting)));
   }
   return test_support::ReadVerifiedArchive(bin.Path() / "DAV299.AVD");
 }
@@ -86,7 +87,7 @@ TEST(GameConversion, TheSampleGameConvertsToExactlyWhatEachPassMakes) {
   test_support::RecordingSink expected;
   {
     test_support::CapturedConsole quiet;
-    driver::ConvertGame(gameFolder, bin.Folder(), {quiet.Console(), quiet.Diag(), expected});
+    driver::ConvertGame({gameFolder, bin.Folder() + "DATA/"}, {quiet.Console(), quiet.Diag(), expected});
     EXPECT_EQ(quiet.Text(), "") << "the sample game converts without a message";
   }
   ASSERT_EQ(expected.members.size(),

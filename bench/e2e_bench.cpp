@@ -52,6 +52,7 @@
 #include <vector>
 
 #include "archive/archive_format.h"
+#include "archive/archive_reader.h"
 #include "archive/lzo_worst_case.h"
 #include "pty_io.h"
 
@@ -134,36 +135,19 @@ std::vector<uint8_t> ReadFile(const fs::path& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-struct Member {
-  std::string name;
-  std::vector<uint8_t> bytes;
-  uint32_t packed = 0;
-};
+using Member = archive::ArchiveContents::Member;
 
 // Every member of the archive, decompressed; false when the archive is
 // damaged or a member does not decompress to its recorded length.
 bool ReadMembers(const std::vector<uint8_t>& raw, std::vector<Member>& members) {
-  if (raw.size() < archive::kHeaderSize) return false;
-  const size_t count = archive::GetU16(raw.data() + archive::kCountOffset);
-  if (raw.size() < archive::kHeaderSize + archive::kEntrySize * count) return false;
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t* e = raw.data() + archive::kHeaderSize + archive::kEntrySize * i;
-    Member m;
-    m.name.assign(reinterpret_cast<const char*>(e), strnlen(reinterpret_cast<const char*>(e), 16));
-    const uint32_t offset = archive::GetU32(e + archive::kEntryOffsetField);
-    m.packed = archive::GetU32(e + archive::kEntryPackedField);
-    const uint32_t unpacked = archive::GetU32(e + archive::kEntryUnpackedField);
-    if (uint64_t{offset} + m.packed > raw.size()) return false;
-    m.bytes.resize(size_t{unpacked} + 1);
-    lzo_uint outLen = m.bytes.size();
-    if (lzo1x_decompress_safe(raw.data() + offset, m.packed, m.bytes.data(), &outLen, nullptr) != LZO_E_OK ||
-        outLen != unpacked) {
-      std::fprintf(stderr, "e2e_bench: member %s does not decompress\n", m.name.c_str());
-      return false;
-    }
-    m.bytes.resize(outLen);
-    members.push_back(std::move(m));
+  archive::ArchiveContents contents(raw);
+  if (!contents.valid) {
+    const std::string_view why = archive::Describe(contents.error);
+    std::fprintf(stderr, "e2e_bench: member %zu of the archive cannot be read: %.*s\n",
+                 contents.members.size(), static_cast<int>(why.size()), why.data());
+    return false;
   }
+  members = std::move(contents.members);
   return true;
 }
 

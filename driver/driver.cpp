@@ -1,17 +1,128 @@
 #include "driver/driver.h"
 
 #include <cstring>
+#include <optional>
 
 #include "archive/archive_writer.h"
+#include "driver/command_line.h"
+#include "driver/game_data.h"
 #include "driver/messages.h"
 #include "platform/console.h"
+#include "platform/file_io.h"
 #include "platform/folder_chooser.h"
+#include "platform/interruption.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
 #include "scenario/scenario_set.h"
 
 namespace driver {
+namespace {
+
+std::string WithSeparator(std::string folder) {
+  if (!folder.empty() && folder.back() != platform::kSeparator) folder += platform::kSeparator;
+  return folder;
+}
+
+std::string DataFolderOf(const std::string& converterFolder) {
+  return converterFolder + "DATA" + std::string(platform::kSeparatorString);
+}
+
+void PrintBanner(platform::Console& console) {
+  console.Print(text::kBanner1);
+  console.Print(text::kBanner2);
+  console.Printf(text::kVersionFormat.data(), text::kVersion);
+}
+
+// What a conversion prints besides the passes' lines.
+struct Reporting {
+  bool messages;  // "... コンバート中です", "終了しました."
+  bool summary;   // the summary line, once the archive is written
+};
+
+// Converts the game into "DAV299.AVD" in `outputFolder`; true when the
+// archive was written. An interruption on the way ends the process.
+bool ConvertToArchive(platform::Console& console, const GameFolders& folders, const std::string& outputFolder,
+                      Reporting reporting) {
+  platform::ConsoleDiagnostics consoleLines(console);
+  CountingDiagnostics diag(consoleLines);
+  archive::ArchiveHeader header = PrepareArchiveHeader();
+  const std::string archivePath = outputFolder + "DAV299.AVD";
+  std::optional<archive::FinishResult> result;
+  ConversionCounts counts;
+  {
+    platform::InterruptionHandling interruption(text::kInterrupted);
+    const platform::DiskFileStore files;
+    archive::ArchiveWriter writer(diag, files);
+    if (!writer.OpenSpool(outputFolder)) {
+      console.Print(text::kSpoolFailed);
+      return false;
+    }
+    if (reporting.messages) console.Print(text::kConverting);
+    counts = ConvertGame(folders, {console, diag, writer});
+    result = writer.FinishArchive(archivePath, header);
+  }
+  for (const std::string& error : result->errors) console.Print(error);
+  if (reporting.summary && result->written) {
+    const uint64_t size = platform::FileSize(archivePath).value_or(0);
+    console.Print(SummaryLine(counts, diag.Count(), archivePath, size));
+  }
+  if (reporting.messages) console.Print(text::kFinished);
+  return result->written;
+}
+
+int RunInteractive() {
+  platform::Console console;
+  PrintBanner(console);
+  console.Print(text::kPrompt1);
+  console.Print(text::kPrompt2);
+  const std::string converterFolder = platform::ExecutableFolder();
+  if (std::optional<std::string> gameFolder = platform::ChooseGameFolder(console, HoldsGameData);
+      !gameFolder) {
+    console.Print(text::kCancelled);
+  } else {
+    // A pipe receives exactly the messages it always has; a person sees the summary too.
+    ConvertToArchive(console, {*gameFolder, DataFolderOf(converterFolder)}, converterFolder,
+                     {.messages = true, .summary = console.IsTerminal()});
+  }
+  console.Print(text::kPressAKey);
+  return platform::ReadKey();
+}
+
+// The folders of `options`, or the reason to refuse them (before any file is touched).
+std::string CheckFolders(const Options& options) {
+  if (!platform::IsFolder(options.gameFolder)) return "avdconv: not a folder: " + options.gameFolder;
+  if (!options.outputFolder.empty() && !platform::IsFolder(options.outputFolder)) {
+    return "avdconv: --output is not a folder: " + options.outputFolder;
+  }
+  if (!options.dataFolder.empty() && !platform::IsFolder(options.dataFolder)) {
+    return "avdconv: --data is not a folder: " + options.dataFolder;
+  }
+  if (!options.force && !HoldsGameData(options.gameFolder)) {
+    return "avdconv: no game data in " + options.gameFolder +
+           " (no MES/*.SIO, no *.MOE); --force converts it anyway";
+  }
+  return {};
+}
+
+int RunCommandLine(platform::Console& console, const Options& options) {
+  if (std::string refusal = CheckFolders(options); !refusal.empty()) {
+    console.Error(refusal + "\n");
+    return kExitUsage;
+  }
+  const std::string converterFolder = platform::ExecutableFolder();
+  const std::string output =
+      options.outputFolder.empty() ? converterFolder : WithSeparator(options.outputFolder);
+  const std::string data =
+      options.dataFolder.empty() ? DataFolderOf(converterFolder) : WithSeparator(options.dataFolder);
+  console.EnableProgress(!options.quiet);
+  if (!options.quiet) PrintBanner(console);
+  const bool written = ConvertToArchive(console, {WithSeparator(options.gameFolder), data}, output,
+                                        {.messages = !options.quiet, .summary = !options.quiet});
+  return written ? kExitWritten : kExitNotWritten;
+}
+
+}  // namespace
 
 archive::ArchiveHeader PrepareArchiveHeader() {
   archive::ArchiveHeader header{};
@@ -24,41 +135,36 @@ archive::ArchiveHeader PrepareArchiveHeader() {
   return header;
 }
 
-void ConvertGame(const std::string& gameFolder, const std::string& converterFolder, const PassContext& pass) {
+ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass) {
+  ConversionCounts counts;
   scenario::ScenarioSet scenarios;
-  ListScenarios(gameFolder, scenarios, pass.diag);
-  ConvertScenarios(gameFolder, scenarios, pass);
-  for (const char* folder : {"", "CG", "TACHI", "OPENING"}) ConvertImageFolder(gameFolder, folder, pass);
-  AddMatchingFiles(converterFolder + "DATA" + std::string(platform::kSeparatorString) + "*.*", pass);
+  ListScenarios(folders.game, scenarios, pass.diag);
+  counts.scenarios = ConvertScenarios(folders.game, scenarios, pass);
+  for (const char* folder : {"", "CG", "TACHI", "OPENING"}) {
+    counts.pictures += ConvertImageFolder(folders.game, folder, pass);
+  }
+  counts.dataFiles = AddMatchingFiles(folders.data + "*.*", pass);
+  return counts;
 }
 
-int Run() {
+int Run(std::span<const std::string_view> args) {
+  if (args.empty()) return RunInteractive();
+  const ParsedCommandLine parsed = ParseCommandLine(args);
   platform::Console console;
-  platform::ConsoleDiagnostics diag(console);
-  const platform::DiskFileStore files;
-  console.Print(text::kBanner1);
-  console.Print(text::kBanner2);
-  console.Printf(text::kVersionFormat.data(), text::kVersion);
-  archive::ArchiveHeader header = PrepareArchiveHeader();
-  console.Print(text::kPrompt1);
-  console.Print(text::kPrompt2);
-  const std::string converterFolder = platform::ExecutableFolder();
-
-  if (std::optional<std::string> gameFolder = platform::ChooseGameFolder(console); !gameFolder) {
-    console.Print(text::kCancelled);
-  } else if (archive::ArchiveWriter writer(diag, files); !writer.OpenSpool(converterFolder)) {
-    console.Print(text::kSpoolFailed);
-  } else {
-    console.Print(text::kConverting);
-    ConvertGame(*gameFolder, converterFolder, {console, diag, writer});
-    for (const std::string& error : writer.FinishArchive(converterFolder + "DAV299.AVD", header).errors) {
-      console.Print(error);
-    }
-    console.Print(text::kFinished);
+  if (!parsed.error.empty()) {
+    console.Error(parsed.error + "\n");
+    return kExitUsage;
   }
-
-  console.Print(text::kPressAKey);
-  return platform::ReadKey();
+  switch (parsed.options.action) {
+    case Options::Action::kHelp:
+      console.Print(HelpText());
+      return kExitWritten;
+    case Options::Action::kVersion:
+      console.Print(VersionText());
+      return kExitWritten;
+    default:
+      return RunCommandLine(console, parsed.options);
+  }
 }
 
 }  // namespace driver

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "archive/archive_format.h"
 #include "driver/passes.h"
+#include "driver/summary.h"
 
 namespace driver {
 
@@ -11,12 +14,20 @@ namespace driver {
 // game title; the member count is filled in when the archive is written.
 archive::ArchiveHeader PrepareArchiveHeader();
 
-// Runs every conversion pass, in their fixed order, over `gameFolder` and
-// the "DATA" folder of `converterFolder` (both ending in the separator).
-void ConvertGame(const std::string& gameFolder, const std::string& converterFolder, const PassContext& pass);
+// The folders a conversion reads, each ending in the separator.
+struct GameFolders {
+  std::string game;  // the installed game
+  std::string data;  // whose files are stored unchanged
+};
 
-// The whole run: banners, folder choice, conversion, archive, key wait.
-// Returns the code of the key that ended the wait (-1 without a terminal).
-int Run();
+// Runs every conversion pass, in their fixed order, over the game folder and
+// the data folder; returns how many members of each kind were handed on.
+ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass);
+
+// The whole run. Without arguments (`args` follow the program's name):
+// banners, folder choice, conversion, archive, key wait, and the code of the
+// key that ended the wait (-1 without a terminal). With arguments: the
+// command line (driver/command_line.h) and its exit status.
+int Run(std::span<const std::string_view> args);
 
 }  // namespace driver

@@ -1,3 +1,9 @@
+#include <string_view>
+#include <vector>
+
 #include "driver/driver.h"
 
-int main() { return driver::Run(); }
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  return driver::Run(args);
+}

@@ -42,4 +42,8 @@ inline constexpr std::string_view kGameTitle = "\x83L\x83\x8B\x83i\x81[\x83g";
 
 inline constexpr const char* kVersion = "0.76";
 
+// The one line of a conversion stopped by a signal.
+inline constexpr std::string_view kInterrupted =
+    "Interrupted: the conversion was stopped and no archive was written.\n";
+
 }  // namespace driver::text

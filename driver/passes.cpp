@@ -19,7 +19,8 @@ std::string ScenarioFolder(const std::string& gameFolder) {
 
 }  // namespace
 
-void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios, archive::Diagnostics& diag) {
+void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios,
+                   archive::Diagnostics& diag) {
   scenarios.Clear();
   platform::FileSearch search;
   for (const char* found = search.FindFirstName(ScenarioFolder(gameFolder) + "*.SIO"); found;
@@ -28,12 +29,21 @@ void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenari
   }
 }
 
-void ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioSet& scenarios,
-                      const PassContext& pass) {
+std::vector<std::string> ListMatchingNames(const std::string& pattern) {
+  std::vector<std::string> names;
+  platform::FileSearch search;
+  for (const char* name = search.FindFirstName(pattern); name; name = search.FindNextName())
+    names.push_back(name);
+  return names;
+}
+
+size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioSet& scenarios,
+                        const PassContext& pass) {
   scenario::ScenarioTranslator translator(TranslatorDispatchTable(), scenarios, pass.diag);
   const std::string folder = ScenarioFolder(gameFolder);
   std::vector<uint8_t> bytes;
-  platform::PassProgress progress(pass.console, "Scenarios");
+  platform::PassProgress progress(pass.console, "Scenarios", scenarios.Count());
+  size_t handedOn = 0;
   for (size_t number = 1; number <= scenarios.Count(); ++number) {
     const std::string& name = scenarios.Name(number);
     progress.Next(name);
@@ -50,51 +60,61 @@ void ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioSet
     char member[16];
     std::snprintf(member, sizeof member, "SEEN%03zu.TXT", number);
     pass.sink.AddMember(member, translated.data(), translated.size());
+    ++handedOn;
   }
+  return handedOn;
 }
 
-void ConvertImageFolder(const std::string& root, const std::string& folder, const PassContext& pass) {
+size_t ConvertImageFolder(const std::string& root, const std::string& folder, const PassContext& pass) {
   const std::string prefix = folder.empty() ? root : root + folder + platform::kSeparator;
-  platform::PassProgress progress(pass.console, folder.empty() ? "Pictures" : "Pictures " + folder);
-  platform::FileSearch search;
+  const std::vector<std::string> names = ListMatchingNames(prefix + "*.MOE");
+  platform::PassProgress progress(pass.console, folder.empty() ? "Pictures" : "Pictures " + folder,
+                                  names.size());
   std::vector<uint8_t> file;
-  for (const char* name = search.FindFirstName(prefix + "*.MOE"); name; name = search.FindNextName()) {
+  size_t handedOn = 0;
+  for (const std::string& name : names) {
     progress.Next(name);
     const std::string path = prefix + name;
     if (platform::ReadWholeFile(path, file) != platform::ReadStatus::kOk) continue;
     std::optional<std::vector<uint8_t>> member = image::ConvertPicture(file, path, pass.diag);
-    if (member) pass.sink.AddMember(image::MakePdtName(name).c_str(), member->data(), member->size());
+    if (!member) continue;
+    pass.sink.AddMember(image::MakePdtName(name).c_str(), member->data(), member->size());
+    ++handedOn;
   }
+  return handedOn;
 }
 
-void AddRawFile(const std::string& path, const PassContext& pass) {
+bool AddRawFile(const std::string& path, const PassContext& pass) {
   std::vector<uint8_t> bytes;
   switch (platform::ReadWholeFile(path, bytes)) {
     case platform::ReadStatus::kOk:
     case platform::ReadStatus::kEmpty:
       break;
     case platform::ReadStatus::kCannotOpen:
-      return;
+      return false;
     case platform::ReadStatus::kNoMemory:
     case platform::ReadStatus::kTooLarge:
       pass.diag.Line("Could not allocate memory.");
-      return;
+      return false;
     case platform::ReadStatus::kReadError:
       pass.diag.Report("Warning : cannot read %s; left out\n", path.c_str());
-      return;
+      return false;
   }
   const std::string name = path.substr(platform::NamePartStart(path));
   pass.sink.AddMember(name.c_str(), bytes.data(), bytes.size());
+  return true;
 }
 
-void AddMatchingFiles(const std::string& pattern, const PassContext& pass) {
+size_t AddMatchingFiles(const std::string& pattern, const PassContext& pass) {
   const std::string prefix = pattern.substr(0, platform::NamePartStart(pattern));
-  platform::PassProgress progress(pass.console, "Data files");
-  platform::FileSearch search;
-  for (const char* name = search.FindFirstName(pattern); name; name = search.FindNextName()) {
+  const std::vector<std::string> names = ListMatchingNames(pattern);
+  platform::PassProgress progress(pass.console, "Data files", names.size());
+  size_t handedOn = 0;
+  for (const std::string& name : names) {
     progress.Next(name);
-    AddRawFile(prefix + name, pass);
+    if (AddRawFile(prefix + name, pass)) ++handedOn;
   }
+  return handedOn;
 }
 
 }  // namespace driver

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "archive/diagnostics.h"
 #include "archive/member_sink.h"
 #include "platform/console.h"
 #include "scenario/scenario_set.h"
 
-// The conversion passes: each finds its files, reads them, shows its
-// progress, has the converters turn the bytes into members and hands those
-// on. Folders end in the separator.
+// The conversion passes: each lists its files first (so its progress can
+// show the total), then reads them one by one, shows its progress, has the
+// converters turn the bytes into members and hands those on. Folders end in
+// the separator. The passes that convert return how many members they
+// handed on.
 namespace driver {
 
 // What every pass works with.
@@ -21,25 +24,31 @@ struct PassContext {
 
 // Lists the game's scenario files "MES/*.SIO" into `scenarios`, numbered in
 // the order the search finds them, the prologue as number 1.
-void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios, archive::Diagnostics& diag);
+void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios,
+                   archive::Diagnostics& diag);
 
 // Translates every listed scenario into the member "SEEN%03d.TXT". A file
 // that cannot be read or is empty is skipped silently, one longer than the
 // translator takes with a warning line; skipped files keep their numbers.
-void ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioSet& scenarios,
-                      const PassContext& pass);
+size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioSet& scenarios,
+                        const PassContext& pass);
 
 // Converts every ".MOE" picture of `root` when `folder` is empty, otherwise
 // of its sub-folder `folder`, into the half-size member "<name>.PDT".
-void ConvertImageFolder(const std::string& root, const std::string& folder, const PassContext& pass);
+size_t ConvertImageFolder(const std::string& root, const std::string& folder, const PassContext& pass);
 
 // Stores one file unchanged as a member named after the part of its path
 // behind the last separator. A file that cannot be opened is skipped
 // silently; one that cannot be held in memory or read is skipped with a line.
-void AddRawFile(const std::string& path, const PassContext& pass);
+// True when the member was handed on.
+bool AddRawFile(const std::string& path, const PassContext& pass);
 
 // Stores every file that matches `pattern` (a folder and a name pattern);
 // sub-folders are neither stored nor searched.
-void AddMatchingFiles(const std::string& pattern, const PassContext& pass);
+size_t AddMatchingFiles(const std::string& pattern, const PassContext& pass);
+
+// The names of the files that match `pattern`, in the order the search
+// finds them. The search is over when this returns.
+std::vector<std::string> ListMatchingNames(const std::string& pattern);
 
 }  // namespace driver

@@ -1,16 +1,20 @@
 // Writes the seed corpus of the fuzz targets: valid pictures of both forms,
 // valid scenarios that reach every handler and the text-message state
-// machine, and a few member lists for the archive writer.
-//   make_seeds <folder>   (writes <folder>/image, /scenario, /archive)
+// machine, a few member lists for the archive writer, and small archives for
+// the archive inspector.
+//   make_seeds <folder>   (writes <folder>/image, /scenario, /archive, /avdtool)
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "archive/archive_format.h"
+#include "driver/driver.h"
 #include "image/moe_builder.h"
 #include "scenario/sio_builder.h"
 #include "scenario/source_opcodes.h"
+#include "support/archive_builder.h"
 
 namespace {
 
@@ -118,6 +122,48 @@ void WriteMemberLists(const fs::path& folder) {
                           "83 9F 61 00 02 00 10 00 00 AB CD EF 01 00 01 02"));
 }
 
+// A "PDT10" picture of a source of w × h with `pixels` (5-6-5) and, when not
+// empty, an alpha plane.
+std::vector<uint8_t> Picture(uint32_t w, uint32_t h, const std::vector<uint16_t>& pixels,
+                             const std::vector<uint8_t>& alpha) {
+  std::vector<uint8_t> m(32, 0);
+  std::copy_n("PDT10", 5, m.begin());
+  archive::PutU32(m.data() + 12, w);
+  archive::PutU32(m.data() + 16, h);
+  archive::PutU32(m.data() + 28, alpha.empty() ? 0 : static_cast<uint32_t>(2 * pixels.size()));
+  for (uint16_t p : pixels) {
+    m.push_back(static_cast<uint8_t>(p));
+    m.push_back(static_cast<uint8_t>(p >> 8));
+  }
+  m.insert(m.end(), alpha.begin(), alpha.end());
+  return m;
+}
+
+std::vector<uint8_t> Scenario(const std::vector<uint8_t>& code) {
+  std::vector<uint8_t> m(99, 0);
+  std::copy_n("TPC32", 5, m.begin());
+  archive::PutU32(m.data() + 95, static_cast<uint32_t>(code.size()));
+  m.insert(m.end(), code.begin(), code.end());
+  return m;
+}
+
+void WriteArchives(const fs::path& folder) {
+  const archive::ArchiveHeader header = driver::PrepareArchiveHeader();
+  const std::vector<uint8_t> text = {'d', 'a', 't', 'a', ' ', 'd', 'a', 't', 'a'};
+  Write(
+      folder, "every-kind",
+      test_support::WriteArchive({{"SEEN001.TXT", Scenario({0x3B, 0x11, 0x17})},
+                                  {"BG.PDT", Picture(8, 6, std::vector<uint16_t>(12, 0xF800), {})},
+                                  {"CHR.PDT", Picture(4, 4, {0x07E0, 0x001F, 0xFFFF, 0}, {255, 0, 128, 64})},
+                                  {"EMPTY.PDT", Picture(1, 1, {}, {})},
+                                  {"README.TXT", text},
+                                  {"NOTHING", {}}},
+                                 header));
+  Write(folder, "empty", test_support::WriteArchive({}, header));
+  Write(folder, "same-names",
+        test_support::WriteArchive({{"b", text}, {"B", text}, {"\x82\xA0.PDT", text}}, header));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,5 +175,6 @@ int main(int argc, char** argv) {
   WritePictures(corpus / "image");
   WriteScenarios(corpus / "scenario");
   WriteMemberLists(corpus / "archive");
+  WriteArchives(corpus / "avdtool");
   return 0;
 }

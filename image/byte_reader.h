@@ -4,6 +4,8 @@
 #include <optional>
 #include <span>
 
+#include "archive/archive_format.h"
+
 namespace image {
 
 // A cursor over the bytes of one loaded picture file: the bytes, the end of
@@ -48,14 +50,13 @@ class ByteReader {
   std::optional<uint32_t> U16le() {
     const uint8_t* p = Take(2);
     if (!p) return std::nullopt;
-    return static_cast<uint32_t>(p[0] | (p[1] << 8));
+    return archive::GetU16(p);
   }
 
   std::optional<uint32_t> U32le() {
     const uint8_t* p = Take(4);
     if (!p) return std::nullopt;
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return archive::GetU32(p);
   }
 
  private:

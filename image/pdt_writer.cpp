@@ -47,8 +47,7 @@ bool HalveImage(const DecodedImage& image, std::span<uint8_t> pixelPlane, std::s
         }
       }
       const unsigned rgb565 = (red >> 5) << 11 | (green >> 4) << 5 | (blue >> 5);
-      pixelPlane[out * pdt::kPixelSize] = static_cast<uint8_t>(rgb565);
-      pixelPlane[out * pdt::kPixelSize + 1] = static_cast<uint8_t>(rgb565 >> 8);
+      archive::PutU16(&pixelPlane[out * pdt::kPixelSize], rgb565);
       alphaPlane[out] = alphaCounter == 0 ? pdt::kAlphaTransparent : static_cast<uint8_t>(alphaCounter - 1);
     }
   }

@@ -6,13 +6,30 @@
 #include <string_view>
 
 #include "archive/diagnostics.h"
+#include "platform/text_columns.h"
 
 namespace platform {
 
+// The codeset the console writes to a terminal in.
+struct TerminalCodeset {
+  TerminalEncoding encoding = TerminalEncoding::kUtf8;
+  std::string converterName;  // for the transcoder; empty: the Shift-JIS bytes go out unchanged
+};
+
+// Decides the terminal's codeset from the locale: `localeName` is the value
+// of the first of LC_ALL, LC_CTYPE and LANG that is set (empty when none
+// is), `installedCodeset` what the system reports for that locale when it
+// has it installed (empty otherwise). The codeset the name carries wins
+// ("ja_JP.eucJP"), then the installed one; Shift-JIS and CP932 leave the
+// bytes as they are; a C or POSIX locale, no locale at all, or one whose
+// codeset cannot show Japanese (ASCII) gives UTF-8.
+TerminalCodeset ChooseTerminalCodeset(std::string_view localeName, std::string_view installedCodeset);
+
 // The converter's console. Every message is produced as Shift-JIS bytes.
-// When standard output is a terminal whose locale uses UTF-8 the bytes are
-// transcoded so a person can read them; pipes and files receive the
-// Shift-JIS bytes unchanged. One object per run, owned by the driver.
+// When standard output is a terminal they are written in the codeset of
+// its locale (see ChooseTerminalCodeset) so a person can read them; pipes
+// and files receive the Shift-JIS bytes unchanged. One object per run,
+// owned by the driver.
 class Console {
  public:
   // Standard output.
@@ -28,26 +45,39 @@ class Console {
   void Print(std::string_view sjis);
   void Printf(const char* format, ...) AVD_PRINTF_FORMAT(2, 3);
 
+  // Writes a line to standard error as it is (erasing the progress line
+  // first); a capturing console captures it like any other.
+  void Error(std::string_view text);
+
   // A one-line progress display, redrawn in place on a terminal and erased
   // before any other output; does nothing when standard output is not a
-  // terminal or the console captures.
+  // terminal, the console captures or progress is turned off. The line is
+  // cut to the terminal's width, so it never wraps.
   void ShowProgress(std::string_view sjis);
   void ClearProgress();
+  void EnableProgress(bool enabled);
 
-  // Shift-JIS text as it should be written to the terminal: transcoded to
-  // UTF-8 when the terminal's locale uses it, unchanged otherwise.
+  // True when standard output is a terminal (never for a capturing console).
+  bool IsTerminal() const;
+
+  // Shift-JIS text as it should be written to the terminal, in the
+  // terminal's codeset.
   std::string ForTerminal(std::string_view sjis) const;
+  // How the text from ForTerminal encodes characters, to cut it to a width.
+  TerminalEncoding Encoding() const;
 
  private:
   struct State;
   std::unique_ptr<State> state_;
 };
 
-// Progress of one pass over files: "<pass>: <n> done, now <file>", shown
-// before each file and erased when the pass ends.
+// Progress of one pass over `total` files: "<pass>: <n>/<total>, now
+// <file>" while the n-th file is worked on, shown before each file and
+// erased when the pass ends.
 class PassProgress {
  public:
-  PassProgress(Console& console, std::string pass) : console_(console), pass_(std::move(pass)) {}
+  PassProgress(Console& console, std::string pass, size_t total)
+      : console_(console), pass_(std::move(pass)), total_(total) {}
   ~PassProgress() { console_.ClearProgress(); }
   PassProgress(const PassProgress&) = delete;
   PassProgress& operator=(const PassProgress&) = delete;
@@ -58,8 +88,8 @@ class PassProgress {
  private:
   Console& console_;
   std::string pass_;
-  size_t done_ = 0;
-  bool started_ = false;
+  size_t total_;
+  size_t current_ = 0;
 };
 
 // Hands the lines of the converters to the console.

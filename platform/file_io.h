@@ -43,6 +43,13 @@ class InputFile {
   uint64_t size_ = 0;
 };
 
+// The size in bytes of the regular file at `path` (taken as written, not
+// resolved); nothing when there is no such file.
+std::optional<uint64_t> FileSize(const std::string& path);
+
+// True when `path` (taken as written) names a folder, or a link to one.
+bool IsFolder(const std::string& path);
+
 enum class ReadStatus { kOk, kCannotOpen, kEmpty, kTooLarge, kNoMemory, kReadError };
 
 // Reads a whole regular file into `bytes`. kEmpty for a file of length 0,

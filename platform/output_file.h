@@ -11,6 +11,8 @@
 // reports its failure instead of ending the process; on systems that stop a
 // process whose file outgrows a size limit, creating the first file turns
 // that stop off, so such a write fails like any other.
+// A file created here is noted for removal on an interruption
+// (platform/interruption.h) until it is replaced into place or removed.
 namespace platform {
 
 // A file created fresh, written from its start and read back at any offset.

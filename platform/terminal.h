@@ -8,4 +8,8 @@ namespace platform {
 // console to read.
 int ReadKey();
 
+// The width in columns of the terminal that standard output writes to; 0
+// when standard output is not a terminal or its width is unknown.
+int TerminalColumns();
+
 }  // namespace platform

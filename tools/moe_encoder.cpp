@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 
+#include "archive/archive_format.h"
 #include "image/moe_format.h"
 
 namespace tools {
@@ -26,14 +27,9 @@ constexpr uint32_t kMaxSide = 65535;
 constexpr uint32_t Colour(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16); }
 constexpr uint32_t kKeyColour = kKeyBlue | (kKeyGreen << 8) | (kKeyRed << 16);
 
-void PutU16(std::vector<uint8_t>& out, size_t pos, uint32_t v) {
-  out[pos] = static_cast<uint8_t>(v);
-  out[pos + 1] = static_cast<uint8_t>(v >> 8);
-}
+void PutU16(std::vector<uint8_t>& out, size_t pos, uint32_t v) { archive::PutU16(out.data() + pos, v); }
 
-void PutU32(std::vector<uint8_t>& out, size_t pos, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[pos + i] = static_cast<uint8_t>(v >> (8 * i));
-}
+void PutU32(std::vector<uint8_t>& out, size_t pos, uint32_t v) { archive::PutU32(out.data() + pos, v); }
 
 // The colours of one picture in order of first appearance, each with its
 // palette index; refuses a colour beyond the 256th.

@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "platform/terminal.h"
 
 namespace platform {
 namespace {
@@ -17,8 +20,27 @@ const iconv_t kNoConversion = reinterpret_cast<iconv_t>(-1);
 
 void WriteAll(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
-// Shift-JIS to UTF-8; a byte sequence that does not convert is shown as '?'.
-std::string ToUtf8(iconv_t cd, std::string_view sjis) {
+// The locale that applies to character handling, as the environment names it.
+std::string_view LocaleName() {
+  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value && *value) return value;
+  }
+  return {};
+}
+
+// The codeset of the environment's locale when the system has that locale;
+// empty otherwise. The locale is put back to "C" at once.
+std::string InstalledCodeset() {
+  std::string codeset;
+  if (std::setlocale(LC_CTYPE, "")) codeset = nl_langinfo(CODESET);
+  std::setlocale(LC_CTYPE, "C");
+  return codeset;
+}
+
+// Shift-JIS transcoded by `cd`; a character that does not convert is shown
+// as '?'.
+std::string Transcode(iconv_t cd, std::string_view sjis) {
   std::string out;
   std::vector<char> in(sjis.begin(), sjis.end());
   char* inPtr = in.data();
@@ -31,9 +53,13 @@ std::string ToUtf8(iconv_t cd, std::string_view sjis) {
     size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
     out.append(chunk, static_cast<size_t>(outPtr - chunk));
     if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+      // Skip the whole character: a lead byte takes its trail byte along.
+      const auto lead = static_cast<unsigned char>(*inPtr);
+      const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+      const size_t skip = isLead && inLeft >= 2 ? 2 : 1;
       out.push_back('?');
-      ++inPtr;
-      --inLeft;
+      inPtr += skip;
+      inLeft -= skip;
     }
   }
   return out;
@@ -44,17 +70,24 @@ std::string ToUtf8(iconv_t cd, std::string_view sjis) {
 struct Console::State {
   std::function<void(std::string_view)> capture;
   bool isTerminal = false;
-  iconv_t toUtf8 = kNoConversion;
+  bool progressEnabled = true;
+  TerminalEncoding encoding = TerminalEncoding::kShiftJis;
+  iconv_t converter = kNoConversion;
   bool progressShown = false;
 
   ~State() {
-    if (toUtf8 != kNoConversion) iconv_close(toUtf8);
+    if (converter != kNoConversion) iconv_close(converter);
   }
 
-  // What the terminal is shown for `sjis`.
+  std::string ForTerminal(std::string_view sjis) const {
+    if (converter != kNoConversion) return Transcode(converter, sjis);
+    return std::string(sjis);
+  }
+
+  // What standard output is given for `sjis`.
   void Emit(std::string_view sjis) const {
-    if (isTerminal && toUtf8 != kNoConversion) {
-      WriteAll(ToUtf8(toUtf8, sjis));
+    if (isTerminal && converter != kNoConversion) {
+      WriteAll(Transcode(converter, sjis));
     } else {
       WriteAll(sjis);
     }
@@ -63,11 +96,16 @@ struct Console::State {
 
 Console::Console() : state_(std::make_unique<State>()) {
   state_->isTerminal = isatty(STDOUT_FILENO) == 1;
-  // The locale is consulted once, for its codeset only, and put back.
-  std::setlocale(LC_CTYPE, "");
-  std::string_view codeset = nl_langinfo(CODESET);
-  if (codeset == "UTF-8") state_->toUtf8 = iconv_open("UTF-8", "CP932");
-  std::setlocale(LC_CTYPE, "C");
+  TerminalCodeset codeset = ChooseTerminalCodeset(LocaleName(), InstalledCodeset());
+  if (!codeset.converterName.empty()) {
+    state_->converter = iconv_open(codeset.converterName.c_str(), "CP932");
+    if (state_->converter == kNoConversion && codeset.encoding != TerminalEncoding::kUtf8) {
+      codeset = {TerminalEncoding::kUtf8, "UTF-8"};  // a codeset the system cannot write to
+      state_->converter = iconv_open("UTF-8", "CP932");
+    }
+    if (state_->converter == kNoConversion) codeset = {TerminalEncoding::kShiftJis, ""};
+  }
+  state_->encoding = codeset.encoding;
 }
 
 Console::Console(std::function<void(std::string_view)> capture) : state_(std::make_unique<State>()) {
@@ -86,15 +124,36 @@ void Console::Print(std::string_view sjis) {
   std::fflush(stdout);
 }
 
-std::string Console::ForTerminal(std::string_view sjis) const {
-  if (state_->toUtf8 != kNoConversion) return ToUtf8(state_->toUtf8, sjis);
-  return std::string(sjis);
+void Console::Error(std::string_view text) {
+  if (state_->capture) {
+    state_->capture(text);
+    return;
+  }
+  ClearProgress();
+  std::fflush(stdout);
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+std::string Console::ForTerminal(std::string_view sjis) const { return state_->ForTerminal(sjis); }
+
+TerminalEncoding Console::Encoding() const { return state_->encoding; }
+
+bool Console::IsTerminal() const { return state_->isTerminal && !state_->capture; }
+
+void Console::EnableProgress(bool enabled) {
+  if (!enabled) ClearProgress();
+  state_->progressEnabled = enabled;
 }
 
 void Console::ShowProgress(std::string_view sjis) {
-  if (state_->capture || !state_->isTerminal) return;
+  if (state_->capture || !state_->isTerminal || !state_->progressEnabled) return;
+  // One column is left free: some terminals wrap as soon as the last one is
+  // written.
+  const int columns = TerminalColumns();
+  const size_t width = columns > 1 ? static_cast<size_t>(columns - 1) : 79;
   WriteAll("\r");
-  state_->Emit(sjis);
+  WriteAll(FitToColumns(state_->ForTerminal(sjis), state_->encoding, width));
   WriteAll("\x1b[K");
   std::fflush(stdout);
   state_->progressShown = true;

@@ -119,4 +119,15 @@ bool InputFile::ReadAll(uint8_t* dest, uint64_t size) {
   return true;
 }
 
+std::optional<uint64_t> FileSize(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return static_cast<uint64_t>(st.st_size);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 }  // namespace platform

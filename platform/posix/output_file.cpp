@@ -8,6 +8,8 @@
 #include <csignal>
 #include <cstdio>
 
+#include "platform/interruption.h"
+
 namespace platform {
 namespace {
 
@@ -42,12 +44,18 @@ std::string FolderOf(const std::string& path) {
 
 std::optional<OutputFile> OutputFile::Create(const std::string& path) {
   LetOversizedWritesFail();
+  // Noted before it exists, so an interruption at any moment from here on
+  // removes it; whatever stood there was about to be removed anyway.
+  NoteCreatedFile(path);
   // unlink removes a file, a link (not its target) or a FIFO and fails on a
   // folder, which O_EXCL then refuses; O_NOFOLLOW also refuses a link made
   // in between.
   unlink(path.c_str());
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    ForgetCreatedFile(path);
+    return std::nullopt;
+  }
   return OutputFile(fd);
 }
 
@@ -111,6 +119,7 @@ bool OutputFile::Close() {
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+  ForgetCreatedFile(from);  // in place now: an interruption must keep it
   // The new name lives in the folder's own data: sync it too, so the rename
   // itself survives a power cut. A file system that cannot sync folders
   // keeps the rename as durable as it makes any; it is done either way.
@@ -123,6 +132,10 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
   return true;
 }
 
-bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+  const bool removed = unlink(path.c_str()) == 0;
+  if (removed || errno == ENOENT) ForgetCreatedFile(path);
+  return removed;
+}
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/terminal.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -45,6 +46,12 @@ int ReadKey() {
     if (n == 1 && c == 0) continue;  // a key that reports 0 first: read its second code
     return n == 1 ? c : -1;
   }
+}
+
+int TerminalColumns() {
+  winsize ws{};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) != 0) return 0;
+  return ws.ws_col;
 }
 
 }  // namespace platform

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive_reader.h"
 #include "archive/lzo_worst_case.h"
 #include "test_support.h"
 
@@ -27,32 +28,22 @@ using archive::GetU32;
 using test_support::ReadFile;
 using test_support::TempDir;
 
-struct Entry {
-  std::string name;
-  uint32_t offset, packed, unpacked, kind;
-};
+using Entry = archive::Entry;
 
 struct Archive {
   std::vector<uint8_t> bytes;
   std::vector<Entry> entries;
 
   explicit Archive(std::vector<uint8_t> b) : bytes(std::move(b)) {
-    size_t count = GetU16(bytes.data() + archive::kCountOffset);
-    for (size_t i = 0; i < count; ++i) {
-      const uint8_t* e = bytes.data() + archive::kHeaderSize + archive::kEntrySize * i;
-      entries.push_back({std::string(reinterpret_cast<const char*>(e)),
-                         GetU32(e + archive::kEntryOffsetField), GetU32(e + archive::kEntryPackedField),
-                         GetU32(e + archive::kEntryUnpackedField), GetU32(e + archive::kEntryKindField)});
-    }
+    const archive::ArchiveReader reader(bytes);
+    EXPECT_TRUE(reader.Ok()) << archive::Describe(reader.Error());
+    entries = reader.Entries();
   }
 
   std::vector<uint8_t> Unpack(const Entry& e) const {
-    std::vector<uint8_t> out(e.unpacked + 1);
-    lzo_uint outLen = out.size();
-    EXPECT_LE(uint64_t{e.offset} + e.packed, bytes.size());
-    int rc = lzo1x_decompress_safe(bytes.data() + e.offset, e.packed, out.data(), &outLen, nullptr);
-    EXPECT_EQ(rc, LZO_E_OK) << e.name;
-    out.resize(outLen);
+    std::vector<uint8_t> out;
+    const archive::ReadError error = archive::UnpackMember(bytes, e, out);
+    EXPECT_EQ(error, archive::ReadError::kNone) << e.name << ": " << archive::Describe(error);
     return out;
   }
 };

@@ -4,15 +4,15 @@
 
 #include <filesystem>
 
-#include "archive_reader.h"
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "test_support.h"
+#include "verified_archive.h"
 
 namespace {
 
 using namespace driver::text;
-using test_support::ArchiveContents;
+using archive::ArchiveContents;
 using test_support::ReadFile;
 using test_support::TempDir;
 
@@ -44,13 +44,14 @@ TEST(ConverterRun, ATypedFolderIsConvertedAndTheKeyBecomesTheExitStatus) {
   std::string tail = std::string(kConverting) + std::string(kFinished) + std::string(kPressAKey);
   size_t converting = r.output.find(kConverting);
   ASSERT_NE(converting, std::string::npos);
-  std::string output = test_support::WithoutProgress(r.output.substr(converting));
+  std::string output =
+      test_support::WithoutSummary(test_support::WithoutProgress(r.output.substr(converting)));
   ASSERT_GE(output.size(), tail.size());
   EXPECT_EQ(output.substr(output.size() - tail.size()), tail);
   // The progress line was shown on the terminal, and erased.
-  EXPECT_NE(r.output.find("\rData files: 1 done, now "), std::string::npos);
+  EXPECT_NE(r.output.find("\rData files: 2/2, now "), std::string::npos);
 
-  ArchiveContents a(ReadFile(bin.Path() / "DAV299.AVD"));
+  ArchiveContents a = test_support::ReadVerifiedArchive(bin.Path() / "DAV299.AVD");
   ASSERT_TRUE(a.valid);
   ASSERT_EQ(a.members.size(), 2u);
   EXPECT_EQ(a.members[0].name, "EMPTY");
@@ -79,7 +80,7 @@ TEST(ConverterRun, APathThatIsNotAFolderKeepsTheChooserOpen) {
   EXPECT_EQ(r.exitStatus, 'b');
   EXPECT_NE(r.output.find("Not a folder: " + game.Folder() + "missing"), std::string::npos);
   EXPECT_NE(r.output.find(std::string(kFinished)), std::string::npos);
-  ArchiveContents a(ReadFile(bin.Path() / "DAV299.AVD"));
+  ArchiveContents a = test_support::ReadVerifiedArchive(bin.Path() / "DAV299.AVD");
   EXPECT_TRUE(a.valid);
   EXPECT_EQ(a.raw.size(), 64u);
 }

@@ -5,16 +5,16 @@
 #include <filesystem>
 
 #include "archive/upper_case_name.h"
-#include "archive_reader.h"
 #include "driver/driver.h"
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "test_support.h"
 #include "tools/sample_game.h"
+#include "verified_archive.h"
 
 namespace {
 
-using test_support::ArchiveContents;
+using archive::ArchiveContents;
 using test_support::Hex;
 using test_support::ReadFile;
 using test_support::TempDir;
@@ -41,10 +41,11 @@ ArchiveContents Convert(const TempDir& bin, const TempDir& game, std::string* ou
   EXPECT_EQ(r.exitStatus, 97);
   if (output) {
     size_t converting = r.output.find(driver::text::kConverting);
-    *output = converting == std::string::npos ? r.output
-                                              : test_support::WithoutProgress(r.output.substr(converting));
+    *output = converting == std::string::npos
+                  ? r.output
+                  : test_support::WithoutSummary(test_support::WithoutProgress(r.output.substr(converting)));
   }
-  return ArchiveContents(ReadFile(bin.Path() / "DAV299.AVD"));
+  return test_support::ReadVerifiedArchive(bin.Path() / "DAV299.AVD");
 }
 
 TEST(GameConversion, AScenarioIsTranslatedByteForByteAndNumberedWithThePrologueFirst) {
@@ -86,7 +87,7 @@ TEST(GameConversion, TheSampleGameConvertsToExactlyWhatEachPassMakes) {
   test_support::RecordingSink expected;
   {
     test_support::CapturedConsole quiet;
-    driver::ConvertGame(gameFolder, bin.Folder(), {quiet.Console(), quiet.Diag(), expected});
+    driver::ConvertGame({gameFolder, bin.Folder() + "DATA/"}, {quiet.Console(), quiet.Diag(), expected});
     EXPECT_EQ(quiet.Text(), "") << "the sample game converts without a message";
   }
   ASSERT_EQ(expected.members.size(),
@@ -95,7 +96,7 @@ TEST(GameConversion, TheSampleGameConvertsToExactlyWhatEachPassMakes) {
   std::string exe = test_support::InstallConverter(bin.Path());
   test_support::RunResult r = test_support::RunWithTerminal(exe, gameFolder + "\r", 'z');
   EXPECT_EQ(r.exitStatus, 'z');
-  ArchiveContents a(ReadFile(bin.Path() / "DAV299.AVD"));
+  ArchiveContents a = test_support::ReadVerifiedArchive(bin.Path() / "DAV299.AVD");
   ASSERT_TRUE(a.valid);
   EXPECT_EQ(a.members.size(), expected.members.size());
   for (const test_support::Member& m : expected.members) {

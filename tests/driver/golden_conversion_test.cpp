@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "archive/archive_writer.h"
-#include "platform/output_file.h"
 #include "driver/driver.h"
+#include "platform/output_file.h"
 #include "test_support.h"
 #include "tools/sample_game.h"
 
@@ -39,7 +39,7 @@ void ExpectGolden(const Golden& golden) {
   test_support::CapturedConsole out;
   archive::ArchiveWriter writer(out.Diag(), kDisk);
   ASSERT_TRUE(writer.OpenSpool(bin.Folder()));
-  driver::ConvertGame(game.Folder(), bin.Folder(), {out.Console(), out.Diag(), writer});
+  driver::ConvertGame({game.Folder(), bin.Folder() + "DATA/"}, {out.Console(), out.Diag(), writer});
   archive::ArchiveHeader header = driver::PrepareArchiveHeader();
   EXPECT_TRUE(writer.FinishArchive(bin.Folder() + "DAV299.AVD", header).errors.empty());
   EXPECT_EQ(out.Text(), "");

@@ -13,10 +13,10 @@
 
 namespace {
 
+using archive::ArchiveContents;
 using stress::ConverterSetup;
 using stress::CountLines;
 using stress::PassLines;
-using test_support::ArchiveContents;
 using test_support::Hex;
 using test_support::RunResult;
 using test_support::TempDir;

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "archive_reader.h"
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "test_support.h"
+#include "verified_archive.h"
 
 namespace stress {
 
@@ -65,9 +65,7 @@ class ConverterSetup {
     return r;
   }
 
-  test_support::ArchiveContents Archive() const {
-    return test_support::ArchiveContents(test_support::ReadFile(ArchivePath()));
-  }
+  archive::ArchiveContents Archive() const { return test_support::ReadVerifiedArchive(ArchivePath()); }
 
   test_support::TempDir bin;
 
@@ -76,11 +74,11 @@ class ConverterSetup {
 };
 
 // What the converter printed from "... コンバート中です" on, progress line
-// removed: the passes' lines between that and "終了しました.".
+// and summary removed: the passes' lines between that and "終了しました.".
 inline std::string PassLines(const test_support::RunResult& r) {
   const size_t from = r.output.find(driver::text::kConverting);
   if (from == std::string::npos) return "(the conversion never started)";
-  std::string lines = test_support::WithoutProgress(r.output.substr(from));
+  std::string lines = test_support::WithoutSummary(test_support::WithoutProgress(r.output.substr(from)));
   const std::string head(driver::text::kConverting);
   const std::string tail = std::string(driver::text::kFinished) + std::string(driver::text::kPressAKey);
   if (!lines.starts_with(head) || !lines.ends_with(tail)) return "(unexpected frame) " + lines;

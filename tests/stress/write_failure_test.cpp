@@ -15,9 +15,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using archive::ArchiveContents;
 using stress::ConverterSetup;
 using stress::PassLines;
-using test_support::ArchiveContents;
 using test_support::Hex;
 using test_support::ReadFile;
 using test_support::RunResult;

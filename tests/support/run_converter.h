@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -12,8 +13,10 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pty_io.h"
 
@@ -25,6 +28,7 @@ using pty_io::kPressAKeySjis;
 struct RunResult {
   int exitStatus = -1;  // -1 when the process did not end by itself
   std::string output;   // everything the process wrote
+  std::string errors;   // what it wrote to standard error, when that is captured apart
   long peakRssKb = 0;   // the process's largest resident set, in KiB
 };
 
@@ -35,6 +39,17 @@ inline std::string WithoutProgress(std::string output) {
     size_t end = output.find("\x1b[K", cr);
     if (end == std::string::npos) break;
     output.erase(cr, end + 3 - cr);
+  }
+  return output;
+}
+
+// The output without the summary line "Converted: ...", which a terminal
+// is shown at the end of a conversion.
+inline std::string WithoutSummary(std::string output) {
+  const size_t at = output.find("Converted: ");
+  if (at != std::string::npos && (at == 0 || output[at - 1] == '\n')) {
+    const size_t end = output.find('\n', at);
+    output.erase(at, end == std::string::npos ? std::string::npos : end + 1 - at);
   }
   return output;
 }
@@ -69,10 +84,11 @@ inline int WaitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline
 
 }  // namespace detail
 
-// Runs the converter at `exe` under a pseudo-terminal with a locale that is
-// not UTF-8: waits for the folder chooser, types `typed` (a path and Enter, or
-// any keys), waits for the final prompt and presses `key`. `beforeExec` runs
-// in the child process just before the converter starts (to set limits).
+// Runs the converter at `exe` under a pseudo-terminal with a Shift-JIS
+// locale: waits for the folder chooser, types `typed` (a path and Enter, or
+// any keys), answers y when asked to confirm a folder without game data,
+// waits for the final prompt and presses `key`. `beforeExec` runs in the
+// child process just before the converter starts (to set limits).
 inline RunResult RunWithTerminal(const std::string& exe, const std::string& typed, char key,
                                  std::chrono::seconds timeout = std::chrono::seconds(60),
                                  const std::function<void()>& beforeExec = {}) {
@@ -85,7 +101,13 @@ inline RunResult RunWithTerminal(const std::string& exe, const std::string& type
     ssize_t ignored = write(master, typed.data(), typed.size());
     (void)ignored;
     size_t from = result.output.size();
-    if (pty_io::ReadUntil(master, result.output, kPressAKeySjis, from, deadline)) {
+    for (int seen;
+         (seen = pty_io::ReadUntilAny(master, result.output, {kPressAKeySjis, pty_io::kConfirmQuestion}, from,
+                                      deadline)) == 1;) {
+      ignored = write(master, "y", 1);
+      from = result.output.find(pty_io::kConfirmQuestion, from) + pty_io::kConfirmQuestion.size();
+    }
+    if (result.output.find(kPressAKeySjis, from) != std::string::npos) {
       ignored = write(master, &key, 1);
       (void)ignored;
     }
@@ -126,5 +148,133 @@ inline RunResult RunWithoutTerminal(const std::string& exe,
   close(out[0]);
   return result;
 }
+
+// Runs the converter at `exe` with `args`, without a controlling terminal
+// (as from cron or CI), standard input from /dev/null, and standard output
+// and standard error on pipes of their own. `lang` is LANG (nothing: unset).
+inline RunResult RunPiped(const std::string& exe, const std::vector<std::string>& args,
+                          const std::optional<std::string>& lang = std::string("C"),
+                          std::chrono::seconds timeout = std::chrono::seconds(60)) {
+  RunResult result;
+  int out[2], err[2];
+  if (pipe(out) != 0) return result;
+  if (pipe(err) != 0) return result;
+  pid_t pid = fork();
+  if (pid < 0) return result;
+  if (pid == 0) {
+    setsid();
+    dup2(out[1], STDOUT_FILENO);
+    dup2(err[1], STDERR_FILENO);
+    for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
+    int null = open("/dev/null", O_RDONLY);
+    dup2(null, STDIN_FILENO);
+    if (lang) {
+      setenv("LANG", lang->c_str(), 1);
+    } else {
+      unsetenv("LANG");
+    }
+    unsetenv("LC_ALL");
+    unsetenv("LC_CTYPE");
+    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(exe.c_str(), argv.data());
+    _exit(127);
+  }
+  close(out[1]);
+  close(err[1]);
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  std::string* into[2] = {&result.output, &result.errors};
+  int open = 2;
+  while (open > 0 && std::chrono::steady_clock::now() < deadline) {
+    if (poll(fds, 2, 100) <= 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      char buf[4096];
+      ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n > 0) {
+        into[i]->append(buf, static_cast<size_t>(n));
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+  result.exitStatus = detail::WaitForExit(pid, deadline);
+  for (const pollfd& p : fds) {
+    if (p.fd >= 0) close(p.fd);
+  }
+  return result;
+}
+
+// The converter under a pseudo-terminal, driven step by step: wait for a
+// text, type keys, send a signal, resize the window.
+class TerminalSession {
+ public:
+  explicit TerminalSession(const std::string& exe, const pty_io::TerminalSetup& setup = {},
+                           const std::function<void()>& beforeExec = {},
+                           std::chrono::seconds timeout = std::chrono::seconds(60))
+      : deadline_(std::chrono::steady_clock::now() + timeout) {
+    pid_ = pty_io::StartUnderTerminal(exe, master_, beforeExec, setup);
+  }
+  ~TerminalSession() {
+    if (pid_ > 0 && !finished_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (master_ >= 0) close(master_);
+  }
+  TerminalSession(const TerminalSession&) = delete;
+  TerminalSession& operator=(const TerminalSession&) = delete;
+
+  // Reads until `marker` appears behind what earlier waits consumed; true
+  // when it did (and it is consumed too).
+  bool WaitFor(std::string_view marker) {
+    if (!pty_io::ReadUntil(master_, output_, marker, seen_, deadline_)) return false;
+    seen_ = output_.find(marker, seen_) + marker.size();
+    return true;
+  }
+  void Type(std::string_view keys) {
+    ssize_t ignored = write(master_, keys.data(), keys.size());
+    (void)ignored;
+  }
+  void Signal(int sig) { kill(pid_, sig); }
+  void Resize(unsigned short rows, unsigned short columns) {
+    winsize ws{};
+    ws.ws_row = rows;
+    ws.ws_col = columns;
+    ioctl(master_, TIOCSWINSZ, &ws);  // the terminal signals the converter itself
+  }
+  // Reads what is left and waits for the end: the exit status, -1 when the
+  // converter did not end by itself in time.
+  int Finish() {
+    while (pty_io::ReadUntil(master_, output_, "\x01\x02\x03-never", output_.size(), deadline_)) {
+    }
+    finished_ = true;
+    return detail::WaitForExit(pid_, deadline_);
+  }
+  // Reads once what the terminal has (waiting at most 100 ms): for callers
+  // that watch something else besides.
+  void ReadSome() {
+    pollfd p{master_, POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) return;
+    char buf[4096];
+    ssize_t n = read(master_, buf, sizeof buf);
+    if (n > 0) output_.append(buf, static_cast<size_t>(n));
+  }
+  const std::string& Output() const { return output_; }
+  int Master() const { return master_; }
+  pid_t Pid() const { return pid_; }
+
+ private:
+  int master_ = -1;
+  pid_t pid_ = -1;
+  std::chrono::steady_clock::time_point deadline_;
+  std::string output_;
+  size_t seen_ = 0;
+  bool finished_ = false;
+};
 
 }  // namespace test_support

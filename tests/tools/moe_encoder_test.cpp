@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "archive/archive_format.h"
 #include "support/test_support.h"
 #include "tests/tools/reference_moe_decoder.h"
 #include "tools/rng.h"
@@ -39,9 +40,7 @@ size_t ColourCount(const std::vector<uint8_t>& px) {
   return colours.size();
 }
 
-uint32_t Field32(const std::vector<uint8_t>& f, size_t at) {
-  return f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) | (uint32_t{f[at + 3]} << 24);
-}
+uint32_t Field32(const std::vector<uint8_t>& f, size_t at) { return archive::GetU32(&f[at]); }
 
 // Pictures of at most 256 colours, which the palette form carries exactly.
 std::vector<Image> FewColourImages() {

@@ -1,0 +1,146 @@
+#include "archive/archive_reader.h"
+
+#include <lzo/lzo1x.h>
+#include <lzo/lzoconf.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace archive {
+
+std::string_view Describe(ReadError error) {
+  switch (error) {
+    case ReadError::kNone:
+      return "no error";
+    case ReadError::kNoDecompressor:
+      return "the LZO library failed its start-up check";
+    case ReadError::kShorterThanHeader:
+      return "the file is shorter than the 64-byte header";
+    case ReadError::kDirectoryPastEnd:
+      return "the directory of the member count does not fit in the file";
+    case ReadError::kNoMemory:
+      return "not enough memory";
+    case ReadError::kMemberPastEnd:
+      return "the packed bytes lie beyond the end of the file";
+    case ReadError::kTooLarge:
+      return "the unpacked size is above 1 GiB";
+    case ReadError::kBeyondPackedSize:
+      return "the unpacked size is more than LZO1X can make of the packed bytes";
+    case ReadError::kCorruptStream:
+      return "the LZO1X stream is damaged or ends early";
+    case ReadError::kBytesAfterStream:
+      return "packed bytes follow the end of the LZO1X stream";
+    case ReadError::kLongerThanRecorded:
+      return "the LZO1X stream makes more bytes than the unpacked size";
+    case ReadError::kShorterThanRecorded:
+      return "the LZO1X stream makes fewer bytes than the unpacked size";
+  }
+  return "unknown error";
+}
+
+ArchiveReader::ArchiveReader(std::span<const uint8_t> file) noexcept : file_(file) {
+  if (file_.size() < kHeaderSize) {
+    error_ = ReadError::kShorterThanHeader;
+    return;
+  }
+  declaredCount_ = GetU16(file_.data() + kCountOffset);
+  if (DataStart() > file_.size()) {
+    error_ = ReadError::kDirectoryPastEnd;
+    return;
+  }
+  try {
+    entries_.resize(declaredCount_);
+    for (size_t i = 0; i < declaredCount_; ++i) {
+      const uint8_t* field = file_.data() + kHeaderSize + kEntrySize * i;
+      Entry& e = entries_[i];
+      e.index = i;
+      std::copy_n(field, kNameSize, e.nameField.begin());
+      e.name.assign(reinterpret_cast<const char*>(field),
+                    strnlen(reinterpret_cast<const char*>(field), kNameSize));
+      e.offset = GetU32(field + kEntryOffsetField);
+      e.packed = GetU32(field + kEntryPackedField);
+      e.unpacked = GetU32(field + kEntryUnpackedField);
+      e.kind = GetU32(field + kEntryKindField);
+    }
+  } catch (const std::bad_alloc&) {
+    entries_.clear();
+    error_ = ReadError::kNoMemory;
+  }
+}
+
+ReadError ArchiveReader::Packed(const Entry& entry, std::span<const uint8_t>& bytes) const noexcept {
+  bytes = {};
+  if (uint64_t{entry.offset} + entry.packed > file_.size()) return ReadError::kMemberPastEnd;
+  bytes = file_.subspan(entry.offset, entry.packed);
+  return ReadError::kNone;
+}
+
+ReadError ArchiveReader::Unpack(const Entry& entry, std::vector<uint8_t>& out) const noexcept {
+  return UnpackMember(file_, entry, out);
+}
+
+ReadError UnpackMember(std::span<const uint8_t> file, const Entry& entry,
+                       std::vector<uint8_t>& out) noexcept {
+  out.clear();
+  if (uint64_t{entry.offset} + entry.packed > file.size()) return ReadError::kMemberPastEnd;
+  const std::span<const uint8_t> packed = file.subspan(entry.offset, entry.packed);
+  if (entry.unpacked > kMostUnpackedSize) return ReadError::kTooLarge;
+  if (entry.unpacked > kMostExpansion * entry.packed) return ReadError::kBeyondPackedSize;
+  if (lzo_init() != LZO_E_OK) return ReadError::kNoDecompressor;
+  try {
+    out.resize(entry.unpacked);
+  } catch (const std::bad_alloc&) {
+    return ReadError::kNoMemory;
+  }
+
+  // The safe decompressor never writes beyond `capacity` bytes; an empty
+  // member still needs somewhere to point at.
+  uint8_t none = 0;
+  uint8_t* target = out.empty() ? &none : out.data();
+  lzo_uint length = out.size();
+  const int rc = lzo1x_decompress_safe(packed.data(), packed.size(), target, &length, nullptr);
+  ReadError result = ReadError::kNone;
+  if (rc == LZO_E_OUTPUT_OVERRUN) {
+    result = ReadError::kLongerThanRecorded;
+  } else if (rc == LZO_E_INPUT_NOT_CONSUMED) {
+    result = ReadError::kBytesAfterStream;
+  } else if (rc != LZO_E_OK) {
+    result = ReadError::kCorruptStream;
+  } else if (length != out.size()) {
+    result = ReadError::kShorterThanRecorded;
+  }
+  if (result != ReadError::kNone) out.clear();
+  return result;
+}
+
+ArchiveContents::ArchiveContents(std::vector<uint8_t> file) noexcept : raw(std::move(file)) {
+  const ArchiveReader reader(raw);
+  error = reader.Error();
+  if (!reader.Ok()) return;
+  try {
+    members.reserve(reader.Entries().size());
+    for (const Entry& entry : reader.Entries()) {
+      Member m;
+      m.name = entry.name;
+      m.offset = entry.offset;
+      m.packed = entry.packed;
+      error = reader.Unpack(entry, m.bytes);
+      if (error != ReadError::kNone) return;
+      members.push_back(std::move(m));
+    }
+  } catch (const std::bad_alloc&) {
+    error = ReadError::kNoMemory;
+    return;
+  }
+  valid = true;
+}
+
+const ArchiveContents::Member* ArchiveContents::Find(std::string_view name) const {
+  for (const Member& m : members) {
+    if (m.name == name) return &m;
+  }
+  return nullptr;
+}
+
+}  // namespace archive

@@ -1,0 +1,157 @@
+#include "driver/command_line.h"
+
+#include <optional>
+
+#include "driver/messages.h"
+
+namespace driver {
+namespace {
+
+// The value of a number option: decimal digits only, 1 to kMaxJobs.
+std::optional<unsigned> ParseJobs(std::string_view text) {
+  if (text.empty() || text.size() > 3) return std::nullopt;
+  unsigned value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (value < 1 || value > kMaxJobs) return std::nullopt;
+  return value;
+}
+
+class Parser {
+ public:
+  explicit Parser(std::span<const std::string_view> args) : args_(args) {}
+
+  ParsedCommandLine Parse() {
+    if (args_.empty()) return {};
+    options_.action = Options::Action::kConvert;
+    bool optionsEnded = false;
+    for (next_ = 0; next_ < args_.size() && error_.empty();) {
+      const std::string_view arg = args_[next_++];
+      if (optionsEnded || arg.empty() || arg[0] != '-') {
+        Operand(arg);
+      } else if (arg == "--") {
+        optionsEnded = true;
+      } else {
+        Option(arg);
+      }
+    }
+    if (error_.empty() && !help_ && !version_ && !haveGame_) Fail("no game folder given (see --help)");
+    if (!error_.empty()) return {options_, "avdconv: " + error_};
+    if (help_) options_.action = Options::Action::kHelp;
+    if (!help_ && version_) options_.action = Options::Action::kVersion;
+    return {options_, ""};
+  }
+
+ private:
+  void Fail(std::string error) {
+    if (error_.empty()) error_ = std::move(error);
+  }
+
+  void Operand(std::string_view arg) {
+    if (haveGame_)
+      return Fail("more than one game folder given: " + options_.gameFolder + ", " + std::string(arg));
+    if (arg.empty()) return Fail("the game folder is an empty name");
+    options_.gameFolder = arg;
+    haveGame_ = true;
+  }
+
+  // The value of `name`: behind '=' in `arg`, or the next argument.
+  std::optional<std::string_view> Value(std::string_view name, std::optional<std::string_view> inline_,
+                                        std::string_view what) {
+    std::optional<std::string_view> value = inline_;
+    if (!value && next_ < args_.size() && !args_[next_].starts_with("-")) value = args_[next_++];
+    if (!value || value->empty()) {
+      Fail(std::string(name) + " needs " + std::string(what));
+      return std::nullopt;
+    }
+    return value;
+  }
+
+  void Folder(std::string_view name, std::optional<std::string_view> inline_, std::string& folder,
+              bool& seen) {
+    std::optional<std::string_view> value = Value(name, inline_, "a folder");
+    if (!value) return;
+    if (seen) return Fail(std::string(name) + " given twice");
+    folder = *value;
+    seen = true;
+  }
+
+  void Flag(std::string_view name, std::optional<std::string_view> inline_, bool& flag) {
+    if (inline_) return Fail(std::string(name) + " takes no value");
+    flag = true;
+  }
+
+  void Option(std::string_view arg) {
+    std::string_view name = arg;
+    std::optional<std::string_view> inline_;
+    if (size_t eq = arg.find('='); eq != std::string_view::npos) {
+      name = arg.substr(0, eq);
+      inline_ = arg.substr(eq + 1);
+    }
+    if (name == "--output") return Folder(name, inline_, options_.outputFolder, haveOutput_);
+    if (name == "--data") return Folder(name, inline_, options_.dataFolder, haveData_);
+    if (name == "--quiet") return Flag(name, inline_, options_.quiet);
+    if (name == "--force") return Flag(name, inline_, options_.force);
+    if (name == "--help") return Flag(name, inline_, help_);
+    if (name == "--version") return Flag(name, inline_, version_);
+    if (name == "--jobs") {
+      const std::string range = "a number of workers from 1 to " + std::to_string(kMaxJobs);
+      std::optional<std::string_view> value = Value(name, inline_, range);
+      if (!value) return;
+      std::optional<unsigned> jobs = ParseJobs(*value);
+      if (!jobs) return Fail(std::string(name) + " needs " + range + ", not " + std::string(*value));
+      if (haveJobs_) return Fail(std::string(name) + " given twice");
+      options_.jobs = *jobs;
+      haveJobs_ = true;
+      return;
+    }
+    Fail("unknown option " + std::string(name) + " (see --help)");
+  }
+
+  std::span<const std::string_view> args_;
+  size_t next_ = 0;
+  Options options_;
+  std::string error_;
+  bool haveGame_ = false, haveOutput_ = false, haveData_ = false, haveJobs_ = false;
+  bool help_ = false, version_ = false;
+};
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args) { return Parser(args).Parse(); }
+
+std::string HelpText() {
+  return "Usage: avdconv [--output DIR] [--data DIR] [--jobs N] [--quiet] [--force] GAME_FOLDER\n"
+         "       avdconv --help | --version\n"
+         "       avdconv            (no argument: choose the game folder interactively)\n"
+         "\n"
+         "Converts the game installed in GAME_FOLDER into the archive DAV299.AVD.\n"
+         "\n"
+         "  --output DIR  write DAV299.AVD and the temporary spool tmp.dat into DIR\n"
+         "                (default: the converter's own folder)\n"
+         "  --data DIR    store the files of DIR as members (default: DATA beside the\n"
+         "                converter)\n"
+         "  --jobs N      compression workers, 1 to 64 (accepted; the conversion uses one)\n"
+         "  --quiet       print warnings and errors only\n"
+         "  --force       convert GAME_FOLDER even when it holds no game data\n"
+         "  --help        show this text\n"
+         "  --version     show the version\n"
+         "\n"
+         "A folder holds game data when it has MES/*.SIO, or *.MOE in it or in CG,\n"
+         "TACHI or OPENING (any letter case). At the end a summary line reads\n"
+         "  Converted: <s> scenarios, <p> pictures, <d> data files; <w> warnings;\n"
+         "  <archive path> (<size> MiB)\n"
+         "with the archive's size in MiB to one decimal.\n"
+         "\n"
+         "Exit status: 0 the archive was written; 1 it was not (spool or archive\n"
+         "failure); 2 a usage error, a GAME_FOLDER, --output or --data that is not a\n"
+         "folder, or a GAME_FOLDER without game data (and no --force), with nothing\n"
+         "touched; 128+N stopped by signal N (Ctrl-C: 130), with tmp.dat and\n"
+         "DAV299.AVD.part removed and an earlier DAV299.AVD kept.\n";
+}
+
+std::string VersionText() { return std::string("avdconv ") + text::kVersion + "\n"; }
+
+}  // namespace driver

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "archive/diagnostics.h"
+
+namespace driver {
+
+// The members a conversion handed on, per kind.
+struct ConversionCounts {
+  size_t scenarios = 0;
+  size_t pictures = 0;
+  size_t dataFiles = 0;
+};
+
+// Passes every line on to `next` and counts them: the warnings of a run.
+class CountingDiagnostics final : public archive::Diagnostics {
+ public:
+  explicit CountingDiagnostics(archive::Diagnostics& next) : next_(next) {}
+  void Line(std::string_view sjis) override {
+    ++count_;
+    next_.Line(sjis);
+  }
+  size_t Count() const { return count_; }
+
+ private:
+  archive::Diagnostics& next_;
+  size_t count_ = 0;
+};
+
+// "Converted: <s> scenarios, <p> pictures, <d> data files; <w> warnings;
+// <archive path> (<size> MiB)\n", the size in MiB to one decimal.
+std::string SummaryLine(const ConversionCounts& counts, size_t warnings, const std::string& archivePath,
+                        uint64_t archiveBytes);
+
+}  // namespace driver

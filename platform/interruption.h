@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+// Ending a conversion cleanly when it is interrupted (Ctrl-C), asked to
+// terminate or hung up on.
+namespace platform {
+
+// The files this run has created and not yet renamed into place or removed,
+// which an interruption removes. The output file interface notes a file just
+// before it creates it and forgets it once it is renamed or removed. At most
+// kMaxNotedFiles paths of less than kMaxNotedPathLength bytes are kept;
+// NoteCreatedFile returns false for one it cannot keep (an interruption
+// would leave that file behind). Called from one thread at a time.
+inline constexpr size_t kMaxNotedFiles = 8;
+inline constexpr size_t kMaxNotedPathLength = 4096;
+bool NoteCreatedFile(const std::string& path);
+void ForgetCreatedFile(const std::string& path);
+
+// While an object lives, an interruption ends the process at once: the
+// noted files are removed (an earlier archive stays as it was), the progress
+// line is erased, the terminal's mode put back, `message` (one line, with
+// its line ending, at most 255 bytes) written to standard error, and the
+// process exits with 128 + the signal number. Meanwhile output to a closed
+// pipe fails instead of ending the process. The former handling is put back
+// when the object ends. One object at a time.
+class InterruptionHandling {
+ public:
+  explicit InterruptionHandling(std::string_view message);
+  ~InterruptionHandling();
+  InterruptionHandling(const InterruptionHandling&) = delete;
+  InterruptionHandling& operator=(const InterruptionHandling&) = delete;
+
+ private:
+  struct Saved;
+  std::unique_ptr<Saved> saved_;
+};
+
+}  // namespace platform

@@ -1,0 +1,123 @@
+#include "platform/interruption.h"
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// What the signal handler needs and can reach in no other way: mutable
+// globals, written only while no handler can read them half-way (a slot is
+// filled before it is marked in use, and unmarked before it is reused).
+struct NotedFile {
+  volatile sig_atomic_t inUse;
+  char path[kMaxNotedPathLength];
+};
+NotedFile gNotedFiles[kMaxNotedFiles];
+
+char gMessage[256];
+size_t gMessageLength = 0;
+bool gEraseProgress = false;
+int gTerminalFd = -1;
+termios gTerminalMode;
+
+void WriteAll(int fd, const char* text, size_t length) {
+  while (length > 0) {
+    const ssize_t n = write(fd, text, length);
+    if (n <= 0) return;  // EINTR cannot occur: every signal that ends here is blocked
+    text += n;
+    length -= static_cast<size_t>(n);
+  }
+}
+
+// Only async-signal-safe calls: unlink, write, tcsetattr, _exit.
+extern "C" void OnInterruption(int sig) {
+  for (NotedFile& file : gNotedFiles) {
+    if (file.inUse) unlink(file.path);
+  }
+  if (gEraseProgress) WriteAll(STDOUT_FILENO, "\r\x1b[K", 4);
+  if (gTerminalFd >= 0) tcsetattr(gTerminalFd, TCSANOW, &gTerminalMode);
+  WriteAll(STDERR_FILENO, gMessage, gMessageLength);
+  _exit(128 + sig);
+}
+
+}  // namespace
+
+bool NoteCreatedFile(const std::string& path) {
+  if (path.empty() || path.size() >= kMaxNotedPathLength || path.find('\0') != std::string::npos)
+    return false;
+  NotedFile* freeSlot = nullptr;
+  for (NotedFile& file : gNotedFiles) {
+    if (file.inUse && path == file.path) return true;
+    if (!file.inUse && !freeSlot) freeSlot = &file;
+  }
+  if (!freeSlot) return false;
+  std::memcpy(freeSlot->path, path.c_str(), path.size() + 1);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  freeSlot->inUse = 1;
+  return true;
+}
+
+void ForgetCreatedFile(const std::string& path) {
+  for (NotedFile& file : gNotedFiles) {
+    if (file.inUse && path == file.path) {
+      file.inUse = 0;
+      std::atomic_signal_fence(std::memory_order_seq_cst);
+    }
+  }
+}
+
+struct InterruptionHandling::Saved {
+  struct sigaction actions[std::size(kSignals)];
+  bool replaced[std::size(kSignals)] = {};
+  struct sigaction brokenPipe;
+  bool pipeReplaced = false;
+};
+
+InterruptionHandling::InterruptionHandling(std::string_view message) : saved_(std::make_unique<Saved>()) {
+  gMessageLength = std::min(message.size(), sizeof gMessage);
+  std::memcpy(gMessage, message.data(), gMessageLength);
+  gEraseProgress = isatty(STDOUT_FILENO) == 1;
+  gTerminalFd = -1;
+  for (int fd : {STDOUT_FILENO, STDIN_FILENO, STDERR_FILENO}) {
+    if (isatty(fd) == 1 && tcgetattr(fd, &gTerminalMode) == 0) {
+      gTerminalFd = fd;
+      break;
+    }
+  }
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+
+  struct sigaction action {};
+  action.sa_handler = OnInterruption;
+  sigemptyset(&action.sa_mask);
+  for (int sig : kSignals) sigaddset(&action.sa_mask, sig);
+  for (size_t i = 0; i < std::size(kSignals); ++i) {
+    // A signal the process was started ignoring stays ignored (nohup, a
+    // background job of a shell without job control).
+    if (sigaction(kSignals[i], nullptr, &saved_->actions[i]) != 0) continue;
+    if (saved_->actions[i].sa_handler == SIG_IGN) continue;
+    saved_->replaced[i] = sigaction(kSignals[i], &action, nullptr) == 0;
+  }
+  // Output to a reader that went away (`avdconv GAME | head -1`) fails
+  // instead of ending the process halfway with its files left behind.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  saved_->pipeReplaced = sigaction(SIGPIPE, &ignore, &saved_->brokenPipe) == 0;
+}
+
+InterruptionHandling::~InterruptionHandling() {
+  for (size_t i = 0; i < std::size(kSignals); ++i) {
+    if (saved_->replaced[i]) sigaction(kSignals[i], &saved_->actions[i], nullptr);
+  }
+  if (saved_->pipeReplaced) sigaction(SIGPIPE, &saved_->brokenPipe, nullptr);
+}
+
+}  // namespace platform

@@ -1,0 +1,178 @@
+// The converter run from a script: arguments, no terminal, exit statuses.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "archive_reader.h"
+#include "driver/command_line.h"
+#include "driver/messages.h"
+#include "run_converter.h"
+#include "test_support.h"
+#include "tools/sample_game.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace driver::text;
+using test_support::ArchiveContents;
+using test_support::ReadFile;
+using test_support::RunPiped;
+using test_support::RunResult;
+using test_support::TempDir;
+
+// A converter with its DATA folder, beside the small sample game.
+struct Installed {
+  Installed() {
+    exe = test_support::InstallConverter(bin.Path());
+    std::string error;
+    EXPECT_TRUE(tools::WriteSampleGame(games.Path() / "game", bin.Path() / "DATA", {}, report, error))
+        << error;
+    game = (games.Path() / "game").string();
+  }
+  fs::path Folder() const { return fs::canonical(bin.Path()); }
+  fs::path Archive() const { return Folder() / "DAV299.AVD"; }
+  // Every entry of the converter's folder.
+  std::set<std::string> Entries() const {
+    std::set<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(bin.Path())) names.insert(e.path().filename());
+    return names;
+  }
+
+  TempDir bin, games;
+  std::string exe, game;
+  tools::SampleReport report;
+};
+
+std::string Counts(int scenarios, int pictures, int dataFiles) {
+  return "Converted: " + std::to_string(scenarios) + " scenarios, " + std::to_string(pictures) +
+         " pictures, " + std::to_string(dataFiles) + " data files; 0 warnings; ";
+}
+
+TEST(CommandLineRun, WithoutATerminalTheArchiveIsTheInteractiveOneAndTheStatusIs0) {
+  Installed s;
+  RunResult interactive = test_support::RunWithTerminal(s.exe, s.game + "\r", 'a');
+  ASSERT_EQ(interactive.exitStatus, 'a');
+  const std::vector<uint8_t> expected = ReadFile(s.Archive());
+  ASSERT_TRUE(ArchiveContents(expected).valid);
+  fs::remove(s.Archive());
+
+  RunResult r = RunPiped(s.exe, {s.game});
+  EXPECT_EQ(r.exitStatus, driver::kExitWritten);
+  EXPECT_EQ(ReadFile(s.Archive()), expected);
+  EXPECT_EQ(s.Entries(), (std::set<std::string>{"DATA", "DAV299.AVD", "avdconv"}));
+  // The small sample's archive is 232,667 bytes.
+  const std::string summary = Counts(s.report.scenarios, s.report.pictures, s.report.dataFiles) +
+                              s.Archive().string() + " (0.2 MiB)\n";
+  EXPECT_EQ(r.output, std::string(kBanner1) + std::string(kBanner2) + "Version 0.76\n\n" +
+                          std::string(kConverting) + summary + std::string(kFinished));
+  EXPECT_EQ(r.errors, "");
+  // A person at a terminal is shown the same summary.
+  EXPECT_NE(interactive.output.find(summary + std::string(kFinished)), std::string::npos);
+}
+
+TEST(CommandLineRun, OutputAndDataFoldersAreHonouredAndQuietPrintsNothingForACleanGame) {
+  Installed s;
+  TempDir out, data;
+  data.Write("extra.bin", "xyz");
+  RunResult r = RunPiped(s.exe, {"--output", out.Path().string(), "--data=" + data.Path().string(), "--quiet",
+                                 "--jobs", "2", s.game});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(r.output, "");
+  EXPECT_EQ(r.errors, "");
+  EXPECT_EQ(s.Entries(), (std::set<std::string>{"DATA", "avdconv"})) << "nothing lands beside the converter";
+  EXPECT_FALSE(fs::exists(out.Path() / "tmp.dat"));
+  ArchiveContents a(ReadFile(out.Path() / "DAV299.AVD"));
+  ASSERT_TRUE(a.valid);
+  EXPECT_EQ(a.members.size(), static_cast<size_t>(s.report.scenarios + s.report.pictures + 1));
+  ASSERT_NE(a.Find("EXTRA.BIN"), nullptr);
+  EXPECT_EQ(a.Find("EXTRA.BIN")->bytes, (std::vector<uint8_t>{'x', 'y', 'z'}));
+}
+
+TEST(CommandLineRun, EveryUsageErrorGivesStatus2OneLineAndTouchesNothing) {
+  Installed s;
+  TempDir out;
+  const std::string aFile = out.Write("a-file", "not a folder");
+  const std::string missing = out.Folder() + "missing";
+  s.bin.Write("DAV299.AVD", "an earlier archive");
+  const std::set<std::string> before = s.Entries();
+  const std::vector<std::vector<std::string>> errors = {
+      {"--bogus", s.game},
+      {"--jobs", "0", s.game},
+      {"--jobs=65", s.game},
+      {"--output"},
+      {s.game, s.game},
+      {"--quiet"},
+      {"--output", missing, s.game},
+      {"--data", aFile, s.game},
+      {missing},
+      {aFile},
+      {"--quiet=1", s.game},
+  };
+  for (const std::vector<std::string>& args : errors) {
+    std::string shown;
+    for (const std::string& a : args) shown += a + " ";
+    RunResult r = RunPiped(s.exe, args);
+    EXPECT_EQ(r.exitStatus, driver::kExitUsage) << shown;
+    EXPECT_EQ(r.output, "") << shown;
+    EXPECT_TRUE(r.errors.starts_with("avdconv: ")) << shown << r.errors;
+    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), '\n'), 1) << shown << r.errors;
+    EXPECT_TRUE(r.errors.ends_with("\n")) << shown;
+  }
+  EXPECT_EQ(s.Entries(), before);
+  EXPECT_EQ(ReadFile(s.Archive()), std::vector<uint8_t>(std::string_view("an earlier archive").begin(),
+                                                        std::string_view("an earlier archive").end()));
+  std::vector<fs::path> outEntries(fs::directory_iterator(out.Path()), {});
+  EXPECT_EQ(outEntries.size(), 1u);
+}
+
+TEST(CommandLineRun, HelpAndVersion) {
+  Installed s;
+  RunResult help = RunPiped(s.exe, {"--help"});
+  EXPECT_EQ(help.exitStatus, 0);
+  EXPECT_EQ(help.output, driver::HelpText());
+  RunResult version = RunPiped(s.exe, {"--version"});
+  EXPECT_EQ(version.exitStatus, 0);
+  EXPECT_EQ(version.output, "avdconv 0.76\n");
+  EXPECT_EQ(s.Entries(), (std::set<std::string>{"DATA", "avdconv"}));
+}
+
+TEST(CommandLineRun, AFolderWithoutGameDataIsRefusedUnlessForced) {
+  Installed s;
+  TempDir empty;
+  empty.Write("readme.txt", "no game here");
+  s.bin.Write("DAV299.AVD", "an earlier archive");
+  RunResult refused = RunPiped(s.exe, {empty.Path().string()});
+  EXPECT_EQ(refused.exitStatus, driver::kExitUsage);
+  EXPECT_EQ(refused.output, "");
+  EXPECT_EQ(refused.errors, "avdconv: no game data in " + empty.Path().string() +
+                                " (no MES/*.SIO, no *.MOE); --force converts it anyway\n");
+  EXPECT_EQ(ReadFile(s.Archive()).size(), 18u) << "the earlier archive stays";
+  EXPECT_EQ(s.Entries(), (std::set<std::string>{"DATA", "DAV299.AVD", "avdconv"}));
+
+  RunResult forced = RunPiped(s.exe, {"--force", empty.Path().string()});
+  EXPECT_EQ(forced.exitStatus, 0);
+  ArchiveContents a(ReadFile(s.Archive()));
+  ASSERT_TRUE(a.valid);
+  EXPECT_EQ(a.members.size(), static_cast<size_t>(s.report.dataFiles));
+  EXPECT_NE(forced.output.find(Counts(0, 0, s.report.dataFiles)), std::string::npos) << forced.output;
+}
+
+TEST(CommandLineRun, AnArchiveThatCannotBeWrittenGivesStatus1) {
+  Installed s;
+  TempDir spoolBlocked, archiveBlocked;
+  fs::create_directory(spoolBlocked.Path() / "tmp.dat");
+  RunResult r = RunPiped(s.exe, {"--output", spoolBlocked.Path().string(), s.game});
+  EXPECT_EQ(r.exitStatus, driver::kExitNotWritten);
+  EXPECT_NE(r.output.find(kSpoolFailed), std::string::npos);
+  EXPECT_EQ(r.output.find("Converted: "), std::string::npos);
+
+  fs::create_directory(archiveBlocked.Path() / "DAV299.AVD");
+  r = RunPiped(s.exe, {"--output", archiveBlocked.Path().string(), s.game});
+  EXPECT_EQ(r.exitStatus, driver::kExitNotWritten);
+  EXPECT_NE(r.output.find("Error : "), std::string::npos);
+  EXPECT_EQ(r.output.find("Converted: "), std::string::npos);
+  EXPECT_TRUE(fs::is_directory(archiveBlocked.Path() / "DAV299.AVD"));
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+#include "driver/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using driver::Options;
+using driver::ParsedCommandLine;
+
+ParsedCommandLine Parse(std::vector<std::string_view> args) { return driver::ParseCommandLine(args); }
+
+// The error of a command line that must be refused.
+std::string Refusal(std::vector<std::string_view> args) {
+  ParsedCommandLine p = Parse(args);
+  EXPECT_FALSE(p.error.empty()) << "accepted";
+  EXPECT_EQ(p.error.find('\n'), std::string::npos) << "one line";
+  EXPECT_EQ(p.error.rfind("avdconv: ", 0), 0u);
+  return p.error;
+}
+
+TEST(CommandLine, NoArgumentIsTheInteractiveRun) {
+  ParsedCommandLine p = Parse({});
+  EXPECT_EQ(p.error, "");
+  EXPECT_EQ(p.options.action, Options::Action::kInteractive);
+}
+
+TEST(CommandLine, EveryOptionBeforeOrAfterTheFolderInBothForms) {
+  ParsedCommandLine p = Parse({"--output", "out", "game", "--data=dat", "--jobs", "4", "--quiet", "--force"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.options.action, Options::Action::kConvert);
+  EXPECT_EQ(p.options.gameFolder, "game");
+  EXPECT_EQ(p.options.outputFolder, "out");
+  EXPECT_EQ(p.options.dataFolder, "dat");
+  EXPECT_EQ(p.options.jobs, 4u);
+  EXPECT_TRUE(p.options.quiet);
+  EXPECT_TRUE(p.options.force);
+
+  p = Parse({"game"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.options.outputFolder, "");
+  EXPECT_EQ(p.options.dataFolder, "");
+  EXPECT_EQ(p.options.jobs, 0u);
+  EXPECT_FALSE(p.options.quiet);
+  EXPECT_FALSE(p.options.force);
+}
+
+TEST(CommandLine, AfterTheDoubleDashEverythingIsTheFolder) {
+  ParsedCommandLine p = Parse({"--quiet", "--", "--odd-name"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.options.gameFolder, "--odd-name");
+  p = Parse({"--output=-out", "g"});  // a value after '=' may start with '-'
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.options.outputFolder, "-out");
+}
+
+TEST(CommandLine, JobsFromOneTo64) {
+  EXPECT_EQ(Parse({"--jobs=1", "g"}).options.jobs, 1u);
+  EXPECT_EQ(Parse({"--jobs", "64", "g"}).options.jobs, 64u);
+  for (std::string_view bad : {"0", "65", "-1", "+2", "2x", "", "1000000000000000000000", " 3"}) {
+    const std::string arg = "--jobs=" + std::string(bad);
+    EXPECT_NE(Refusal({arg, "g"}).find("--jobs needs a number of workers from 1 to 64"), std::string::npos)
+        << bad;
+  }
+}
+
+TEST(CommandLine, HelpAndVersionWinOverAConversion) {
+  EXPECT_EQ(Parse({"--help"}).options.action, Options::Action::kHelp);
+  EXPECT_EQ(Parse({"game", "--help"}).options.action, Options::Action::kHelp);
+  EXPECT_EQ(Parse({"--version"}).options.action, Options::Action::kVersion);
+  EXPECT_EQ(Parse({"--version", "--help"}).options.action, Options::Action::kHelp);
+  EXPECT_EQ(driver::VersionText(), "avdconv 0.76\n");
+  const std::string help = driver::HelpText();
+  for (std::string_view option : {"--output", "--data", "--jobs", "--quiet", "--force", "--help", "--version",
+                                  "Exit status", "MiB to one decimal"}) {
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+  }
+}
+
+TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
+  EXPECT_EQ(Refusal({"--quiet"}), "avdconv: no game folder given (see --help)");
+  EXPECT_EQ(Refusal({"a", "b"}), "avdconv: more than one game folder given: a, b");
+  EXPECT_EQ(Refusal({"--bogus", "g"}), "avdconv: unknown option --bogus (see --help)");
+  EXPECT_EQ(Refusal({"-h"}), "avdconv: unknown option -h (see --help)");
+  EXPECT_EQ(Refusal({"g", "--output"}), "avdconv: --output needs a folder");
+  EXPECT_EQ(Refusal({"--output", "--quiet", "g"}), "avdconv: --output needs a folder");
+  EXPECT_EQ(Refusal({"--data=", "g"}), "avdconv: --data needs a folder");
+  EXPECT_EQ(Refusal({"--output", "a", "--output", "b", "g"}), "avdconv: --output given twice");
+  EXPECT_EQ(Refusal({"--quiet=yes", "g"}), "avdconv: --quiet takes no value");
+  EXPECT_EQ(Refusal({""}), "avdconv: the game folder is an empty name");
+  // The first error is the one reported, even beside --help.
+  EXPECT_EQ(Refusal({"--bogus", "--help"}), "avdconv: unknown option --bogus (see --help)");
+}
+
+}  // namespace

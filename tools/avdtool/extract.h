@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace avdtool {
+
+struct ExtractOptions {
+  std::vector<std::string> names;  // the members to write (letter case aside); empty: all of them
+  bool png = false;                // also write each ".PDT" picture as a PNG
+};
+
+// The file name a member is written under, before it is made unique: the
+// name itself when it stays inside the folder; otherwise every '/', '\\',
+// control character and dot of a ".." replaced by '_'. "unnamed" for an
+// empty name.
+std::string SafeFileName(std::string_view name);
+
+// Writes members of the archive in `file` into the folder open as the
+// descriptor `folder`, each under its name, or, with a note, under a safe
+// one (SafeFileName, then "~2", "~3", ... when an earlier member of this run
+// took it). Nothing is written outside the folder: files are created
+// exclusively and never through a link, so a file or link already in the
+// folder is left alone and reported. With `png`, picture "X.PDT" is also
+// written as "X.png".
+//
+// Returns 0 when everything asked for was written, 1 otherwise; `report`
+// gets a line for each note or failure and a closing summary.
+int Extract(std::span<const uint8_t> file, int folder, const ExtractOptions& options, std::string& report);
+
+}  // namespace avdtool

@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/terminal.h"
+#include "platform/text_columns.h"
+#include "platform/windows/console_line.h"
 #include "platform/windows/win32.h"
 
 namespace platform {
@@ -57,7 +60,10 @@ std::wstring ToWide(std::string_view sjis) {
   return wide;
 }
 
-void WriteBytes(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+void WriteBytes(std::string_view bytes, FILE* stream) {
+  std::fwrite(bytes.data(), 1, bytes.size(), stream);
+  std::fflush(stream);
+}
 
 // Writes UTF-16 text to a console, in pieces a console takes at once.
 void WriteToConsole(HANDLE console, std::wstring_view text) {
@@ -76,6 +82,7 @@ struct Console::State {
   std::function<void(std::string_view)> capture;
   // The console standard output writes to, or null for a pipe or file.
   HANDLE console = nullptr;
+  bool progressEnabled = true;
   bool progressShown = false;
 
   // What standard output is given for `sjis`: characters on a console,
@@ -84,23 +91,8 @@ struct Console::State {
     if (console) {
       WriteToConsole(console, ToWide(sjis));
     } else {
-      WriteBytes(sjis);
-      std::fflush(stdout);
+      WriteBytes(sjis, stdout);
     }
-  }
-
-  // Blanks the console's current line from the cursor to its end; the
-  // cursor stays where it is.
-  void EraseToEndOfLine() const {
-    CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!GetConsoleScreenBufferInfo(console, &info)) return;
-    const SHORT width = info.dwSize.X;
-    if (info.dwCursorPosition.X >= width) return;
-    DWORD blanked = 0;
-    FillConsoleOutputCharacterW(console, L' ', static_cast<DWORD>(width - info.dwCursorPosition.X),
-                                info.dwCursorPosition, &blanked);
-    FillConsoleOutputAttribute(console, info.wAttributes, static_cast<DWORD>(width - info.dwCursorPosition.X),
-                               info.dwCursorPosition, &blanked);
   }
 };
 
@@ -108,10 +100,10 @@ Console::Console() : state_(std::make_unique<State>()) {
   // Text mode would write "\r\n" for every "\n": a pipe or file gets the
   // bytes exactly as on every other system.
   std::fflush(stdout);
+  std::fflush(stderr);
   _setmode(_fileno(stdout), _O_BINARY);
-  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  DWORD mode = 0;
-  if (out != nullptr && out != INVALID_HANDLE_VALUE && GetConsoleMode(out, &mode)) state_->console = out;
+  _setmode(_fileno(stderr), _O_BINARY);
+  state_->console = windows::StandardOutputConsole();
 }
 
 Console::Console(std::function<void(std::string_view)> capture) : state_(std::make_unique<State>()) {
@@ -129,21 +121,44 @@ void Console::Print(std::string_view sjis) {
   state_->Emit(sjis);
 }
 
-// The console converts when it writes; everything else wants the bytes.
+void Console::Error(std::string_view text) {
+  if (state_->capture) {
+    state_->capture(text);
+    return;
+  }
+  ClearProgress();
+  std::fflush(stdout);
+  WriteBytes(text, stderr);
+}
+
+// The console converts as it writes; whatever shows text itself (the
+// folder dialog) takes the Shift-JIS bytes.
 std::string Console::ForTerminal(std::string_view sjis) const { return std::string(sjis); }
 
+TerminalEncoding Console::Encoding() const { return TerminalEncoding::kShiftJis; }
+
+bool Console::IsTerminal() const { return state_->console != nullptr && !state_->capture; }
+
+void Console::EnableProgress(bool enabled) {
+  if (!enabled) ClearProgress();
+  state_->progressEnabled = enabled;
+}
+
 void Console::ShowProgress(std::string_view sjis) {
-  if (state_->capture || !state_->console) return;
+  if (state_->capture || !state_->console || !state_->progressEnabled) return;
+  // One column is left free: the console wraps as soon as the last one is
+  // written.
+  const int columns = TerminalColumns();
+  const size_t width = columns > 1 ? static_cast<size_t>(columns - 1) : 79;
   state_->Emit("\r");
-  state_->Emit(sjis);
-  state_->EraseToEndOfLine();
+  state_->Emit(FitToColumns(sjis, TerminalEncoding::kShiftJis, width));
+  windows::BlankToEndOfLine(state_->console, false);
   state_->progressShown = true;
 }
 
 void Console::ClearProgress() {
   if (!state_->progressShown) return;
-  state_->Emit("\r");
-  state_->EraseToEndOfLine();
+  windows::EraseLine(state_->console);
   state_->progressShown = false;
 }
 

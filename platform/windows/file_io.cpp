@@ -69,4 +69,27 @@ bool InputFile::ReadAll(uint8_t* dest, uint64_t size) {
   return true;
 }
 
+namespace {
+
+// The attributes of what `path` names; nothing when nothing does.
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return data;
+}
+
+}  // namespace
+
+std::optional<uint64_t> FileSize(const std::string& path) {
+  const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data = Attributes(path);
+  if (!data || (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
+  return (uint64_t{data->nFileSizeHigh} << 32) | data->nFileSizeLow;
+}
+
+// A link to a folder carries the folder attribute too.
+bool IsFolder(const std::string& path) {
+  const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data = Attributes(path);
+  return data && (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 }  // namespace platform

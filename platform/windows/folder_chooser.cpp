@@ -4,16 +4,42 @@
 #include <string_view>
 
 #include "platform/paths.h"
+#include "platform/windows/folder_choice.h"
 #include "platform/windows/win32.h"
 // After windows.h, which the shell's headers need.
 #include <objbase.h>
 #include <shlobj.h>
 
 namespace platform {
+namespace windows {
+
+std::optional<std::string> ChooseFolder(const std::function<std::optional<std::string>()>& browse,
+                                        const std::function<Answer()>& ask,
+                                        const FolderCheck& holdsGameData) {
+  for (;;) {
+    std::optional<std::string> folder = browse();
+    if (!folder || !holdsGameData || holdsGameData(*folder)) return folder;
+    switch (ask()) {
+      case Answer::kYes:
+        return folder;
+      case Answer::kNo:
+        break;  // choose again
+      case Answer::kNoAnswer:
+        return std::nullopt;
+    }
+  }
+}
+
+}  // namespace windows
+
 namespace {
 
 // "ゲームフォルダの選択" in Shift-JIS, as the dialog is given it.
 constexpr char kTitle[] = "\x83Q\x81[\x83\x80\x83t\x83H\x83\x8B\x83_\x82\xCC\x91I\x91\xF0";
+// The question about a folder without game data: ASCII, which reads the
+// same in every code page.
+constexpr char kQuestion[] = "No game data in this folder (no MES\\*.SIO, no *.MOE).\n\nConvert it anyway?";
+constexpr char kQuestionCaption[] = "avdconv";
 
 // COM for the dialog, on this thread, for the lifetime of the object.
 class ComForThisThread {
@@ -29,12 +55,10 @@ class ComForThisThread {
   bool initialized_;
 };
 
-}  // namespace
-
 // The shell's own folder dialog: no owner window, the whole namespace from
-// its root, no options. The console plays no part.
-std::optional<std::string> ChooseGameFolder(const Console& /*console*/) {
-  ComForThisThread com;
+// its root, no options. Nothing when it is cancelled, cannot be shown, or a
+// virtual folder (Control Panel, a printer) is chosen.
+std::optional<std::string> BrowseForFolder() {
   char display[MAX_PATH] = {};
   BROWSEINFOA info{};
   info.hwndOwner = nullptr;
@@ -43,9 +67,8 @@ std::optional<std::string> ChooseGameFolder(const Console& /*console*/) {
   info.lpszTitle = kTitle;
   info.ulFlags = 0;
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&info);
-  if (chosen == nullptr) return std::nullopt;  // cancelled, or the dialog could not be shown
+  if (chosen == nullptr) return std::nullopt;
   char path[MAX_PATH] = {};
-  // Fails for a virtual folder (Control Panel, a printer): nothing to read.
   const bool isFolder = SHGetPathFromIDListA(chosen, path) != 0;
   CoTaskMemFree(chosen);
   if (!isFolder) return std::nullopt;
@@ -54,6 +77,26 @@ std::optional<std::string> ChooseGameFolder(const Console& /*console*/) {
   // A drive's root ("C:\") has its separator already.
   if (folder.back() != kSeparator) folder += kSeparator;
   return folder;
+}
+
+windows::Answer AskAboutFolderWithoutGameData() {
+  switch (MessageBoxA(nullptr, kQuestion, kQuestionCaption,
+                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TASKMODAL | MB_SETFOREGROUND)) {
+    case IDYES:
+      return windows::Answer::kYes;
+    case IDNO:
+      return windows::Answer::kNo;
+    default:  // the box could not be shown
+      return windows::Answer::kNoAnswer;
+  }
+}
+
+}  // namespace
+
+// Windows' own dialogs; the console plays no part.
+std::optional<std::string> ChooseGameFolder(const Console& /*console*/, const FolderCheck& holdsGameData) {
+  ComForThisThread com;
+  return windows::ChooseFolder(BrowseForFolder, AskAboutFolderWithoutGameData, holdsGameData);
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/interruption.h"
 #include "platform/windows/win32.h"
 
 namespace platform {
@@ -16,12 +17,20 @@ HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 }  // namespace
 
 std::optional<OutputFile> OutputFile::Create(const std::string& path) {
+  // Noted before it exists, so an interruption at any moment from here on
+  // removes it; whatever stood there was about to be removed anyway.
+  NoteCreatedFile(path);
   // DeleteFileA removes a leftover file and fails on a folder, which
   // CREATE_NEW then refuses, as it refuses anything made in between.
   DeleteFileA(path.c_str());
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  // FILE_SHARE_DELETE: an interruption removes the file while it is open.
+  const HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    ForgetCreatedFile(path);
+    return std::nullopt;
+  }
   return OutputFile(reinterpret_cast<intptr_t>(file));
 }
 
@@ -94,9 +103,16 @@ bool OutputFile::Close() {
 bool ReplaceFile(const std::string& from, const std::string& to) {
   // One step that replaces an earlier file, and returns only once the move
   // is on the disk.
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return false;
+  ForgetCreatedFile(from);  // in place now: an interruption must keep it
+  return true;
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool RemoveFile(const std::string& path) {
+  const bool removed = DeleteFileA(path.c_str()) != 0;
+  if (removed || GetLastError() == ERROR_FILE_NOT_FOUND) ForgetCreatedFile(path);
+  return removed;
+}
 
 }  // namespace platform

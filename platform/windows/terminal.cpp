@@ -2,6 +2,7 @@
 
 #include <conio.h>
 
+#include "platform/windows/console_line.h"
 #include "platform/windows/win32.h"
 
 namespace platform {
@@ -26,6 +27,15 @@ int ReadKey() {
   // the second one.
   if (key == 0 || key == 0xE0) key = _getch();
   return key;
+}
+
+int TerminalColumns() {
+  const HANDLE console = windows::StandardOutputConsole();
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!console || !GetConsoleScreenBufferInfo(console, &info)) return 0;
+  // The visible part of the console's buffer.
+  const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+  return columns > 0 ? columns : 0;
 }
 
 }  // namespace platform

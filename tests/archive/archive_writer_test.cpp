@@ -1,11 +1,14 @@
 #include "archive/archive_writer.h"
-#include "platform/output_file.h"
 
 #include <gtest/gtest.h>
 #include <lzo/lzo1x.h>
+
+#include "platform/output_file.h"
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <csignal>
 #include <filesystem>
@@ -52,7 +55,8 @@ std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
 // What a run prints through the writer: its lines about members, then the
 // lines FinishArchive returns.
-std::string Printed(const archive::CollectedDiagnostics& diagnostics, const archive::FinishResult& result) {
+[[maybe_unused]] std::string Printed(const archive::CollectedDiagnostics& diagnostics,
+                                     const archive::FinishResult& result) {
   std::string text = diagnostics.Text();
   for (const std::string& line : result.errors) text += line;
   return text;
@@ -208,6 +212,14 @@ TEST_F(ArchiveWriterTest, AFolderThatCannotHoldTheSpoolFailsToOpen) {
   archive::ArchiveWriter other(diagnostics, kDisk);
   EXPECT_FALSE(other.OpenSpool(dir.Folder() + "missing/"));
 }
+
+}  // namespace
+
+// The failures below are made with fork, rlimits, FIFOs and links: POSIX
+// only.
+#ifndef _WIN32
+
+namespace {
 
 // Runs `body` in a child process whose files may not grow beyond `limit`
 // bytes, and returns the child's exit status. The child keeps the default
@@ -379,3 +391,5 @@ TEST(ArchiveWriterLeftovers, AFifoSpoolAndALinkedTemporaryArchiveAreReplacedNotU
 }
 
 }  // namespace
+
+#endif  // _WIN32

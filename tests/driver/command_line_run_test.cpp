@@ -4,18 +4,18 @@
 #include <filesystem>
 #include <set>
 
-#include "archive_reader.h"
 #include "driver/command_line.h"
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "test_support.h"
 #include "tools/sample_game.h"
+#include "verified_archive.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace driver::text;
-using test_support::ArchiveContents;
+using archive::ArchiveContents;
 using test_support::ReadFile;
 using test_support::RunPiped;
 using test_support::RunResult;
@@ -82,7 +82,7 @@ TEST(CommandLineRun, OutputAndDataFoldersAreHonouredAndQuietPrintsNothingForACle
   EXPECT_EQ(r.errors, "");
   EXPECT_EQ(s.Entries(), (std::set<std::string>{"DATA", "avdconv"})) << "nothing lands beside the converter";
   EXPECT_FALSE(fs::exists(out.Path() / "tmp.dat"));
-  ArchiveContents a(ReadFile(out.Path() / "DAV299.AVD"));
+  ArchiveContents a = test_support::ReadVerifiedArchive(out.Path() / "DAV299.AVD");
   ASSERT_TRUE(a.valid);
   EXPECT_EQ(a.members.size(), static_cast<size_t>(s.report.scenarios + s.report.pictures + 1));
   ASSERT_NE(a.Find("EXTRA.BIN"), nullptr);
@@ -152,7 +152,7 @@ TEST(CommandLineRun, AFolderWithoutGameDataIsRefusedUnlessForced) {
 
   RunResult forced = RunPiped(s.exe, {"--force", empty.Path().string()});
   EXPECT_EQ(forced.exitStatus, 0);
-  ArchiveContents a(ReadFile(s.Archive()));
+  ArchiveContents a = test_support::ReadVerifiedArchive(s.Archive());
   ASSERT_TRUE(a.valid);
   EXPECT_EQ(a.members.size(), static_cast<size_t>(s.report.dataFiles));
   EXPECT_NE(forced.output.find(Counts(0, 0, s.report.dataFiles)), std::string::npos) << forced.output;

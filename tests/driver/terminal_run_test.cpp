@@ -6,20 +6,20 @@
 #include <csignal>
 #include <filesystem>
 
-#include "archive_reader.h"
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "test_support.h"
 #include "tools/sample_game.h"
+#include "verified_archive.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace driver::text;
+using archive::ArchiveContents;
 using pty_io::kChooserTitleSjis;
 using pty_io::kConfirmQuestion;
 using pty_io::kPressAKeySjis;
-using test_support::ArchiveContents;
 using test_support::ReadFile;
 using test_support::TempDir;
 using test_support::TerminalSession;
@@ -107,7 +107,7 @@ TEST(TerminalRun, AFolderWithoutGameDataIsConvertedOnlyAfterYes) {
   ASSERT_TRUE(t.WaitFor(kPressAKeySjis));
   t.Type("a");
   EXPECT_EQ(t.Finish(), 'a');
-  ArchiveContents a(ReadFile(s.Archive()));
+  ArchiveContents a = test_support::ReadVerifiedArchive(s.Archive());
   ASSERT_TRUE(a.valid);
   EXPECT_EQ(a.members.size(), static_cast<size_t>(s.report.dataFiles));
 }
@@ -123,7 +123,7 @@ TEST(TerminalRun, SpaceChoosesTheHighlightedFolderWhichIsMarkedAsGameData) {
   EXPECT_EQ(t.Finish(), 'a');
   EXPECT_EQ(t.Output().find("aaa/  [game data]"), std::string::npos);
   EXPECT_EQ(t.Output().find(kConfirmQuestion), std::string::npos);
-  ArchiveContents a(ReadFile(s.Archive()));
+  ArchiveContents a = test_support::ReadVerifiedArchive(s.Archive());
   ASSERT_TRUE(a.valid);
   EXPECT_EQ(a.members.size(),
             static_cast<size_t>(s.report.scenarios + s.report.pictures + s.report.dataFiles));

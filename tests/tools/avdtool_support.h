@@ -78,7 +78,8 @@ inline std::vector<Member> SampleGameMembers() {
       << error;
   test_support::RecordingSink sink;
   test_support::CapturedConsole quiet;
-  driver::ConvertGame(folder.Folder() + "game/", folder.Folder() + "bin/", {quiet.Console(), quiet.Diag(), sink});
+  driver::ConvertGame({folder.Folder() + "game/", folder.Folder() + "bin/DATA/"},
+                      {quiet.Console(), quiet.Diag(), sink});
   return sink.members;
 }
 

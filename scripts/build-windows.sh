@@ -39,9 +39,11 @@ started=$SECONDS
 # --- Packages -----------------------------------------------------------------
 # debian-keyring: the keys dpkg-source checks a source package's signature
 # against. liblzo2-dev: the LZO version to build for Windows is the one the
-# Linux build uses, so both compress alike.
-packages=(cmake ninja-build g++ liblzo2-dev g++-mingw-w64-x86-64-posix wine64 dpkg-dev debian-keyring googletest
-          zip)
+# Linux build uses, so both compress alike. libpng-dev: the build for this
+# machine (the sample DATA folder, the Linux archives the tests compare
+# with) configures the whole project, avdtool included.
+packages=(cmake ninja-build g++ liblzo2-dev libpng-dev g++-mingw-w64-x86-64-posix wine64 dpkg-dev debian-keyring
+          googletest zip)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -8,9 +8,9 @@
 // platform::ReplaceFile from the tests.
 #undef ReplaceFile
 
+#include <algorithm>
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace win_process {
@@ -45,11 +45,16 @@ inline std::string Quote(const std::string& arg) {
 
 namespace detail {
 
-// Reads `pipe` to its end into `into` (on a thread of its own).
-inline void Drain(HANDLE pipe, std::string* into) {
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got > 0) into->append(buf, got);
+// Appends what `pipe` holds now to `into`, without waiting for more.
+inline void TakeWhatIsThere(HANDLE pipe, std::string& into) {
+  for (;;) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0) return;
+    char buf[4096];
+    DWORD got = 0;
+    if (!ReadFile(pipe, buf, std::min<DWORD>(available, sizeof buf), &got, nullptr) || got == 0) return;
+    into.append(buf, got);
+  }
 }
 
 }  // namespace detail
@@ -90,16 +95,25 @@ inline Result Run(const std::string& exe, const std::vector<std::string>& args,
   CloseHandle(errWrite);
   if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
   if (result.started) {
-    std::thread outReader(detail::Drain, outRead, &result.out);
-    std::thread errReader(detail::Drain, errRead, &result.err);
-    if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
-      result.timedOut = true;
-      TerminateProcess(process.hProcess, 0xDEAD);
-      WaitForSingleObject(process.hProcess, INFINITE);
+    // The pipes are read while the program runs and once more when it has
+    // ended: what it wrote is all there then. Their ends are not waited
+    // for, since a process it started (Wine's desktop, for a window) may
+    // hold them open long after.
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+      detail::TakeWhatIsThere(outRead, result.out);
+      detail::TakeWhatIsThere(errRead, result.err);
+      if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0) break;
+      if (std::chrono::steady_clock::now() > deadline) {
+        result.timedOut = true;
+        TerminateProcess(process.hProcess, 0xDEAD);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        break;
+      }
     }
+    detail::TakeWhatIsThere(outRead, result.out);
+    detail::TakeWhatIsThere(errRead, result.err);
     GetExitCodeProcess(process.hProcess, &result.exitCode);
-    outReader.join();
-    errReader.join();
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }

@@ -12,6 +12,7 @@
 #include "platform/file_search.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
+#include "platform/windows/folder_choice.h"
 #include "test_support.h"
 #include "win_process.h"
 
@@ -108,6 +109,31 @@ TEST(WindowsKeyWait, WithoutAConsoleThereIsNoKey) {
   EXPECT_EQ(static_cast<int>(r.exitCode), -1);
 }
 
+// Wine delivers Ctrl-C to the process's own console, not Ctrl-Break.
+TEST(WindowsInterruption, CtrlCRemovesTheSpoolAndThePartFileAndKeepsWhatWasRenamed) {
+  TempDir dir;
+  dir.Write("DAV299.AVD", std::string("earlier archive"));
+  win_process::Result r = win_process::Run(ChildPath(), {"interrupt", dir.Folder(), "c"});
+  ASSERT_TRUE(r.started);
+  EXPECT_EQ(r.exitCode, 130u);
+  EXPECT_EQ(r.err, "Interrupted.\n");
+  EXPECT_FALSE(fs::exists(dir.Path() / "tmp.dat"));
+  EXPECT_FALSE(fs::exists(dir.Path() / "DAV299.AVD.part"));
+  EXPECT_EQ(ReadFile(dir.Path() / "renamed"), Bytes("renamed"));
+  EXPECT_EQ(ReadFile(dir.Path() / "DAV299.AVD"), Bytes("earlier archive"));
+}
+
+TEST(WindowsInterruption, AfterwardsCtrlCIsTheSystemsAgainAndLeavesTheFiles) {
+  TempDir dir;
+  win_process::Result r = win_process::Run(ChildPath(), {"interrupt", dir.Folder(), "after"});
+  ASSERT_TRUE(r.started);
+  EXPECT_NE(r.exitCode, 13u) << "Ctrl-C did not end the process";
+  EXPECT_NE(r.exitCode, 130u);
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(fs::exists(dir.Path() / "tmp.dat"));
+  EXPECT_TRUE(fs::exists(dir.Path() / "DAV299.AVD.part"));
+}
+
 TEST(WindowsInputFile, RefusesDevicesFoldersAndPipesWithoutWaiting) {
   TempDir dir;
   fs::create_directories(dir.Path() / "folder.moe");
@@ -154,6 +180,51 @@ TEST(WindowsOutputFile, ALeftoverThatIsReadOnlyOrInUseIsNotWrittenThrough) {
   EXPECT_FALSE(platform::OutputFile::Create(spool));
   EXPECT_EQ(ReadFile(spool), Bytes("held"));
   SetFileAttributesA(spool.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The folder dialog's course with the dialogs played by the test: each
+// browse hands out the next folder, each question the next answer.
+struct Dialogs {
+  std::vector<std::optional<std::string>> folders;
+  std::vector<platform::windows::Answer> answers;
+  size_t browsed = 0, asked = 0;
+
+  std::optional<std::string> Choose(const platform::FolderCheck& check) {
+    return platform::windows::ChooseFolder([this] { return folders.at(browsed++); },
+                                           [this] { return answers.at(asked++); }, check);
+  }
+};
+
+bool OnlyGameFolders(const std::string& folder) { return folder.starts_with("C:\\Game"); }
+
+TEST(WindowsFolderChoice, AFolderWithoutGameDataIsChosenOnlyOnYesAfterNoTheDialogComesAgain) {
+  using platform::windows::Answer;
+  Dialogs yes{{"C:\\Temp\\"}, {Answer::kYes}};
+  EXPECT_EQ(yes.Choose(OnlyGameFolders), "C:\\Temp\\");
+  EXPECT_EQ(yes.asked, 1u);
+
+  Dialogs noThenGame{{"C:\\Temp\\", "C:\\Game\\"}, {Answer::kNo}};
+  EXPECT_EQ(noThenGame.Choose(OnlyGameFolders), "C:\\Game\\");
+  EXPECT_EQ(noThenGame.browsed, 2u);
+
+  Dialogs noThenCancel{{"C:\\Temp\\", std::nullopt}, {Answer::kNo}};
+  EXPECT_EQ(noThenCancel.Choose(OnlyGameFolders), std::nullopt);
+
+  // No question can be shown (no display): nothing is chosen, and the
+  // dialog is not shown again.
+  Dialogs noBox{{"C:\\Temp\\"}, {Answer::kNoAnswer}};
+  EXPECT_EQ(noBox.Choose(OnlyGameFolders), std::nullopt);
+  EXPECT_EQ(noBox.browsed, 1u);
+}
+
+TEST(WindowsFolderChoice, AGameFolderOrNoCheckAsksNothing) {
+  Dialogs game{{"C:\\Game\\"}, {}};
+  EXPECT_EQ(game.Choose(OnlyGameFolders), "C:\\Game\\");
+  Dialogs unchecked{{"C:\\Temp\\"}, {}};
+  EXPECT_EQ(unchecked.Choose({}), "C:\\Temp\\");
+  Dialogs cancelled{{std::nullopt}, {}};
+  EXPECT_EQ(cancelled.Choose(OnlyGameFolders), std::nullopt);
+  EXPECT_EQ(game.asked + unchecked.asked + cancelled.asked, 0u);
 }
 
 }  // namespace

@@ -1,0 +1,270 @@
+// The Windows converter run as a user or a script runs it: avdconv.exe in a
+// process of its own, through its command line (and once without one),
+// standard output and error on pipes. Its archives are compared with those
+// the Linux build wrote for the same games (scripts/test-windows.sh makes
+// them in AVD_LINUX_REFERENCE before the tests run).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "archive/upper_case_name.h"
+#include "driver/command_line.h"
+#include "driver/driver.h"
+#include "driver/messages.h"
+#include "test_support.h"
+#include "verified_archive.h"
+#include "win_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace driver::text;
+using archive::ArchiveContents;
+using test_support::ReadFile;
+using test_support::TempDir;
+
+// What the Linux build made of a game: the game (read-only), the DATA folder
+// it took, its archive and what it printed on a pipe.
+struct LinuxRun {
+  fs::path game, data, archive, output;
+};
+
+// `name`: "fixed" is part of the sample game (the prologue and one other
+// scenario, one picture in each picture folder, one data file) whose
+// archive cannot depend on the order in which a system lists a folder;
+// "full" is the whole sample game.
+LinuxRun Reference(const std::string& name) {
+  const fs::path root = fs::absolute(AVD_LINUX_REFERENCE) / name;
+  EXPECT_TRUE(fs::exists(root / "DAV299.AVD"))
+      << "no archive of the Linux build in " << root.string() << ": scripts/test-windows.sh makes them";
+  return {root / "game", root / "DATA", root / "DAV299.AVD", root / "stdout"};
+}
+
+std::string Text(const fs::path& file) {
+  const std::vector<uint8_t> bytes = ReadFile(file);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// A copy of the converter, named as it is shipped, in a folder of its own.
+struct Installed {
+  Installed() {
+    exe = (bin.Path() / "avdconv.exe").string();
+    fs::copy_file(AVDCONV_PATH, exe);
+  }
+  std::set<std::string> Entries() const {
+    std::set<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(bin.Path()))
+      names.insert(e.path().filename().string());
+    return names;
+  }
+  win_process::Result Run(const std::vector<std::string>& args, DWORD flags = 0) const {
+    // Started from a folder of its own: nothing may depend on the working folder.
+    return win_process::Run(exe, args, elsewhere.Path().string(), flags);
+  }
+
+  TempDir bin, elsewhere;
+  std::string exe;
+};
+
+// The bytes of the banner a command-line run prints.
+std::string Banner() { return std::string(kBanner1) + std::string(kBanner2) + "Version 0.76\n\n"; }
+
+// `text` with the archive path of its summary line ("...; 0 warnings; PATH
+// (0.2 MiB)") replaced by "ARCHIVE".
+std::string WithoutArchivePath(std::string text) {
+  const size_t start = text.find(" warnings; ");
+  if (start == std::string::npos) return text;
+  const size_t from = start + 11;
+  const size_t to = text.find(" (", from);
+  if (to != std::string::npos) text.replace(from, to - from, "ARCHIVE");
+  return text;
+}
+
+// Copies `from` to `to` with every folder and file name in lower case, as a
+// game copied from a Windows disc may come ("Cg" stays as the disc has it).
+void CopyLowerCase(const fs::path& from, const fs::path& to) {
+  fs::create_directories(to);
+  for (const fs::directory_entry& e : fs::directory_iterator(from)) {
+    std::string name = e.path().filename().string();
+    if (name == "CG") {
+      name = "Cg";
+    } else {
+      std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    }
+    if (e.is_directory()) {
+      CopyLowerCase(e.path(), to / name);
+    } else {
+      fs::copy_file(e.path(), to / name);
+    }
+  }
+}
+
+TEST(WindowsRun, AGameWhoseArchiveCannotDependOnListingOrderGivesTheLinuxBuildsArchiveAndOutput) {
+  const LinuxRun linux = Reference("fixed");
+  Installed s;
+  TempDir out;
+  win_process::Result r =
+      s.Run({"--output", out.Path().string(), "--data", linux.data.string(), linux.game.string()});
+  ASSERT_TRUE(r.started);
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(ReadFile(out.Path() / "DAV299.AVD"), ReadFile(linux.archive));
+  // Every byte on the pipe as on Linux (no "\r\n"), but the archive's path.
+  EXPECT_EQ(WithoutArchivePath(r.out), WithoutArchivePath(Text(linux.output)));
+  EXPECT_NE(r.out.find(out.Folder() + "DAV299.AVD ("), std::string::npos) << r.out;
+  EXPECT_TRUE(r.out.starts_with(Banner() + std::string(kConverting))) << r.out;
+  EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(out.Path()), {}).size(), 1u) << "no spool left";
+}
+
+TEST(WindowsRun, LowerCaseFoldersAndNamesAsOnAWindowsDiscGiveTheSameArchive) {
+  const LinuxRun linux = Reference("fixed");
+  Installed s;
+  TempDir game, out;
+  CopyLowerCase(linux.game, game.Path());
+  ASSERT_TRUE(fs::exists(game.Path() / "mes" / "prologue.sio"));
+  ASSERT_TRUE(fs::is_directory(game.Path() / "Cg"));
+  win_process::Result r = s.Run(
+      {"--quiet", "--output", out.Path().string(), "--data", linux.data.string(), game.Path().string()});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(ReadFile(out.Path() / "DAV299.AVD"), ReadFile(linux.archive));
+}
+
+// The numbers of the scenarios and where each member's data lies follow
+// the order in which the system lists the folders: Windows (and Wine) list
+// a folder sorted by name, Linux in the file system's own order. Every other
+// member is the Linux build's byte for byte, and the whole archive is what
+// the passes make of the game here.
+TEST(WindowsRun, TheWholeSampleGameHasTheLinuxBuildsMembersButForTheScenarioNumbers) {
+  const LinuxRun linux = Reference("full");
+  Installed s;
+  TempDir out;
+  win_process::Result r = s.Run({"--quiet", "--jobs", "2", "--output", out.Path().string(), "--data",
+                                 linux.data.string(), linux.game.string()});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err;
+  ArchiveContents windows = test_support::ReadVerifiedArchive(out.Path() / "DAV299.AVD");
+  ArchiveContents theirs(ReadFile(linux.archive));
+  ASSERT_TRUE(windows.valid);
+  ASSERT_TRUE(theirs.valid);
+  ASSERT_EQ(windows.members.size(), theirs.members.size());
+  size_t scenarios = 0;
+  for (size_t i = 0; i < windows.members.size(); ++i) {
+    EXPECT_EQ(windows.members[i].name, theirs.members[i].name);
+    if (windows.members[i].name.starts_with("SEEN")) {
+      ++scenarios;
+    } else {
+      EXPECT_EQ(windows.members[i].bytes, theirs.members[i].bytes) << windows.members[i].name;
+    }
+  }
+  EXPECT_EQ(scenarios, 5u);
+
+  test_support::RecordingSink expected;
+  test_support::CapturedConsole quiet;
+  driver::ConvertGame({linux.game.string() + "\\", linux.data.string() + "\\"},
+                      {quiet.Console(), quiet.Diag(), expected});
+  ASSERT_EQ(expected.members.size(), windows.members.size());
+  for (const test_support::Member& m : expected.members) {
+    std::string name = m.name;
+    archive::UpperCaseName(name);
+    const ArchiveContents::Member* stored = windows.Find(name.substr(0, 15));
+    ASSERT_NE(stored, nullptr) << name;
+    EXPECT_EQ(stored->bytes, m.bytes) << name;
+  }
+}
+
+TEST(WindowsRun, TheArchiveGoesToTheOutputFolderAndTheDataComesFromBesideTheConverter) {
+  const LinuxRun linux = Reference("fixed");
+  Installed s;
+  fs::copy(linux.data, s.bin.Path() / "DATA");
+  TempDir out;
+  win_process::Result r = s.Run({"--quiet", "--output", out.Path().string(), linux.game.string()});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err;
+  EXPECT_EQ(ReadFile(out.Path() / "DAV299.AVD"), ReadFile(linux.archive));
+  EXPECT_EQ(s.Entries(), (std::set<std::string>{"DATA", "avdconv.exe"}))
+      << "nothing lands beside the converter";
+
+  // Without --output the archive lands beside the converter.
+  r = s.Run({"--quiet", linux.game.string()});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err;
+  EXPECT_EQ(s.Entries(), (std::set<std::string>{"DATA", "DAV299.AVD", "avdconv.exe"}));
+  EXPECT_EQ(ReadFile(s.bin.Path() / "DAV299.AVD"), ReadFile(linux.archive));
+}
+
+TEST(WindowsRun, ASecondRunReplacesTheArchiveOfTheFirst) {
+  const LinuxRun fixed = Reference("fixed"), full = Reference("full");
+  Installed s;
+  TempDir out;
+  win_process::Result first =
+      s.Run({"--quiet", "--output", out.Path().string(), "--data", full.data.string(), full.game.string()});
+  ASSERT_EQ(first.exitCode, static_cast<DWORD>(driver::kExitWritten)) << first.err;
+  const uintmax_t firstSize = fs::file_size(out.Path() / "DAV299.AVD");
+  win_process::Result second =
+      s.Run({"--quiet", "--output", out.Path().string(), "--data", fixed.data.string(), fixed.game.string()});
+  EXPECT_EQ(second.exitCode, static_cast<DWORD>(driver::kExitWritten)) << second.err;
+  EXPECT_EQ(ReadFile(out.Path() / "DAV299.AVD"), ReadFile(fixed.archive));
+  EXPECT_LT(fs::file_size(out.Path() / "DAV299.AVD"), firstSize);
+  EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(out.Path()), {}).size(), 1u);
+}
+
+TEST(WindowsRun, AnArchiveNameThatIsAFolderGivesStatus1AndTheFolderStays) {
+  const LinuxRun linux = Reference("fixed");
+  Installed s;
+  TempDir out;
+  out.Write("DAV299.AVD\\inside.txt", "kept");
+  win_process::Result r =
+      s.Run({"--output", out.Path().string(), "--data", linux.data.string(), linux.game.string()});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitNotWritten));
+  EXPECT_NE(r.out.find("Error : "), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Converted: "), std::string::npos);
+  EXPECT_EQ(Text(out.Path() / "DAV299.AVD" / "inside.txt"), "kept");
+  EXPECT_FALSE(fs::exists(out.Path() / "DAV299.AVD.part"));
+}
+
+TEST(WindowsRun, UsageErrorsAndAFolderWithoutGameDataGiveStatus2AndTouchNothing) {
+  const LinuxRun linux = Reference("fixed");
+  Installed s;
+  TempDir empty;
+  const std::string aFile = empty.Write("readme.txt", "no game here");
+  s.bin.Write("DAV299.AVD", "an earlier archive");
+  const std::vector<std::vector<std::string>> refused = {
+      {"--bogus", linux.game.string()}, {"--jobs", "0", linux.game.string()},
+      {empty.Folder() + "missing"},     {aFile},
+      {empty.Path().string()},
+  };
+  for (const std::vector<std::string>& args : refused) {
+    win_process::Result r = s.Run(args);
+    EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitUsage)) << args[0];
+    EXPECT_EQ(r.out, "") << args[0];
+    EXPECT_TRUE(r.err.starts_with("avdconv: ") && r.err.ends_with("\n")) << r.err;
+    EXPECT_EQ(r.err.find('\r'), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(s.Entries(), (std::set<std::string>{"DAV299.AVD", "avdconv.exe"}));
+  EXPECT_EQ(Text(s.bin.Path() / "DAV299.AVD"), "an earlier archive");
+  // --force converts a folder without game data: the DATA files alone.
+  win_process::Result forced =
+      s.Run({"--force", "--quiet", "--data", linux.data.string(), empty.Path().string()});
+  EXPECT_EQ(forced.exitCode, static_cast<DWORD>(driver::kExitWritten)) << forced.err;
+  EXPECT_TRUE(test_support::ReadVerifiedArchive(s.bin.Path() / "DAV299.AVD").valid);
+}
+
+// Double-clicked, the converter shows the folder dialog. Where no dialog can
+// be shown (Wine without a display) the run is cancelled, and without a
+// console there is no key to wait for: the status is -1, as on Linux.
+TEST(WindowsRun, WithoutADisplayTheDialogCancelsAndTheRunEnds) {
+  Installed s;
+  win_process::Result r =
+      win_process::Run(s.exe, {}, s.elsewhere.Path().string(), DETACHED_PROCESS, std::chrono::seconds(60));
+  ASSERT_TRUE(r.started);
+  ASSERT_FALSE(r.timedOut) << "the dialog waited";
+  EXPECT_EQ(static_cast<int>(r.exitCode), -1);
+  EXPECT_EQ(r.out, Banner() + std::string(kPrompt1) + std::string(kPrompt2) + std::string(kCancelled) +
+                       std::string(kPressAKey));
+  EXPECT_EQ(s.Entries(), (std::set<std::string>{"avdconv.exe"}));
+}
+
+}  // namespace

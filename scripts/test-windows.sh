@@ -66,6 +66,12 @@ else
   echo "   created $dir/wineprefix in $((SECONDS - t)) s"
 fi
 prefix_s=$((SECONDS - t))
+# One Wine server for every test: started on demand, a server ends as soon
+# as its last program does, and a test starting in that moment would find
+# it gone ("recvmsg: Connection reset by peer"). Wine's own processes start
+# with the first program, here, so that they hold none of CTest's pipes.
+WINEPREFIX=$winepfx "$server" -p
+"$run" "$winepfx" cmd /c exit 0 </dev/null >/dev/null 2>&1
 
 echo "== Tests under Wine"
 t=$SECONDS

@@ -44,9 +44,10 @@ class TempDir {
   std::string Folder() const { return path_.string() + platform::kSeparator; }
   const std::filesystem::path& Path() const { return path_; }
 
-  // Writes a file (creating its folders) and returns its full path.
+  // Writes a file (creating its folders) and returns its full path, with
+  // the system's own separators ("CG/A.MOE" is "CG\\A.MOE" on Windows).
   std::string Write(const std::string& relative, std::string_view bytes) const {
-    std::filesystem::path p = path_ / relative;
+    std::filesystem::path p = (path_ / relative).make_preferred();
     std::filesystem::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return p.string();

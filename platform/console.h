@@ -27,9 +27,10 @@ TerminalCodeset ChooseTerminalCodeset(std::string_view localeName, std::string_v
 
 // The converter's console. Every message is produced as Shift-JIS bytes.
 // When standard output is a terminal they are written in the codeset of
-// its locale (see ChooseTerminalCodeset) so a person can read them; pipes
-// and files receive the Shift-JIS bytes unchanged. One object per run,
-// owned by the driver.
+// its locale (see ChooseTerminalCodeset) so a person can read them (on
+// Windows a console is given the characters themselves, whatever its code
+// page); pipes and files receive the Shift-JIS bytes unchanged. One object
+// per run, owned by the driver.
 class Console {
  public:
   // Standard output.

@@ -14,6 +14,8 @@ namespace platform {
 // exist as written to an entry of its folder with the same name regardless of
 // ASCII letter case (an exact-case entry always wins). Components that cannot
 // be resolved are kept as written, so opening the result fails as usual.
+// Windows finds names regardless of case itself: there the path is returned
+// as it is.
 std::string ResolvePath(std::string_view path);
 
 // A regular file opened for reading, with its size taken at opening.

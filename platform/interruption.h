@@ -25,7 +25,10 @@ void ForgetCreatedFile(const std::string& path);
 // its line ending, at most 255 bytes) written to standard error, and the
 // process exits with 128 + the signal number. Meanwhile output to a closed
 // pipe fails instead of ending the process. The former handling is put back
-// when the object ends. One object at a time.
+// when the object ends. One object at a time. On Windows the interruptions
+// are Ctrl-C, Ctrl-Break and closing the console (or logging off), and the
+// status is 128 + the number of the C runtime's or POSIX's signal for the
+// same event: 130, 149, 129 (143).
 class InterruptionHandling {
  public:
   explicit InterruptionHandling(std::string_view message);

@@ -4,8 +4,8 @@ namespace platform {
 
 // Waits for one key press on the console itself (no echo, no line editing,
 // even when standard input is redirected) and returns its code; a key that
-// reports 0 first is read again for its second code. -1 when there is no
-// console to read.
+// reports 0 first (or 0xE0, on Windows) is read again for its second code.
+// -1 when there is no console to read.
 int ReadKey();
 
 // The width in columns of the terminal that standard output writes to; 0

@@ -70,6 +70,8 @@ prefix_s=$((SECONDS - t))
 # as its last program does, and a test starting in that moment would find
 # it gone ("recvmsg: Connection reset by peer"). Wine's own processes start
 # with the first program, here, so that they hold none of CTest's pipes.
+# (A server still running, as after making the prefix, is let end first.)
+WINEPREFIX=$winepfx "$server" -w
 WINEPREFIX=$winepfx "$server" -p
 "$run" "$winepfx" cmd /c exit 0 </dev/null >/dev/null 2>&1
 

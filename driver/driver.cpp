@@ -138,7 +138,7 @@ archive::ArchiveHeader PrepareArchiveHeader() {
 ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass) {
   ConversionCounts counts;
   scenario::ScenarioSet scenarios;
-  ListScenarios(folders.game, scenarios, pass.diag);
+  ListScenarios(folders.game, scenarios, pass);
   counts.scenarios = ConvertScenarios(folders.game, scenarios, pass);
   for (const char* folder : {"", "CG", "TACHI", "OPENING"}) {
     counts.pictures += ConvertImageFolder(folders.game, folder, pass);

@@ -19,13 +19,10 @@ std::string ScenarioFolder(const std::string& gameFolder) {
 
 }  // namespace
 
-void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios,
-                   archive::Diagnostics& diag) {
+void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios, const PassContext& pass) {
   scenarios.Clear();
-  platform::FileSearch search;
-  for (const char* found = search.FindFirstName(ScenarioFolder(gameFolder) + "*.SIO"); found;
-       found = search.FindNextName()) {
-    scenarios.AddFoundName(found, diag);
+  for (const std::string& found : pass.listNames(ScenarioFolder(gameFolder) + "*.SIO")) {
+    scenarios.AddFoundName(found, pass.diag);
   }
 }
 
@@ -67,7 +64,7 @@ size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioS
 
 size_t ConvertImageFolder(const std::string& root, const std::string& folder, const PassContext& pass) {
   const std::string prefix = folder.empty() ? root : root + folder + platform::kSeparator;
-  const std::vector<std::string> names = ListMatchingNames(prefix + "*.MOE");
+  const std::vector<std::string> names = pass.listNames(prefix + "*.MOE");
   platform::PassProgress progress(pass.console, folder.empty() ? "Pictures" : "Pictures " + folder,
                                   names.size());
   std::vector<uint8_t> file;
@@ -107,7 +104,7 @@ bool AddRawFile(const std::string& path, const PassContext& pass) {
 
 size_t AddMatchingFiles(const std::string& pattern, const PassContext& pass) {
   const std::string prefix = pattern.substr(0, platform::NamePartStart(pattern));
-  const std::vector<std::string> names = ListMatchingNames(pattern);
+  const std::vector<std::string> names = pass.listNames(pattern);
   platform::PassProgress progress(pass.console, "Data files", names.size());
   size_t handedOn = 0;
   for (const std::string& name : names) {

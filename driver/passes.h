@@ -15,17 +15,27 @@
 // handed on.
 namespace driver {
 
+// The names of the files that match a pattern, in the order they are to be
+// converted.
+using NameLister = std::vector<std::string> (*)(const std::string& pattern);
+
+// The names of the files that match `pattern`, in the order the search
+// finds them. The search is over when this returns.
+std::vector<std::string> ListMatchingNames(const std::string& pattern);
+
 // What every pass works with.
 struct PassContext {
   platform::Console& console;  // progress
   archive::Diagnostics& diag;  // the lines of the passes and the converters
   archive::MemberSink& sink;   // the finished members
+  // Where the passes find their files; tests that need one order whatever the
+  // file system lists hand their own.
+  NameLister listNames = ListMatchingNames;
 };
 
 // Lists the game's scenario files "MES/*.SIO" into `scenarios`, numbered in
-// the order the search finds them, the prologue as number 1.
-void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios,
-                   archive::Diagnostics& diag);
+// the order `pass.listNames` gives them, the prologue as number 1.
+void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios, const PassContext& pass);
 
 // Translates every listed scenario into the member "SEEN%03d.TXT". A file
 // that cannot be read or is empty is skipped silently, one longer than the

@@ -54,6 +54,12 @@ cp "$ref/full/DATA/SAMPLE.TXT" "$ref/fixed/DATA/"
 for game in full fixed; do
   "$native/driver/avdconv" --output "$ref/$game" --data "$ref/$game/DATA" "$ref/$game/game" >"$ref/$game/stdout"
 done
+# "full-windows-order": the whole game by the Linux build, its folders listed
+# as Windows lists them.
+gcc -O2 -shared -fPIC -o "$native/windows_listing_order.so" tests/support/windows_listing_order.c -ldl
+mkdir -p "$ref/full-windows-order"
+LD_PRELOAD="$native/windows_listing_order.so" "$native/driver/avdconv" --quiet --output "$ref/full-windows-order" \
+  --data "$ref/full/DATA" "$ref/full/game"
 echo "   made in $((SECONDS - t)) s"
 reference_s=$((SECONDS - t))
 

@@ -177,6 +177,18 @@ TEST(WindowsRun, TheWholeSampleGameHasTheLinuxBuildsMembersButForTheScenarioNumb
   }
 }
 
+TEST(WindowsRun, TheWholeSampleGameGivesTheLinuxBuildsArchiveWhenLinuxListsFoldersAsWindowsDoes) {
+  const LinuxRun linux = Reference("full");
+  const fs::path linuxInWindowsOrder = fs::absolute(AVD_LINUX_REFERENCE) / "full-windows-order" / "DAV299.AVD";
+  ASSERT_TRUE(fs::exists(linuxInWindowsOrder));
+  Installed s;
+  TempDir out;
+  win_process::Result r =
+      s.Run({"--quiet", "--output", out.Path().string(), "--data", linux.data.string(), linux.game.string()});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err;
+  EXPECT_EQ(ReadFile(out.Path() / "DAV299.AVD"), ReadFile(linuxInWindowsOrder));
+}
+
 TEST(WindowsRun, TheArchiveGoesToTheOutputFolderAndTheDataComesFromBesideTheConverter) {
   const LinuxRun linux = Reference("fixed");
   Installed s;

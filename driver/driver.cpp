@@ -32,7 +32,7 @@ void ConvertGame(const std::string& gameFolder, const std::string& converterFold
   AddMatchingFiles(converterFolder + "DATA" + std::string(platform::kSeparatorString) + "*.*", pass);
 }
 
-int Run() {
+int Run(unsigned workers) {
   platform::Console console;
   platform::ConsoleDiagnostics diag(console);
   const platform::DiskFileStore files;
@@ -46,11 +46,12 @@ int Run() {
 
   if (std::optional<std::string> gameFolder = platform::ChooseGameFolder(console); !gameFolder) {
     console.Print(text::kCancelled);
-  } else if (archive::ArchiveWriter writer(diag, files); !writer.OpenSpool(converterFolder)) {
+  } else if (archive::ArchiveWriter writer(diag, files, workers); !writer.OpenSpool(converterFolder)) {
     console.Print(text::kSpoolFailed);
   } else {
     console.Print(text::kConverting);
-    ConvertGame(*gameFolder, converterFolder, {console, diag, writer});
+    // The passes' lines take their places among the writer's.
+    ConvertGame(*gameFolder, converterFolder, {console, writer.OrderedDiagnostics(), writer});
     for (const std::string& error : writer.FinishArchive(converterFolder + "DAV299.AVD", header).errors) {
       console.Print(error);
     }

@@ -15,8 +15,9 @@ archive::ArchiveHeader PrepareArchiveHeader();
 // the "DATA" folder of `converterFolder` (both ending in the separator).
 void ConvertGame(const std::string& gameFolder, const std::string& converterFolder, const PassContext& pass);
 
-// The whole run: banners, folder choice, conversion, archive, key wait.
-// Returns the code of the key that ended the wait (-1 without a terminal).
-int Run();
+// The whole run: banners, folder choice, conversion, archive, key wait, with
+// `workers` compression threads (0: one per processor). Returns the code of
+// the key that ended the wait (-1 without a terminal).
+int Run(unsigned workers = 0);
 
 }  // namespace driver

@@ -1,6 +1,7 @@
 #include "driver/passes.h"
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "driver/dispatch_table.h"
@@ -19,7 +20,8 @@ std::string ScenarioFolder(const std::string& gameFolder) {
 
 }  // namespace
 
-void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios, archive::Diagnostics& diag) {
+void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios,
+                   archive::Diagnostics& diag) {
   scenarios.Clear();
   platform::FileSearch search;
   for (const char* found = search.FindFirstName(ScenarioFolder(gameFolder) + "*.SIO"); found;
@@ -49,6 +51,7 @@ void ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioSet
     const std::span<const uint8_t> translated = translator.Translate(bytes, name);
     char member[16];
     std::snprintf(member, sizeof member, "SEEN%03zu.TXT", number);
+    // The translator reuses its output for the next scenario: the sink copies.
     pass.sink.AddMember(member, translated.data(), translated.size());
   }
 }
@@ -63,7 +66,7 @@ void ConvertImageFolder(const std::string& root, const std::string& folder, cons
     const std::string path = prefix + name;
     if (platform::ReadWholeFile(path, file) != platform::ReadStatus::kOk) continue;
     std::optional<std::vector<uint8_t>> member = image::ConvertPicture(file, path, pass.diag);
-    if (member) pass.sink.AddMember(image::MakePdtName(name).c_str(), member->data(), member->size());
+    if (member) pass.sink.AddMember(image::MakePdtName(name), std::move(*member));
   }
 }
 
@@ -83,8 +86,7 @@ void AddRawFile(const std::string& path, const PassContext& pass) {
       pass.diag.Report("Warning : cannot read %s; left out\n", path.c_str());
       return;
   }
-  const std::string name = path.substr(platform::NamePartStart(path));
-  pass.sink.AddMember(name.c_str(), bytes.data(), bytes.size());
+  pass.sink.AddMember(path.substr(platform::NamePartStart(path)), std::move(bytes));
 }
 
 void AddMatchingFiles(const std::string& pattern, const PassContext& pass) {

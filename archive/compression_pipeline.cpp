@@ -1,0 +1,115 @@
+#include "archive/compression_pipeline.h"
+
+#include <algorithm>
+#include <new>
+#include <system_error>
+
+namespace archive {
+namespace {
+
+// Beyond two members per worker, more members may wait as long as the bytes
+// of all pending members stay within this budget: a member that is slow to
+// compress then does not leave the other workers idle behind it.
+constexpr size_t kMostSlots = 32;
+constexpr size_t kPendingBytesBudget = size_t{4} << 20;
+// A worker gives its output buffer back after a member larger than this.
+constexpr size_t kKeptBufferSize = size_t{4} << 20;
+
+}  // namespace
+
+CompressionPipeline::CompressionPipeline(unsigned workers) {
+  alwaysRoom_ = 2 * static_cast<size_t>(std::max(workers, 1u));
+  slots_.resize(std::max(alwaysRoom_, kMostSlots));
+  threads_.reserve(workers);
+  // Nothing below throws but the thread starts, which stop at the first the
+  // system refuses.
+  for (unsigned i = 0; i < workers; ++i) {
+    try {
+      threads_.emplace_back(&CompressionPipeline::Work, this);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+}
+
+CompressionPipeline::~CompressionPipeline() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  work_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+bool CompressionPipeline::HasRoom(size_t length) const {
+  const size_t pending = Pending();
+  if (pending < alwaysRoom_) return true;
+  return pending < slots_.size() &&
+         length <= kPendingBytesBudget - std::min(pendingBytes_, kPendingBytesBudget);
+}
+
+void CompressionPipeline::Add(std::string name, std::vector<uint8_t> bytes) {
+  Slot& slot = slots_[added_ % slots_.size()];
+  slot.member.name = std::move(name);
+  slot.member.length = bytes.size();
+  slot.member.bytes = std::move(bytes);
+  slot.member.status = Compressor::Status::kFailed;
+  slot.member.packedSize = 0;
+  pendingBytes_ += slot.member.length;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    slot.done = false;
+    ++added_;
+  }
+  work_.notify_one();
+}
+
+CompressionPipeline::Member* CompressionPipeline::Oldest(bool wait) {
+  if (Pending() == 0) return nullptr;
+  Slot& slot = slots_[released_ % slots_.size()];
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (wait) done_.wait(lock, [&slot] { return slot.done; });
+  return slot.done ? &slot.member : nullptr;
+}
+
+void CompressionPipeline::ReleaseOldest() {
+  Member& member = slots_[released_ % slots_.size()].member;
+  pendingBytes_ -= member.length;
+  member.name.clear();
+  std::vector<uint8_t>().swap(member.bytes);
+  member.linesAfter.clear();
+  member.linesAfterBytes = 0;
+  ++released_;
+}
+
+void CompressionPipeline::Work() {
+  Compressor compressor;
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    work_.wait(lock, [this] { return stopping_ || taken_ < added_; });
+    if (stopping_) return;
+    Slot& slot = slots_[taken_ % slots_.size()];
+    ++taken_;
+    lock.unlock();
+
+    Member& member = slot.member;
+    const Compressor::Packed packed = compressor.Compress(member.bytes.data(), member.length);
+    member.status = packed.status;
+    try {
+      // The packed form takes the member's place, in its memory when it fits.
+      if (packed.status == Compressor::Status::kOk)
+        member.bytes.assign(packed.bytes, packed.bytes + packed.size);
+      member.packedSize = packed.size;
+    } catch (const std::bad_alloc&) {
+      member.status = Compressor::Status::kNoMemory;
+    }
+    if (member.status != Compressor::Status::kOk) std::vector<uint8_t>().swap(member.bytes);
+    compressor.Trim(kKeptBufferSize);
+
+    lock.lock();
+    slot.done = true;
+    done_.notify_one();
+  }
+}
+
+}  // namespace archive

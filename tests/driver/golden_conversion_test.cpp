@@ -3,9 +3,11 @@
 // passes, the converters or the writer shows here.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "archive/archive_writer.h"
-#include "platform/output_file.h"
 #include "driver/driver.h"
+#include "platform/output_file.h"
 #include "test_support.h"
 #include "tools/sample_game.h"
 
@@ -28,7 +30,12 @@ struct Golden {
   uint64_t fingerprint;
 };
 
-void ExpectGolden(const Golden& golden) {
+constexpr Golden kSmallSample{0, 232667, 0xf977bca54a1d0089};
+constexpr Golden kQuarterBench{0.25, 1650376, 0xdf33596cb846ee4b};
+
+// `workers`: the writer's compression threads, 0 for one per processor.
+void ExpectGolden(const Golden& golden, unsigned workers = 0) {
+  SCOPED_TRACE(std::to_string(workers) + " workers");
   TempDir bin, game;
   tools::SampleOptions options;
   options.benchScale = golden.benchScale;
@@ -37,9 +44,9 @@ void ExpectGolden(const Golden& golden) {
   ASSERT_TRUE(tools::WriteSampleGame(game.Path(), bin.Path() / "DATA", options, report, error)) << error;
 
   test_support::CapturedConsole out;
-  archive::ArchiveWriter writer(out.Diag(), kDisk);
+  archive::ArchiveWriter writer(out.Diag(), kDisk, workers);
   ASSERT_TRUE(writer.OpenSpool(bin.Folder()));
-  driver::ConvertGame(game.Folder(), bin.Folder(), {out.Console(), out.Diag(), writer});
+  driver::ConvertGame(game.Folder(), bin.Folder(), {out.Console(), writer.OrderedDiagnostics(), writer});
   archive::ArchiveHeader header = driver::PrepareArchiveHeader();
   EXPECT_TRUE(writer.FinishArchive(bin.Folder() + "DAV299.AVD", header).errors.empty());
   EXPECT_EQ(out.Text(), "");
@@ -49,10 +56,13 @@ void ExpectGolden(const Golden& golden) {
   EXPECT_EQ(Fingerprint(archive), golden.fingerprint);
 }
 
-TEST(GoldenConversion, TheSmallSampleGivesItsKnownArchive) { ExpectGolden({0, 232667, 0xf977bca54a1d0089}); }
+TEST(GoldenConversion, TheSmallSampleGivesItsKnownArchive) { ExpectGolden(kSmallSample); }
 
-TEST(GoldenConversion, AQuarterOfTheBenchSampleGivesItsKnownArchive) {
-  ExpectGolden({0.25, 1650376, 0xdf33596cb846ee4b});
+TEST(GoldenConversion, AQuarterOfTheBenchSampleGivesItsKnownArchive) { ExpectGolden(kQuarterBench); }
+
+TEST(GoldenConversion, AnyNumberOfWorkersGivesTheSameArchive) {
+  for (unsigned workers : {1u, 2u, 3u, 8u}) ExpectGolden(kSmallSample, workers);
+  for (unsigned workers : {1u, 8u}) ExpectGolden(kQuarterBench, workers);
 }
 
 #ifndef AVD_SANITIZED  // eight seconds here, minutes under the sanitizers

@@ -65,7 +65,8 @@ TEST(ConvertImageFolder, ConvertsEveryPictureOfOneFolderWhateverItsCase) {
   dir.Write("game.v1/b.moe", test_support::Hex(moe_test::kWorkedRunLengthFile));
   dir.Write("game.v1/EMPTY.MOE", "");
   dir.Write("game.v1/NOTE.TXT", test_support::Hex(moe_test::kWorkedRunLengthFile));
-  dir.Write("game.v1/SUB.MOE/C.MOE", test_support::Hex(moe_test::kWorkedRunLengthFile));  // a folder is no picture
+  dir.Write("game.v1/SUB.MOE/C.MOE",
+            test_support::Hex(moe_test::kWorkedRunLengthFile));  // a folder is no picture
   dir.Write("game.v1/CG/A.MOE", test_support::Hex(moe_test::kWorkedPaletteFile));
   dir.Write("game.v1/opening/d.MOE", test_support::Hex(moe_test::kWorkedPaletteFile));
 

@@ -12,62 +12,12 @@
 
 #include "archive/archive_writer.h"
 #include "member_data.h"
+#include "memory_files.h"
 
 namespace {
 
 using archive::ArchiveWriter;
-
-// Files in memory; every write to the spool fails once it would take the
-// spool beyond `spoolLimit` bytes.
-class MemoryFiles final : public archive::FileStore {
- public:
-  explicit MemoryFiles(uint64_t spoolLimit = UINT64_MAX) : spoolLimit_(spoolLimit) {}
-
-  std::unique_ptr<archive::WrittenFile> Create(const std::string& path) const override {
-    std::vector<uint8_t>& bytes = files_[path];
-    bytes.clear();
-    const bool isSpool = path.size() >= 7 && path.compare(path.size() - 7, 7, "tmp.dat") == 0;
-    return std::make_unique<File>(bytes, isSpool ? spoolLimit_ : UINT64_MAX);
-  }
-  bool Replace(const std::string& from, const std::string& to) const override {
-    auto it = files_.find(from);
-    if (it == files_.end()) return false;
-    files_[to] = std::move(it->second);
-    files_.erase(from);
-    return true;
-  }
-  bool Remove(const std::string& path) const override { return files_.erase(path) == 1; }
-
-  const std::vector<uint8_t>* Find(const std::string& path) const {
-    auto it = files_.find(path);
-    return it == files_.end() ? nullptr : &it->second;
-  }
-
- private:
-  class File final : public archive::WrittenFile {
-   public:
-    File(std::vector<uint8_t>& bytes, uint64_t limit) : bytes_(bytes), limit_(limit) {}
-    bool Write(const uint8_t* data, size_t size) override {
-      if (bytes_.size() + size > limit_) return false;
-      bytes_.insert(bytes_.end(), data, data + size);
-      return true;
-    }
-    bool ReadAt(uint8_t* dest, size_t size, uint64_t offset) override {
-      if (offset > bytes_.size() || size > bytes_.size() - offset) return false;
-      std::copy_n(bytes_.begin() + static_cast<ptrdiff_t>(offset), size, dest);
-      return true;
-    }
-    bool Flush() override { return true; }
-    bool Close() override { return true; }
-
-   private:
-    std::vector<uint8_t>& bytes_;
-    uint64_t limit_;
-  };
-
-  uint64_t spoolLimit_;
-  mutable std::map<std::string, std::vector<uint8_t>> files_;
-};
+using test_support::MemoryFiles;
 
 // Everything a run leaves: the lines in their order (the writer's, the
 // ordered ones and FinishArchive's), the archive, whether it was written.

@@ -9,8 +9,8 @@
 
 #include "archive/archive_writer.h"
 #include "driver/driver.h"
+#include "memory_files.h"
 #include "moe_builder.h"
-#include "platform/output_file.h"
 #include "test_support.h"
 
 namespace {
@@ -18,19 +18,17 @@ namespace {
 using test_support::Hex;
 using test_support::TempDir;
 
-const platform::DiskFileStore kDisk{};
-
 std::string Numbered(const char* format, int n) {
   char name[32];
   std::snprintf(name, sizeof name, format, n);
   return name;
 }
 
-// Scenarios that translate cleanly, report a jump into an instruction, or
-// are too long; more pictures than the directory holds, some too large to
-// decode, the last ones among them beyond the directory; data files beyond
-// it too.
-void WriteNoisyGame(const TempDir& game, const TempDir& bin) {
+// Scenarios that translate cleanly, report jumps into an instruction, or are
+// too long; `pictures` pictures, of which those `tooLarge` picks cannot be
+// decoded, and a few data files.
+template <typename TooLarge>
+void WriteNoisyGame(const TempDir& game, const TempDir& bin, int pictures, TooLarge tooLarge) {
   for (int i = 0; i < 40; ++i) {
     const std::string name = Numbered("MES/S%02d.SIO", i);
     if (i % 10 == 3) {
@@ -42,10 +40,9 @@ void WriteNoisyGame(const TempDir& game, const TempDir& bin) {
     }
   }
   game.Write("MES/PROLOGUE.SIO", Hex("01 0002 FF"));
-  for (int i = 0; i < 4100; ++i) {
-    const bool tooLarge = i % 150 == 7 || i >= 4090;
+  for (int i = 0; i < pictures; ++i) {
     game.Write(Numbered("P%04d.MOE", i),
-               Hex(tooLarge && i % 2 == 1 ? "FFFF FFFF 7F 00FF00" : moe_test::kWorkedRunLengthFile));
+               Hex(tooLarge(i) ? "FFFF FFFF 7F 00FF00" : moe_test::kWorkedRunLengthFile));
   }
   for (int i = 0; i < 5; ++i) bin.Write(Numbered("DATA/D%d.BIN", i), std::string(100 + i, 'd'));
 }
@@ -55,11 +52,13 @@ struct Outcome {
   std::vector<uint8_t> archive;
 };
 
-// As driver::Run converts, with a console that keeps what it is given.
-Outcome Convert(const TempDir& game, const TempDir& bin, unsigned workers) {
+// As driver::Run converts, with a console that keeps what it is given and the
+// writer's files in memory, the spool taking at most `spoolLimit` bytes.
+Outcome Convert(const TempDir& game, const TempDir& bin, unsigned workers, uint64_t spoolLimit = UINT64_MAX) {
   test_support::CapturedConsole out;
+  test_support::MemoryFiles files(spoolLimit);
   {
-    archive::ArchiveWriter writer(out.Diag(), kDisk, workers);
+    archive::ArchiveWriter writer(out.Diag(), files, workers);
     EXPECT_TRUE(writer.OpenSpool(bin.Folder()));
     driver::ConvertGame(game.Folder(), bin.Folder(), {out.Console(), writer.OrderedDiagnostics(), writer});
     archive::ArchiveHeader header = driver::PrepareArchiveHeader();
@@ -67,7 +66,8 @@ Outcome Convert(const TempDir& game, const TempDir& bin, unsigned workers) {
       out.Console().Print(error);
     }
   }
-  return {out.Text(), test_support::ReadFile(bin.Path() / "DAV299.AVD")};
+  const std::vector<uint8_t>* archive = files.Find(bin.Folder() + "DAV299.AVD");
+  return {out.Text(), archive ? *archive : std::vector<uint8_t>{}};
 }
 
 size_t Count(const std::string& text, const std::string& what) {
@@ -76,21 +76,45 @@ size_t Count(const std::string& text, const std::string& what) {
   return n;
 }
 
-TEST(ParallelConversion, EveryLineKeepsItsPlaceWhateverTheNumberOfWorkers) {
+void ExpectLikeOneWorker(const Outcome& one, const TempDir& game, const TempDir& bin,
+                         uint64_t spoolLimit = UINT64_MAX) {
+  for (unsigned workers : {2u, 3u, 8u}) {
+    const Outcome many = Convert(game, bin, workers, spoolLimit);
+    EXPECT_EQ(many.console, one.console) << workers << " workers";
+    EXPECT_TRUE(many.archive == one.archive) << workers << " workers: the archives differ";
+  }
+}
+
+TEST(ParallelConversion, PassLinesAndDirectoryWarningsKeepTheirPlacesWhateverTheNumberOfWorkers) {
+  // More pictures than the directory holds; some cannot be decoded, among
+  // them some of the last, beyond the directory.
   TempDir game, bin;
-  WriteNoisyGame(game, bin);
+  WriteNoisyGame(game, bin, 4100, [](int i) { return i % 150 == 7 || (i >= 4090 && i % 2 == 1); });
   const Outcome one = Convert(game, bin, 1);
   // Lines of every kind are there to be ordered.
   EXPECT_EQ(Count(one.console, "Jump point"), 25u);
   EXPECT_EQ(Count(one.console, "Warning : scenario file longer than 65536 bytes"), 4u);
   EXPECT_EQ(Count(one.console, "Warning : picture too large"), 33u);
-  EXPECT_GT(Count(one.console, "Warning : the archive holds at most 4096 members"), 5u);
+  EXPECT_EQ(Count(one.console, "Warning : the archive holds at most 4096 members"), 13u);
+  ASSERT_GT(one.archive.size(), archive::kHeaderSize);
   EXPECT_EQ(archive::GetU16(one.archive.data() + archive::kCountOffset), 4096u);
+  ExpectLikeOneWorker(one, game, bin);
+}
 
-  for (unsigned workers : {2u, 3u, 8u}) {
-    const Outcome many = Convert(game, bin, workers);
-    EXPECT_EQ(many.console, one.console) << workers << " workers";
-    EXPECT_TRUE(many.archive == one.archive) << workers << " workers: the archives differ";
+TEST(ParallelConversion, ASpoolErrorFoundByAWorkerComesBeforeThePassesNextLine) {
+  // Every other picture cannot be decoded: whichever member the spool fails
+  // on, a pass line follows it at once, before the next member.
+  TempDir game, bin;
+  WriteNoisyGame(game, bin, 600, [](int i) { return i % 2 == 1; });
+  const Outcome whole = Convert(game, bin, 1);
+  const size_t members = archive::GetU16(whole.archive.data() + archive::kCountOffset);
+  const uint64_t spoolSize = whole.archive.size() - archive::kHeaderSize - archive::kEntrySize * members;
+  for (uint64_t limit : {spoolSize / 3, spoolSize / 2, spoolSize - 1}) {
+    const Outcome one = Convert(game, bin, 1, limit);
+    const size_t error = one.console.find("Error : cannot write the spool ");
+    ASSERT_NE(error, std::string::npos);
+    EXPECT_TRUE(one.archive.empty());
+    ExpectLikeOneWorker(one, game, bin, limit);
   }
 }
 

@@ -1,13 +1,15 @@
 // Members whose names, kinds of content and lengths come from the input are
-// written through ArchiveWriter into a temporary folder, and the archive is
-// read back: it must hold every member, named as stored names are (up to the
-// first zero, at most 15 bytes, letters capitalised except the second byte
-// of a double-byte character), the directory sorted by unsigned bytes with
-// equal names in order of addition, the data area in order of addition, and
-// each member decompressing to exactly its bytes. Now and then the archive's
-// name is taken by a folder: the writer must then fail, return the one line
-// that says so, keep the spool and leave nothing else behind. The writer
-// never prints.
+// written through ArchiveWriter, with two workers compressing, into a
+// temporary folder, and the archive is read back: it must hold every member,
+// named as stored names are (up to the first zero, at most 15 bytes, letters
+// capitalised except the second byte of a double-byte character), the
+// directory sorted by unsigned bytes with equal names in order of addition,
+// the data area in order of addition, and each member decompressing to
+// exactly its bytes. Lines reported through the writer's ordered diagnostics
+// between the members must come out exactly, in their order. Now and then the
+// archive's name is taken by a folder: the writer must then fail, return the
+// one line that says so, keep the spool and leave nothing else behind. The
+// writer reports nothing of its own.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <lzo/lzo1x.h>
 
@@ -24,7 +26,6 @@
 #include "archive/archive_format.h"
 #include "archive/archive_writer.h"
 #include "platform/output_file.h"
-#include "platform/console.h"
 #include "support/test_support.h"
 
 namespace {
@@ -141,11 +142,8 @@ std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const test_support::TempDir folder;
   const std::string archivePath = folder.Folder() + "DAV299.AVD";
-  // Nothing may reach the console: the writer reports through `diagnostics`
-  // and its result.
-  std::string printed;
-  console::Capture capture([&](std::string_view s) { printed.append(s); });
   archive::CollectedDiagnostics diagnostics;
+  std::string lines;  // what the ordered diagnostics were given
 
   FuzzedDataProvider in(data, size);
   archive::ArchiveHeader header{};
@@ -153,19 +151,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool archiveIsFolder = in.ConsumeIntegralInRange(0, 7) == 0;
   if (archiveIsFolder) std::filesystem::create_directory(archivePath);
 
-  archive::ArchiveWriter writer(diagnostics, kDisk);
+  archive::ArchiveWriter writer(diagnostics, kDisk, 2);
   Require(writer.OpenSpool(folder.Folder()));
   std::vector<Member> members;
   while (in.remaining_bytes() > 0 && members.size() < kMostMembers) {
     const std::string name = in.ConsumeRandomLengthString(24);
     Member m{Stored(name), Content(in)};
-    writer.AddMember(name.c_str(), m.bytes.data(), m.bytes.size());
+    switch (in.ConsumeIntegralInRange(0, 3)) {
+      case 0:  // handed over
+        writer.AddMember(name, std::vector<uint8_t>(m.bytes));
+        break;
+      case 1: {
+        const std::string line = "line " + std::to_string(members.size()) + "\n";
+        writer.OrderedDiagnostics().Line(line);
+        lines += line;
+        [[fallthrough]];
+      }
+      default:
+        writer.AddMember(name.c_str(), m.bytes.data(), m.bytes.size());
+    }
     members.push_back(std::move(m));
   }
   Require(writer.MemberCount() == members.size());
 
   const archive::FinishResult finished = writer.FinishArchive(archivePath, header);
-  Require(printed.empty() && diagnostics.Text().empty());
+  Require(diagnostics.Text() == lines);
   if (archiveIsFolder) {
     Require(!finished.written);
     Require(finished.errors ==

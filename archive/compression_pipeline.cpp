@@ -7,11 +7,13 @@
 namespace archive {
 namespace {
 
-// Beyond two members per worker, more members may wait as long as the bytes
-// of all pending members stay within this budget: a member that is slow to
-// compress then does not leave the other workers idle behind it.
+// Beyond two members per worker, more members may be in flight as long as
+// the bytes they hold (a member's own until it is compressed, its packed form
+// afterwards) stay within this budget: a member that is slow to compress then
+// does not leave the other workers idle behind it, while those compressed
+// after it wait in little memory.
 constexpr size_t kMostSlots = 32;
-constexpr size_t kPendingBytesBudget = size_t{4} << 20;
+constexpr size_t kHeldBytesBudget = size_t{2} << 20;
 // A worker gives its output buffer back after a member larger than this.
 constexpr size_t kKeptBufferSize = size_t{4} << 20;
 
@@ -41,11 +43,12 @@ CompressionPipeline::~CompressionPipeline() {
   for (std::thread& thread : threads_) thread.join();
 }
 
-bool CompressionPipeline::HasRoom(size_t length) const {
+bool CompressionPipeline::HasRoom(size_t length) {
   const size_t pending = Pending();
   if (pending < alwaysRoom_) return true;
-  return pending < slots_.size() &&
-         length <= kPendingBytesBudget - std::min(pendingBytes_, kPendingBytesBudget);
+  if (pending >= slots_.size()) return false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return length <= kHeldBytesBudget - std::min(heldBytes_, kHeldBytesBudget);
 }
 
 void CompressionPipeline::Add(std::string name, std::vector<uint8_t> bytes) {
@@ -55,10 +58,11 @@ void CompressionPipeline::Add(std::string name, std::vector<uint8_t> bytes) {
   slot.member.bytes = std::move(bytes);
   slot.member.status = Compressor::Status::kFailed;
   slot.member.packedSize = 0;
-  pendingBytes_ += slot.member.length;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     slot.done = false;
+    slot.held = slot.member.length;
+    heldBytes_ += slot.held;
     ++added_;
   }
   work_.notify_one();
@@ -73,8 +77,13 @@ CompressionPipeline::Member* CompressionPipeline::Oldest(bool wait) {
 }
 
 void CompressionPipeline::ReleaseOldest() {
-  Member& member = slots_[released_ % slots_.size()].member;
-  pendingBytes_ -= member.length;
+  Slot& slot = slots_[released_ % slots_.size()];
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    heldBytes_ -= slot.held;
+    slot.held = 0;
+  }
+  Member& member = slot.member;
   member.name.clear();
   std::vector<uint8_t>().swap(member.bytes);
   member.linesAfter.clear();
@@ -95,18 +104,26 @@ void CompressionPipeline::Work() {
     Member& member = slot.member;
     const Compressor::Packed packed = compressor.Compress(member.bytes.data(), member.length);
     member.status = packed.status;
-    try {
-      // The packed form takes the member's place, in its memory when it fits.
-      if (packed.status == Compressor::Status::kOk)
-        member.bytes.assign(packed.bytes, packed.bytes + packed.size);
-      member.packedSize = packed.size;
-    } catch (const std::bad_alloc&) {
-      member.status = Compressor::Status::kNoMemory;
+    member.packedSize = packed.size;
+    if (packed.status == Compressor::Status::kOk) {
+      // The packed form takes the member's place in memory of its own size,
+      // or else in the member's memory when it fits there.
+      try {
+        std::vector<uint8_t>(packed.bytes, packed.bytes + packed.size).swap(member.bytes);
+      } catch (const std::bad_alloc&) {
+        if (packed.size <= member.bytes.capacity()) {
+          member.bytes.assign(packed.bytes, packed.bytes + packed.size);
+        } else {
+          member.status = Compressor::Status::kNoMemory;
+        }
+      }
     }
     if (member.status != Compressor::Status::kOk) std::vector<uint8_t>().swap(member.bytes);
     compressor.Trim(kKeptBufferSize);
 
     lock.lock();
+    heldBytes_ = heldBytes_ - slot.held + member.bytes.capacity();
+    slot.held = member.bytes.capacity();
     slot.done = true;
     done_.notify_one();
   }

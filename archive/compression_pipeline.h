@@ -17,8 +17,8 @@ namespace archive {
 // them back; each worker has a Compressor of its own.
 //
 // At most a bounded number of members is in flight (added, not yet taken
-// back): always room for two per worker, and room for more small ones as
-// long as their bytes stay within a budget. When there is no room the caller
+// back): always room for two per worker, and room for more as long as the
+// bytes they hold stay within a budget. When there is no room the caller
 // takes back the oldest member, waiting for it if need be.
 class CompressionPipeline {
  public:
@@ -50,7 +50,7 @@ class CompressionPipeline {
   // The most members ever in flight at once.
   size_t Capacity() const { return slots_.size(); }
   // Whether a member of `length` bytes may be added now.
-  bool HasRoom(size_t length) const;
+  bool HasRoom(size_t length);
 
   // Hands a member to the workers; only when HasRoom(bytes.size()).
   void Add(std::string name, std::vector<uint8_t> bytes);
@@ -66,15 +66,18 @@ class CompressionPipeline {
  private:
   struct Slot {
     Member member;
-    bool done = false;  // guarded by mutex_
+    // Guarded by mutex_: whether the member is compressed, and the bytes it
+    // holds (its own, then its packed form's).
+    bool done = false;
+    size_t held = 0;
   };
 
   void Work();
 
   std::vector<Slot> slots_;
-  size_t alwaysRoom_ = 0;    // members admitted whatever their size
-  size_t pendingBytes_ = 0;  // the lengths of the pending members; the caller's
+  size_t alwaysRoom_ = 0;  // members admitted whatever their size
   std::mutex mutex_;
+  size_t heldBytes_ = 0;          // by the pending members; guarded by mutex_
   std::condition_variable work_;  // a member was added, or the workers are to stop
   std::condition_variable done_;  // a member is compressed; only the caller waits
   // Sequence numbers: members [released_, added_) are pending, [taken_,

@@ -81,11 +81,12 @@ INSTANTIATE_TEST_SUITE_P(OneToEight, PipelineWorkers, ::testing::Values(1u, 2u, 
 TEST(CompressionPipeline, AlwaysTakesTwoMembersPerWorkerAndMoreOnlyWithinItsBudget) {
   CompressionPipeline pipeline(2);
   // Four members of several MiB are taken whatever their size ...
-  for (int i = 0; i < 4; ++i) {
-    ASSERT_TRUE(pipeline.HasRoom(6 << 20));
-    pipeline.Add("big", std::vector<uint8_t>(6 << 20, 'b'));
+  for (uint32_t i = 0; i < 4; ++i) {
+    ASSERT_TRUE(pipeline.HasRoom(3 << 20));
+    pipeline.Add("big", member_data::Noise(3 << 20, i));
   }
-  // ... and no fifth, nor even a small one while the big ones are pending.
+  // ... and no fifth, nor even a small one, while they are in flight:
+  // packed or not, they hold more than the budget.
   EXPECT_FALSE(pipeline.HasRoom(1));
   while (pipeline.Oldest(true)) pipeline.ReleaseOldest();
 
@@ -98,6 +99,23 @@ TEST(CompressionPipeline, AlwaysTakesTwoMembersPerWorkerAndMoreOnlyWithinItsBudg
   }
   EXPECT_EQ(added, pipeline.Capacity());
   EXPECT_GT(pipeline.Capacity(), 4u);
+}
+
+TEST(CompressionPipeline, MembersThatPackSmallMakeRoomForMore) {
+  CompressionPipeline pipeline(1);
+  // Two members of 1.5 MiB fill the budget until they are packed to a few
+  // KiB; a third member of that size then fits beside them.
+  pipeline.Add("a", std::vector<uint8_t>(3 << 19, 'a'));
+  pipeline.Add("b", std::vector<uint8_t>(3 << 19, 'b'));
+  EXPECT_FALSE(pipeline.HasRoom(3 << 19));
+  CompressionPipeline::Member* a = pipeline.Oldest(true);
+  ASSERT_NE(a, nullptr);
+  EXPECT_LT(a->bytes.capacity(), size_t{64} << 10) << "the packed form keeps memory of its own size";
+  pipeline.Add("c", std::vector<uint8_t>(3 << 19, 'c'));
+  while (CompressionPipeline::Member* m = pipeline.Oldest(true)) {
+    EXPECT_EQ(m->status, Compressor::Status::kOk);
+    pipeline.ReleaseOldest();
+  }
 }
 
 TEST(CompressionPipeline, NewestIsTheLastAddedAndKeepsTheCallersLines) {

@@ -8,6 +8,7 @@
 #include "platform/folder_chooser.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
+#include "platform/processors.h"
 #include "platform/terminal.h"
 #include "scenario/scenario_set.h"
 
@@ -46,7 +47,8 @@ int Run(unsigned workers) {
 
   if (std::optional<std::string> gameFolder = platform::ChooseGameFolder(console); !gameFolder) {
     console.Print(text::kCancelled);
-  } else if (archive::ArchiveWriter writer(diag, files, workers); !writer.OpenSpool(converterFolder)) {
+  } else if (archive::ArchiveWriter writer(diag, files, workers > 0 ? workers : platform::UsableProcessors());
+             !writer.OpenSpool(converterFolder)) {
     console.Print(text::kSpoolFailed);
   } else {
     console.Print(text::kConverting);

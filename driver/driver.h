@@ -16,8 +16,9 @@ archive::ArchiveHeader PrepareArchiveHeader();
 void ConvertGame(const std::string& gameFolder, const std::string& converterFolder, const PassContext& pass);
 
 // The whole run: banners, folder choice, conversion, archive, key wait, with
-// `workers` compression threads (0: one per processor). Returns the code of
-// the key that ended the wait (-1 without a terminal).
+// `workers` compression threads (0: one per processor the process may run
+// on). Returns the code of the key that ended the wait (-1 without a
+// terminal).
 int Run(unsigned workers = 0);
 
 }  // namespace driver

@@ -14,24 +14,27 @@ namespace {
 // after it wait in little memory.
 constexpr size_t kMostSlots = 32;
 constexpr size_t kHeldBytesBudget = size_t{2} << 20;
+// More threads than this would only hold more memory.
+constexpr unsigned kMostWorkers = 64;
 // A worker gives its output buffer back after a member larger than this.
 constexpr size_t kKeptBufferSize = size_t{4} << 20;
 
 }  // namespace
 
 CompressionPipeline::CompressionPipeline(unsigned workers) {
-  alwaysRoom_ = 2 * static_cast<size_t>(std::max(workers, 1u));
-  slots_.resize(std::max(alwaysRoom_, kMostSlots));
-  threads_.reserve(workers);
-  // Nothing below throws but the thread starts, which stop at the first the
-  // system refuses.
-  for (unsigned i = 0; i < workers; ++i) {
+  const unsigned wanted = std::min(workers, kMostWorkers);
+  threads_.reserve(wanted);
+  // The starts stop at the first the system refuses. A worker touches the
+  // slots only once a member is added, after this constructor.
+  for (unsigned i = 0; i < wanted; ++i) {
     try {
       threads_.emplace_back(&CompressionPipeline::Work, this);
     } catch (const std::system_error&) {
       break;
     }
   }
+  alwaysRoom_ = 2 * std::max<size_t>(threads_.size(), 1);
+  slots_.resize(std::max(alwaysRoom_, kMostSlots));
 }
 
 CompressionPipeline::~CompressionPipeline() {

@@ -35,8 +35,8 @@ class CompressionPipeline {
     size_t linesAfterBytes = 0;
   };
 
-  // Starts `workers` threads, or as many as the system gives (Workers()
-  // tells; with none, the pipeline must not be used).
+  // Starts `workers` threads, at most 64, or as many as the system gives
+  // (Workers() tells; with none, the pipeline must not be used).
   explicit CompressionPipeline(unsigned workers);
   // Members not yet taken by a worker are dropped; the ones being compressed
   // are finished. Joins every worker.

@@ -136,6 +136,13 @@ TEST(CompressionPipeline, NewestIsTheLastAddedAndKeepsTheCallersLines) {
   EXPECT_EQ(pipeline.Oldest(true), nullptr);
 }
 
+TEST(CompressionPipeline, AnAbsurdNumberOfWorkersStartsAtMost64AndHoldsAsMany) {
+  CompressionPipeline pipeline(100000);
+  EXPECT_GE(pipeline.Workers(), 1u);
+  EXPECT_LE(pipeline.Workers(), 64u);
+  EXPECT_EQ(pipeline.Capacity(), std::max<size_t>(2 * pipeline.Workers(), 32));
+}
+
 TEST(CompressionPipeline, EndsWithMembersInFlightWithoutWaitingForTheQueue) {
   // Destroyed at once: the members being compressed are finished, those
   // still queued never are, and every worker is joined.

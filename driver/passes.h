@@ -15,13 +15,17 @@ namespace driver {
 // What every pass works with.
 struct PassContext {
   platform::Console& console;  // progress
-  archive::Diagnostics& diag;  // the lines of the passes and the converters
-  archive::MemberSink& sink;   // the finished members
+  // The lines of the passes and the converters; with the archive writer as
+  // the sink, its OrderedDiagnostics(), which keeps them in their places among
+  // the writer's own lines.
+  archive::Diagnostics& diag;
+  archive::MemberSink& sink;  // the finished members
 };
 
 // Lists the game's scenario files "MES/*.SIO" into `scenarios`, numbered in
 // the order the search finds them, the prologue as number 1.
-void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios, archive::Diagnostics& diag);
+void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios,
+                   archive::Diagnostics& diag);
 
 // Translates every listed scenario into the member "SEEN%03d.TXT". A file
 // that cannot be read or is empty is skipped silently, one longer than the

@@ -206,13 +206,4 @@ TEST(ParallelWriter, ADestroyedWriterJoinsItsWorkersAndReportsNothing) {
   }
 }
 
-TEST(ParallelWriter, WorkersDefaultToOnePerProcessor) {
-  MemoryFiles files;
-  archive::CollectedDiagnostics diagnostics;
-  EXPECT_EQ(ArchiveWriter(diagnostics, files).Workers(), ArchiveWriter::DefaultWorkers());
-  EXPECT_EQ(ArchiveWriter(diagnostics, files, 0).Workers(), ArchiveWriter::DefaultWorkers());
-  EXPECT_EQ(ArchiveWriter(diagnostics, files, 5).Workers(), 5u);
-  EXPECT_GE(ArchiveWriter::DefaultWorkers(), 1u);
-}
-
 }  // namespace

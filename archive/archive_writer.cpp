@@ -7,74 +7,158 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <thread>
 
-#include "archive/lzo_worst_case.h"
 #include "archive/upper_case_name.h"
 
 namespace archive {
 namespace {
 
 constexpr size_t kBufferSize = 1 << 20;
+// Lines held behind one member in flight; beyond, the writer settles every
+// member in flight and prints them at once.
+constexpr size_t kMostHeldLineBytes = 64 << 10;
 
 }  // namespace
 
-ArchiveWriter::ArchiveWriter(Diagnostics& diagnostics, const FileStore& files)
-    : diagnostics_(diagnostics), files_(files), directory_(kMaxMembers) {}
+unsigned ArchiveWriter::DefaultWorkers() { return std::max(std::thread::hardware_concurrency(), 1u); }
 
-ArchiveWriter::~ArchiveWriter() { CloseSpool(); }
+ArchiveWriter::ArchiveWriter(Diagnostics& diagnostics, const FileStore& files, unsigned workers)
+    : diagnostics_(diagnostics),
+      files_(files),
+      workers_(workers == 0 ? DefaultWorkers() : workers),
+      directory_(kMaxMembers) {}
+
+ArchiveWriter::~ArchiveWriter() {
+  pipeline_.reset();
+  CloseSpool();
+}
 
 void ArchiveWriter::CloseSpool() { spool_.reset(); }
 
 bool ArchiveWriter::OpenSpool(const std::string& folder) {
   if (lzo_init() != LZO_E_OK) return false;
-  buffer_.assign(kBufferSize, 0);
-  workMemory_.assign(LZO1X_999_MEM_COMPRESS, 0);
+  // With workers the writer's own compressor only lends its buffer to the
+  // copy at the end.
+  compressor_.Prepare(kBufferSize, workers_ == 1);
   spoolPath_ = folder + "tmp.dat";
   spool_ = files_.Create(spoolPath_);
-  return spool_ != nullptr;
+  if (!spool_) return false;
+  if (workers_ > 1 && !pipeline_) {
+    pipeline_ = std::make_unique<CompressionPipeline>(workers_);
+    // Without a single worker thread the members are compressed here.
+    if (pipeline_->Workers() == 0) pipeline_.reset();
+  }
+  return true;
 }
 
-void ArchiveWriter::AddMember(const char* name, const uint8_t* data, size_t length) {
-  if (!spool_ || spoolFailed_) return;
+bool ArchiveWriter::Admit(const char* name, size_t length) {
+  if (!spool_) return false;
+  if (pipeline_) {
+    SettleCompleted();
+    // Whether the directory is full, and whether the spool still takes
+    // members, depends on every member in flight; a line waits for them too.
+    if (!spoolFailed_ && (count_ + pipeline_->Pending() >= kMaxMembers || length > UINT32_MAX)) SettleAll();
+  }
+  if (spoolFailed_) return false;
   if (count_ >= kMaxMembers) {
     diagnostics_.Report("Warning : the archive holds at most %zu members; left out: %s\n", kMaxMembers, name);
-    return;
+    return false;
   }
   if (length > UINT32_MAX) {
     diagnostics_.Report("Warning : member too large for the archive; left out: %s\n", name);
+    return false;
+  }
+  return true;
+}
+
+void ArchiveWriter::AddMember(const char* name, const uint8_t* data, size_t length) {
+  if (!Admit(name, length)) return;
+  if (!pipeline_) {
+    Settle(name, compressor_.Compress(data, length), length);
     return;
   }
-  const Packed packed = Compress(data, length);
+  std::vector<uint8_t> copy;
+  try {
+    copy.assign(data, data + length);
+  } catch (const std::bad_alloc&) {
+    SettleAll();
+    Compressor::Packed noMemory;
+    noMemory.status = Compressor::Status::kNoMemory;
+    Settle(name, noMemory, length);
+    return;
+  }
+  Enqueue(name, std::move(copy));
+}
+
+void ArchiveWriter::AddMember(std::string name, std::vector<uint8_t>&& bytes) {
+  std::vector<uint8_t> owned = std::move(bytes);
+  if (!Admit(name.c_str(), owned.size())) return;
+  if (!pipeline_) {
+    Settle(name.c_str(), compressor_.Compress(owned.data(), owned.size()), owned.size());
+    return;
+  }
+  Enqueue(std::move(name), std::move(owned));
+}
+
+void ArchiveWriter::Enqueue(std::string name, std::vector<uint8_t> bytes) {
+  while (!pipeline_->HasRoom(bytes.size())) SettleOldest(*pipeline_->Oldest(true));
+  pipeline_->Add(std::move(name), std::move(bytes));
+}
+
+void ArchiveWriter::Settle(const char* name, const Compressor::Packed& packed, size_t length) {
   switch (packed.status) {
-    case Packed::Status::kOk:
+    case Compressor::Status::kOk:
       Spool(name, packed.bytes, packed.size, length);
       return;
-    case Packed::Status::kNoMemory:
-      diagnostics_.Report("Warning : not enough memory to compress the member; left out: %s\n", name);
+    case Compressor::Status::kNoMemory:
+      // Once the spool has failed, members are dropped without a line.
+      if (!spoolFailed_) {
+        diagnostics_.Report("Warning : not enough memory to compress the member; left out: %s\n", name);
+      }
       return;
-    case Packed::Status::kFailed:
+    case Compressor::Status::kFailed:
       return;
   }
 }
 
-ArchiveWriter::Packed ArchiveWriter::Compress(const uint8_t* data, size_t length) {
-  Packed packed;
-  // The buffer and work memory exist only once the spool is open.
-  if (workMemory_.size() < LZO1X_999_MEM_COMPRESS) return packed;
-  const uint64_t worst = LzoWorstCase(length);
-  try {
-    if (worst > buffer_.max_size()) throw std::bad_alloc();
-    if (worst > buffer_.size()) buffer_.resize(static_cast<size_t>(worst));
-  } catch (const std::bad_alloc&) {
-    packed.status = Packed::Status::kNoMemory;
-    return packed;
+void ArchiveWriter::SettleOldest(CompressionPipeline::Member& member) {
+  Compressor::Packed packed;
+  packed.status = member.status;
+  packed.bytes = member.bytes.data();
+  packed.size = member.packedSize;
+  Settle(member.name.c_str(), packed, member.length);
+  for (const std::string& line : member.linesAfter) diagnostics_.Line(line);
+  pipeline_->ReleaseOldest();
+}
+
+void ArchiveWriter::SettleCompleted() {
+  while (CompressionPipeline::Member* member = pipeline_->Oldest(false)) SettleOldest(*member);
+}
+
+void ArchiveWriter::SettleAll() {
+  while (CompressionPipeline::Member* member = pipeline_->Oldest(true)) SettleOldest(*member);
+}
+
+void ArchiveWriter::OrderedLine(std::string_view sjis) {
+  if (pipeline_) {
+    SettleCompleted();
+    if (pipeline_->Pending() > 0) {
+      CompressionPipeline::Member& newest = pipeline_->Newest();
+      if (newest.linesAfterBytes + sjis.size() <= kMostHeldLineBytes) {
+        newest.linesAfter.emplace_back(sjis);
+        newest.linesAfterBytes += sjis.size();
+        return;
+      }
+      SettleAll();
+    }
   }
-  lzo_uint size = 0;
-  if (lzo1x_999_compress(data, length, buffer_.data(), &size, workMemory_.data()) != LZO_E_OK) return packed;
-  packed.status = Packed::Status::kOk;
-  packed.bytes = buffer_.data();
-  packed.size = size;
-  return packed;
+  diagnostics_.Line(sjis);
+}
+
+size_t ArchiveWriter::MemberCount() {
+  if (pipeline_) SettleAll();
+  return count_;
 }
 
 void ArchiveWriter::Spool(const char* name, const uint8_t* packed, size_t packedSize, size_t length) {
@@ -105,6 +189,10 @@ void ArchiveWriter::Spool(const char* name, const uint8_t* packed, size_t packed
 FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader& header) {
   FinishResult result;
   if (!spool_) return result;
+  if (pipeline_) {
+    SettleAll();
+    pipeline_.reset();
+  }
 
   // Names compare as unsigned bytes; the zero padding makes a prefix the
   // smaller. A stable sort keeps members of the same name in their order of
@@ -164,22 +252,23 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
   return result;
 }
 
-bool ArchiveWriter::WriteArchive(WrittenFile& file, const std::string& path,
-                                 const ArchiveHeader& header, std::vector<std::string>& errors) {
+bool ArchiveWriter::WriteArchive(WrittenFile& file, const std::string& path, const ArchiveHeader& header,
+                                 std::vector<std::string>& errors) {
   bool ok = file.Write(header.data(), header.size());
   for (size_t i = 0; ok && i < count_; ++i) ok = file.Write(directory_[i].bytes.data(), kEntrySize);
   if (!ok) {
     errors.push_back(Format("Error : cannot write the archive %s\n", path.c_str()));
     return false;
   }
+  std::vector<uint8_t>& buffer = compressor_.Buffer();
   uint64_t offset = 0;
   while (offset < spoolSize_) {
-    size_t chunk = static_cast<size_t>(std::min<uint64_t>(buffer_.size(), spoolSize_ - offset));
-    if (!spool_->ReadAt(buffer_.data(), chunk, offset)) {
+    size_t chunk = static_cast<size_t>(std::min<uint64_t>(buffer.size(), spoolSize_ - offset));
+    if (!spool_->ReadAt(buffer.data(), chunk, offset)) {
       errors.push_back(Format("Error : cannot read the spool %s\n", spoolPath_.c_str()));
       return false;
     }
-    if (!file.Write(buffer_.data(), chunk)) {
+    if (!file.Write(buffer.data(), chunk)) {
       errors.push_back(Format("Error : cannot write the archive %s\n", path.c_str()));
       return false;
     }

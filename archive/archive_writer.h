@@ -2,11 +2,15 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive/archive_format.h"
+#include "archive/compression_pipeline.h"
+#include "archive/compressor.h"
 #include "archive/diagnostics.h"
 #include "archive/file_store.h"
 #include "archive/member_sink.h"
@@ -21,10 +25,21 @@ struct FinishResult {
   std::vector<std::string> errors;
 };
 
-// Builds the archive: each member is compressed with LZO1X-999 as it arrives
-// and appended to the spool "tmp.dat" in the converter's folder, while its
-// directory entry stays in memory; FinishArchive sorts the directory and
-// writes header, directory and spooled data to the archive file.
+// Builds the archive: each member is compressed with LZO1X-999 and appended
+// to the spool "tmp.dat" in the converter's folder, while its directory entry
+// stays in memory; FinishArchive sorts the directory and writes header,
+// directory and spooled data to the archive file.
+//
+// With more than one worker, members are compressed side by side on worker
+// threads while the caller goes on making the next ones; the calling thread
+// alone appends them to the spool and enters them in the directory, strictly
+// in their order of addition, so the archive is byte for byte the one a
+// single worker writes. The same thread alone reports lines, and in the order
+// a single worker reports them: a line known only once its member is
+// compressed (no memory, the 4 GiB limit, the spool failing) comes at the
+// latest at the next AddMember that reports a line or at FinishArchive, and
+// lines reported through OrderedDiagnostics() wait behind the members added
+// before them.
 //
 // The archive is written under a temporary name beside its final one, put on
 // the disk and renamed into place only when every byte has been written, so a
@@ -33,45 +48,77 @@ struct FinishResult {
 class ArchiveWriter final : public MemberSink {
  public:
   // Lines about single members (left out, or the spool failing on them) go
-  // to `diagnostics` as they happen; the spool and the archive are made in
-  // `files`. Both must outlive the writer.
-  ArchiveWriter(Diagnostics& diagnostics, const FileStore& files);
+  // to `diagnostics`; the spool and the archive are made in `files`. Both
+  // must outlive the writer. `workers` threads compress the members: 0 means
+  // DefaultWorkers(), 1 compresses each member in the calling thread while
+  // AddMember runs.
+  ArchiveWriter(Diagnostics& diagnostics, const FileStore& files, unsigned workers = 0);
+  // Joins the workers: members still being compressed are finished, the
+  // others dropped, and none of them is reported.
   ~ArchiveWriter() override;
   ArchiveWriter(const ArchiveWriter&) = delete;
   ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
-  // Checks the compressor and creates the spool in `folder` (which ends in
-  // the separator). False when either fails; nothing is created then.
+  // One per processor the system has (std::thread::hardware_concurrency),
+  // at least 1.
+  static unsigned DefaultWorkers();
+  // The number of workers asked for, 0 resolved.
+  unsigned Workers() const { return workers_; }
+
+  // Checks the compressor, creates the spool in `folder` (which ends in the
+  // separator) and starts the workers. False when the compressor or the
+  // spool fails; nothing is created then.
   bool OpenSpool(const std::string& folder);
 
   // Compresses and spools one member. A member is left out, with a warning
   // line, when the directory is full, when it is too long for the 32-bit size
   // fields, when no memory can be had to compress it, or when the spool
-  // cannot take it.
+  // cannot take it. Waits for the oldest member in flight when there are
+  // already as many as the writer holds.
   void AddMember(const char* name, const uint8_t* data, size_t length) override;
+  void AddMember(std::string name, std::vector<uint8_t>&& bytes) override;
+
+  // A sink for the lines of whoever makes the members: each line goes to the
+  // writer's diagnostics behind everything the members added before it have
+  // to report, as a single worker would order them.
+  Diagnostics& OrderedDiagnostics() { return ordered_; }
 
   // Writes the archive to `path`, completing `header` with the member count.
-  // Written when the archive is complete and in place; otherwise the result
-  // holds the error lines and no archive file was touched. When the archive
-  // cannot be created the spool stays on disk; otherwise it is removed.
+  // Every member and line still in flight is reported to the diagnostics
+  // first. Written when the archive is complete and in place; otherwise the
+  // result holds the error lines and no archive file was touched. When the
+  // archive cannot be created the spool stays on disk; otherwise it is
+  // removed.
   [[nodiscard]] FinishResult FinishArchive(const std::string& path, ArchiveHeader& header);
 
-  size_t MemberCount() const { return count_; }
+  // The members in the directory, once those in flight are settled.
+  size_t MemberCount();
 
  private:
   struct Entry {
     std::array<uint8_t, kEntrySize> bytes;
   };
 
-  // One member as LZO1X-999 made it; `bytes` points into the writer's
-  // buffer and stays valid until the next Compress.
-  struct Packed {
-    enum class Status { kOk, kNoMemory, kFailed } status = Status::kFailed;
-    const uint8_t* bytes = nullptr;
-    size_t size = 0;
+  class Ordered final : public Diagnostics {
+   public:
+    explicit Ordered(ArchiveWriter& writer) : writer_(writer) {}
+    void Line(std::string_view sjis) override { writer_.OrderedLine(sjis); }
+
+   private:
+    ArchiveWriter& writer_;
   };
 
-  Packed Compress(const uint8_t* data, size_t length);
+  // Whether a member of `length` bytes is taken in; reports it left out
+  // when the directory is full or it is too long.
+  bool Admit(const char* name, size_t length);
+  void Enqueue(std::string name, std::vector<uint8_t> bytes);
+  // Spools a compressed member, or reports why it is left out.
+  void Settle(const char* name, const Compressor::Packed& packed, size_t length);
+  // Settles the oldest members in flight: those already compressed, or all.
+  void SettleCompleted();
+  void SettleAll();
+  void SettleOldest(CompressionPipeline::Member& member);
+  void OrderedLine(std::string_view sjis);
   // Appends the packed form of a member of `length` bytes to the spool and
   // enters it in the directory, unless the archive is full or the spool
   // fails (with a line to the diagnostics).
@@ -82,10 +129,14 @@ class ArchiveWriter final : public MemberSink {
 
   Diagnostics& diagnostics_;
   const FileStore& files_;
+  const unsigned workers_;
+  Ordered ordered_{*this};
   std::vector<Entry> directory_;
   size_t count_ = 0;
-  std::vector<uint8_t> buffer_;  // compressor output; the copy buffer at the end
-  std::vector<uint8_t> workMemory_;
+  // Compresses when there is one worker; its buffer is the copy buffer at
+  // the end.
+  Compressor compressor_;
+  std::unique_ptr<CompressionPipeline> pipeline_;  // with more than one worker, while the spool is open
   std::string spoolPath_;
   std::unique_ptr<WrittenFile> spool_;
   uint64_t spoolSize_ = 0;

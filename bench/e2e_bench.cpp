@@ -14,10 +14,16 @@
 // run holds every decompressed member.
 //
 // The floor is the time liblzo2's LZO1X-999 alone takes for exactly the same
-// work: the archive the run produced is read back, every member decompressed,
-// and each member compressed again, one at a time, with the same buffers the
-// archive writer uses (a 1 MiB output buffer and the library's work memory,
-// both allocated and zero-filled once).
+// work on one processor: the archive the run produced is read back, every
+// member decompressed, and each member compressed again, one at a time, with
+// the buffers the archive writer uses with one worker (a 1 MiB output buffer
+// and the library's work memory, both allocated and zero-filled once). The
+// converter compresses on as many workers as it has processors, so its wall
+// time can fall below the floor; its processor time (every thread's) cannot.
+//
+// The converter inherits this process's environment and processor affinity:
+// run the bench under `taskset` to pin both, or give bench/avdconv_workers
+// with AVD_WORKERS set to choose the number of workers.
 //
 // With --runs N the conversion and the floor are each measured N times,
 // alternately, and the fastest of each is reported (peak memory: the

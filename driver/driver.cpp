@@ -13,6 +13,7 @@
 #include "platform/interruption.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
+#include "platform/processors.h"
 #include "platform/terminal.h"
 #include "scenario/scenario_set.h"
 
@@ -43,7 +44,7 @@ struct Reporting {
 // Converts the game into "DAV299.AVD" in `outputFolder`; true when the
 // archive was written. An interruption on the way ends the process.
 bool ConvertToArchive(platform::Console& console, const GameFolders& folders, const std::string& outputFolder,
-                      Reporting reporting) {
+                      unsigned workers, Reporting reporting) {
   platform::ConsoleDiagnostics consoleLines(console);
   CountingDiagnostics diag(consoleLines);
   archive::ArchiveHeader header = PrepareArchiveHeader();
@@ -53,13 +54,14 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   {
     platform::InterruptionHandling interruption(text::kInterrupted);
     const platform::DiskFileStore files;
-    archive::ArchiveWriter writer(diag, files);
+    archive::ArchiveWriter writer(diag, files, workers > 0 ? workers : platform::UsableProcessors());
     if (!writer.OpenSpool(outputFolder)) {
       console.Print(text::kSpoolFailed);
       return false;
     }
     if (reporting.messages) console.Print(text::kConverting);
-    counts = ConvertGame(folders, {console, diag, writer});
+    // The passes' lines take their places among the writer's.
+    counts = ConvertGame(folders, {console, writer.OrderedDiagnostics(), writer});
     result = writer.FinishArchive(archivePath, header);
   }
   for (const std::string& error : result->errors) console.Print(error);
@@ -71,23 +73,6 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   return result->written;
 }
 
-int RunInteractive() {
-  platform::Console console;
-  PrintBanner(console);
-  console.Print(text::kPrompt1);
-  console.Print(text::kPrompt2);
-  const std::string converterFolder = platform::ExecutableFolder();
-  if (std::optional<std::string> gameFolder = platform::ChooseGameFolder(console, HoldsGameData);
-      !gameFolder) {
-    console.Print(text::kCancelled);
-  } else {
-    // A pipe receives exactly the messages it always has; a person sees the summary too.
-    ConvertToArchive(console, {*gameFolder, DataFolderOf(converterFolder)}, converterFolder,
-                     {.messages = true, .summary = console.IsTerminal()});
-  }
-  console.Print(text::kPressAKey);
-  return platform::ReadKey();
-}
 
 // The folders of `options`, or the reason to refuse them (before any file is touched).
 std::string CheckFolders(const Options& options) {
@@ -117,7 +102,7 @@ int RunCommandLine(platform::Console& console, const Options& options) {
       options.dataFolder.empty() ? DataFolderOf(converterFolder) : WithSeparator(options.dataFolder);
   console.EnableProgress(!options.quiet);
   if (!options.quiet) PrintBanner(console);
-  const bool written = ConvertToArchive(console, {WithSeparator(options.gameFolder), data}, output,
+  const bool written = ConvertToArchive(console, {WithSeparator(options.gameFolder), data}, output, options.jobs,
                                         {.messages = !options.quiet, .summary = !options.quiet});
   return written ? kExitWritten : kExitNotWritten;
 }
@@ -145,6 +130,24 @@ ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass
   }
   counts.dataFiles = AddMatchingFiles(folders.data + "*.*", pass);
   return counts;
+}
+
+int RunInteractive(unsigned workers) {
+  platform::Console console;
+  PrintBanner(console);
+  console.Print(text::kPrompt1);
+  console.Print(text::kPrompt2);
+  const std::string converterFolder = platform::ExecutableFolder();
+  if (std::optional<std::string> gameFolder = platform::ChooseGameFolder(console, HoldsGameData);
+      !gameFolder) {
+    console.Print(text::kCancelled);
+  } else {
+    // A pipe receives exactly the messages it always has; a person sees the summary too.
+    ConvertToArchive(console, {*gameFolder, DataFolderOf(converterFolder)}, converterFolder, workers,
+                     {.messages = true, .summary = console.IsTerminal()});
+  }
+  console.Print(text::kPressAKey);
+  return platform::ReadKey();
 }
 
 int Run(std::span<const std::string_view> args) {

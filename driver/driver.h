@@ -30,4 +30,8 @@ ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass
 // command line (driver/command_line.h) and its exit status.
 int Run(std::span<const std::string_view> args);
 
+// The run without arguments, with `workers` compression threads (0: one per
+// processor the process may run on).
+int RunInteractive(unsigned workers = 0);
+
 }  // namespace driver

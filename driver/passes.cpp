@@ -1,6 +1,7 @@
 #include "driver/passes.h"
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "driver/dispatch_table.h"
@@ -56,6 +57,7 @@ size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioS
     const std::span<const uint8_t> translated = translator.Translate(bytes, name);
     char member[16];
     std::snprintf(member, sizeof member, "SEEN%03zu.TXT", number);
+    // The translator reuses its output for the next scenario: the sink copies.
     pass.sink.AddMember(member, translated.data(), translated.size());
     ++handedOn;
   }
@@ -75,7 +77,7 @@ size_t ConvertImageFolder(const std::string& root, const std::string& folder, co
     if (platform::ReadWholeFile(path, file) != platform::ReadStatus::kOk) continue;
     std::optional<std::vector<uint8_t>> member = image::ConvertPicture(file, path, pass.diag);
     if (!member) continue;
-    pass.sink.AddMember(image::MakePdtName(name).c_str(), member->data(), member->size());
+    pass.sink.AddMember(image::MakePdtName(name), std::move(*member));
     ++handedOn;
   }
   return handedOn;
@@ -97,8 +99,7 @@ bool AddRawFile(const std::string& path, const PassContext& pass) {
       pass.diag.Report("Warning : cannot read %s; left out\n", path.c_str());
       return false;
   }
-  const std::string name = path.substr(platform::NamePartStart(path));
-  pass.sink.AddMember(name.c_str(), bytes.data(), bytes.size());
+  pass.sink.AddMember(path.substr(platform::NamePartStart(path)), std::move(bytes));
   return true;
 }
 

@@ -26,8 +26,11 @@ std::vector<std::string> ListMatchingNames(const std::string& pattern);
 // What every pass works with.
 struct PassContext {
   platform::Console& console;  // progress
-  archive::Diagnostics& diag;  // the lines of the passes and the converters
-  archive::MemberSink& sink;   // the finished members
+  // The lines of the passes and the converters; with the archive writer as
+  // the sink, its OrderedDiagnostics(), which keeps them in their places among
+  // the writer's own lines.
+  archive::Diagnostics& diag;
+  archive::MemberSink& sink;  // the finished members
   // Where the passes find their files; tests that need one order whatever the
   // file system lists hand their own.
   NameLister listNames = ListMatchingNames;

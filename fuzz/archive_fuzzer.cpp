@@ -1,13 +1,15 @@
 // Members whose names, kinds of content and lengths come from the input are
-// written through ArchiveWriter into a temporary folder, and the archive is
-// read back: it must hold every member, named as stored names are (up to the
-// first zero, at most 15 bytes, letters capitalised except the second byte
-// of a double-byte character), the directory sorted by unsigned bytes with
-// equal names in order of addition, the data area in order of addition, and
-// each member decompressing to exactly its bytes. Now and then the archive's
-// name is taken by a folder: the writer must then fail, return the one line
-// that says so, keep the spool and leave nothing else behind. The writer
-// never prints.
+// written through ArchiveWriter, with two workers compressing, into a
+// temporary folder, and the archive is read back: it must hold every member,
+// named as stored names are (up to the first zero, at most 15 bytes, letters
+// capitalised except the second byte of a double-byte character), the
+// directory sorted by unsigned bytes with equal names in order of addition,
+// the data area in order of addition, and each member decompressing to
+// exactly its bytes. Lines reported through the writer's ordered diagnostics
+// between the members must come out exactly, in their order. Now and then the
+// archive's name is taken by a folder: the writer must then fail, return the
+// one line that says so, keep the spool and leave nothing else behind. The
+// writer reports nothing of its own.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -138,6 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const test_support::TempDir folder;
   const std::string archivePath = folder.Folder() + "DAV299.AVD";
   archive::CollectedDiagnostics diagnostics;
+  std::string lines;  // what the ordered diagnostics were given
 
   FuzzedDataProvider in(data, size);
   archive::ArchiveHeader header{};
@@ -145,19 +148,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool archiveIsFolder = in.ConsumeIntegralInRange(0, 7) == 0;
   if (archiveIsFolder) std::filesystem::create_directory(archivePath);
 
-  archive::ArchiveWriter writer(diagnostics, kDisk);
+  archive::ArchiveWriter writer(diagnostics, kDisk, 2);
   Require(writer.OpenSpool(folder.Folder()));
   std::vector<Member> members;
   while (in.remaining_bytes() > 0 && members.size() < kMostMembers) {
     const std::string name = in.ConsumeRandomLengthString(24);
     Member m{Stored(name), Content(in)};
-    writer.AddMember(name.c_str(), m.bytes.data(), m.bytes.size());
+    switch (in.ConsumeIntegralInRange(0, 3)) {
+      case 0:  // handed over
+        writer.AddMember(name, std::vector<uint8_t>(m.bytes));
+        break;
+      case 1: {
+        const std::string line = "line " + std::to_string(members.size()) + "\n";
+        writer.OrderedDiagnostics().Line(line);
+        lines += line;
+        [[fallthrough]];
+      }
+      default:
+        writer.AddMember(name.c_str(), m.bytes.data(), m.bytes.size());
+    }
     members.push_back(std::move(m));
   }
   Require(writer.MemberCount() == members.size());
 
   const archive::FinishResult finished = writer.FinishArchive(archivePath, header);
-  Require(diagnostics.Text().empty());
+  Require(diagnostics.Text() == lines);
   if (archiveIsFolder) {
     Require(!finished.written);
     Require(finished.errors ==

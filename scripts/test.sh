@@ -1,15 +1,32 @@
 #!/usr/bin/env bash
 # Builds the converter and runs every test. With --sanitize the build uses
-# AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/).
+# AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/). With
+# --tsan it uses ThreadSanitizer (in build-tsan/) and runs the tests that
+# drive the archive writer's worker threads: the writer's, the driver's
+# end-to-end and the stress tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 dir=build
 flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
-if [ "${1:-}" = "--sanitize" ]; then
-  dir=build-asan
-  flags=(-DCMAKE_BUILD_TYPE=Debug -DAVD_SANITIZE=ON)
-fi
+targets=()
+select=()
+case "${1:-}" in
+  --sanitize)
+    dir=build-asan
+    flags=(-DCMAKE_BUILD_TYPE=Debug -DAVD_SANITIZE=ON)
+    ;;
+  --tsan)
+    dir=build-tsan
+    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DAVD_TSAN=ON)
+    targets=(--target archive_tests driver_tests stress_tests)
+    select=(-L threads)
+    # A race or a lock-order inversion fails the test that shows it.
+    export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
+    ;;
+  "") ;;
+  *) echo "usage: scripts/test.sh [--sanitize | --tsan]" >&2; exit 2 ;;
+esac
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
-cmake --build "$dir" -j "$(nproc)"
-ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
+cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
+ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" "${select[@]}"

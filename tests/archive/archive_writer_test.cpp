@@ -20,6 +20,7 @@
 
 #include "archive/archive_reader.h"
 #include "archive/lzo_worst_case.h"
+#include "platform/output_file.h"
 #include "test_support.h"
 
 namespace {
@@ -298,7 +299,9 @@ TEST(ArchiveWriterFailures, ASpoolFailureIsReportedAtItsMemberAndTheArchiveRefus
 
   int status = WithFileSizeLimit(400000, [&] {
     archive::CollectedDiagnostics diagnostics;
-    archive::ArchiveWriter writer(diagnostics, kDisk);
+    // One worker compresses in the calling thread: the line comes within the
+    // very call.
+    archive::ArchiveWriter writer(diagnostics, kDisk, 1);
     archive::ArchiveHeader header{};
     if (!writer.OpenSpool(dir.Folder())) return 10;
     writer.AddMember("a", noise.data(), noise.size());
@@ -332,38 +335,51 @@ TEST(ArchiveWriterFailures, AMemberWhoseCompressionBufferCannotBeHadIsLeftOutWit
     statm >> pages;
     return pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
   };
-  TempDir dir;
-  const std::string archivePath = dir.Folder() + "DAV299.AVD";
-  pid_t pid = fork();
-  if (pid == 0) {
-    // An exception that escapes the writer ends the child with 13.
-    int code = 13;
-    try {
-      archive::CollectedDiagnostics diagnostics;
-      archive::ArchiveWriter writer(diagnostics, kDisk);
-      archive::ArchiveHeader header{};
-      if (!writer.OpenSpool(dir.Folder())) _exit(10);
-      std::vector<uint8_t> member(64 << 20, 'm');
-      // Room for a little more, not for a second buffer of the member's size.
-      rlimit rl{addressSpace() + (16 << 20), RLIM_INFINITY};
-      setrlimit(RLIMIT_AS, &rl);
-      writer.AddMember("big", member.data(), member.size());
-      writer.AddMember("small", member.data(), 10);
-      if (!writer.FinishArchive(archivePath, header).written) _exit(11);
-      code = diagnostics.Text() == "Warning : not enough memory to compress the member; left out: big\n" ? 0
-                                                                                                         : 12;
-    } catch (...) {
+  // One worker: the buffer for the worst case fails in the calling thread.
+  // Two: the copy of a member the caller keeps fails, or, for a member
+  // handed over, the buffer fails in a worker and the line comes later.
+  for (const auto& [workers, handedOver] :
+       {std::pair{1u, false}, std::pair{2u, false}, std::pair{2u, true}}) {
+    SCOPED_TRACE(std::to_string(workers) + (handedOver ? " workers, handed over" : " workers, copied"));
+    TempDir dir;
+    const std::string archivePath = dir.Folder() + "DAV299.AVD";
+    pid_t pid = fork();
+    if (pid == 0) {
+      // An exception that escapes the writer ends the child with 13.
+      int code = 13;
+      try {
+        archive::CollectedDiagnostics diagnostics;
+        archive::ArchiveWriter writer(diagnostics, kDisk, workers);
+        archive::ArchiveHeader header{};
+        if (!writer.OpenSpool(dir.Folder())) _exit(10);
+        std::vector<uint8_t> member(64 << 20, 'm');
+        const std::vector<uint8_t> small(10, 'm');
+        // Room for a little more, not for a second buffer of the member's size.
+        rlimit rl{addressSpace() + (16 << 20), RLIM_INFINITY};
+        setrlimit(RLIMIT_AS, &rl);
+        if (handedOver) {
+          writer.AddMember("big", std::move(member));
+        } else {
+          writer.AddMember("big", member.data(), member.size());
+        }
+        writer.AddMember("small", small.data(), small.size());
+        if (!writer.FinishArchive(archivePath, header).written) _exit(11);
+        code = diagnostics.Text() == "Warning : not enough memory to compress the member; left out: big\n"
+                   ? 0
+                   : 12;
+      } catch (...) {
+      }
+      _exit(code);
     }
-    _exit(code);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the writer did not survive";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    Archive a(ReadFile(archivePath));
+    ASSERT_EQ(a.entries.size(), 1u);
+    EXPECT_EQ(a.entries[0].name, "SMALL");
+    EXPECT_EQ(a.Unpack(a.entries[0]), Bytes("mmmmmmmmmm"));
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status)) << "the writer did not survive";
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  Archive a(ReadFile(archivePath));
-  ASSERT_EQ(a.entries.size(), 1u);
-  EXPECT_EQ(a.entries[0].name, "SMALL");
-  EXPECT_EQ(a.Unpack(a.entries[0]), Bytes("mmmmmmmmmm"));
 #endif
 }
 

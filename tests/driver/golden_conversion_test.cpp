@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "archive/archive_writer.h"
 #include "driver/driver.h"
@@ -41,7 +42,12 @@ struct Golden {
   uint64_t fingerprint;
 };
 
-void ExpectGolden(const Golden& golden) {
+constexpr Golden kSmallSample{0, 232667, 0x9b5e013844cbe46f};
+constexpr Golden kQuarterBench{0.25, 1650378, 0xd4e6c71cee8b9602};
+
+// `workers`: the writer's compression threads, 0 for one per processor.
+void ExpectGolden(const Golden& golden, unsigned workers = 0) {
+  SCOPED_TRACE(std::to_string(workers) + " workers");
   TempDir bin, game;
   tools::SampleOptions options;
   options.benchScale = golden.benchScale;
@@ -50,10 +56,10 @@ void ExpectGolden(const Golden& golden) {
   ASSERT_TRUE(tools::WriteSampleGame(game.Path(), bin.Path() / "DATA", options, report, error)) << error;
 
   test_support::CapturedConsole out;
-  archive::ArchiveWriter writer(out.Diag(), kDisk);
+  archive::ArchiveWriter writer(out.Diag(), kDisk, workers);
   ASSERT_TRUE(writer.OpenSpool(bin.Folder()));
   driver::ConvertGame({game.Folder(), bin.Folder() + "DATA/"},
-                      {out.Console(), out.Diag(), writer, ListInNameOrder});
+                      {out.Console(), writer.OrderedDiagnostics(), writer, ListInNameOrder});
   archive::ArchiveHeader header = driver::PrepareArchiveHeader();
   EXPECT_TRUE(writer.FinishArchive(bin.Folder() + "DAV299.AVD", header).errors.empty());
   EXPECT_EQ(out.Text(), "");
@@ -63,10 +69,17 @@ void ExpectGolden(const Golden& golden) {
   EXPECT_EQ(Fingerprint(archive), golden.fingerprint);
 }
 
-TEST(GoldenConversion, TheSmallSampleGivesItsKnownArchive) { ExpectGolden({0, 232667, 0x9b5e013844cbe46f}); }
+TEST(GoldenConversion, TheSmallSampleGivesItsKnownArchive) { ExpectGolden(kSmallSample); }
 
-TEST(GoldenConversion, AQuarterOfTheBenchSampleGivesItsKnownArchive) {
-  ExpectGolden({0.25, 1650378, 0xd4e6c71cee8b9602});
+TEST(GoldenConversion, AQuarterOfTheBenchSampleGivesItsKnownArchive) { ExpectGolden(kQuarterBench); }
+
+TEST(GoldenConversion, AnyNumberOfWorkersGivesTheSameArchive) {
+#ifdef AVD_SANITIZED  // the counts the other runs do not cover, on the small sample alone
+  for (unsigned workers : {3u, 8u}) ExpectGolden(kSmallSample, workers);
+#else
+  for (unsigned workers : {1u, 2u, 3u, 8u}) ExpectGolden(kSmallSample, workers);
+  for (unsigned workers : {1u, 8u}) ExpectGolden(kQuarterBench, workers);
+#endif
 }
 
 #ifndef AVD_SANITIZED  // eight seconds here, minutes under the sanitizers

@@ -73,6 +73,7 @@ struct Member {
 
 class RecordingSink : public archive::MemberSink {
  public:
+  using archive::MemberSink::AddMember;
   void AddMember(const char* name, const uint8_t* data, size_t length) override {
     members.push_back({name, std::vector<uint8_t>(data, data + length)});
   }

@@ -133,7 +133,7 @@ std::string HelpText() {
          "                (default: the converter's own folder)\n"
          "  --data DIR    store the files of DIR as members (default: DATA beside the\n"
          "                converter)\n"
-         "  --jobs N      compression workers, 1 to 64 (accepted; the conversion uses one)\n"
+         "  --jobs N      compression workers, 1 to 64 (default: one per processor)\n"
          "  --quiet       print warnings and errors only\n"
          "  --force       convert GAME_FOLDER even when it holds no game data\n"
          "  --help        show this text\n"

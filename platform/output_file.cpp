@@ -1,4 +1,5 @@
-// The archive writer's files through OutputFile, the same on every platform.
+// What OutputFile and the archive writer's files have in common on every
+// platform.
 #include "platform/output_file.h"
 
 namespace platform {
@@ -17,6 +18,19 @@ class DiskFile final : public archive::WrittenFile {
 };
 
 }  // namespace
+
+OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = kClosed;
+  }
+  return *this;
+}
+
+OutputFile::~OutputFile() { Close(); }
 
 std::unique_ptr<archive::WrittenFile> DiskFileStore::Create(const std::string& path) const {
   std::optional<OutputFile> file = OutputFile::Create(path);

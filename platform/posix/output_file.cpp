@@ -59,19 +59,6 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path) {
   return OutputFile(fd);
 }
 
-OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
-
-OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kClosed;
-  }
-  return *this;
-}
-
-OutputFile::~OutputFile() { Close(); }
-
 bool OutputFile::Write(const uint8_t* data, size_t size) {
   if (handle_ == kClosed) return false;
   while (size > 0) {

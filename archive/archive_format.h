@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/byte_order.h"
+
 // Layout of the archive file: a 64-byte header, a directory of 32-byte
 // entries sorted by name, then the LZO1X-compressed members in the order they
 // were added. Every integer is little-endian.
@@ -32,20 +34,5 @@ inline constexpr size_t kEntryKindField = 28;
 inline constexpr uint32_t kEntryKind = 2;
 
 using ArchiveHeader = std::array<uint8_t, kHeaderSize>;
-
-inline void PutU16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-inline void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-inline uint32_t GetU16(const uint8_t* p) { return p[0] | (p[1] << 8); }
-
-inline uint32_t GetU32(const uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 }  // namespace archive

@@ -44,7 +44,7 @@ ArchiveReader::ArchiveReader(std::span<const uint8_t> file) noexcept : file_(fil
     error_ = ReadError::kShorterThanHeader;
     return;
   }
-  declaredCount_ = GetU16(file_.data() + kCountOffset);
+  declaredCount_ = base::GetU16(file_.data() + kCountOffset);
   if (DataStart() > file_.size()) {
     error_ = ReadError::kDirectoryPastEnd;
     return;
@@ -58,10 +58,10 @@ ArchiveReader::ArchiveReader(std::span<const uint8_t> file) noexcept : file_(fil
       std::copy_n(field, kNameSize, e.nameField.begin());
       e.name.assign(reinterpret_cast<const char*>(field),
                     strnlen(reinterpret_cast<const char*>(field), kNameSize));
-      e.offset = GetU32(field + kEntryOffsetField);
-      e.packed = GetU32(field + kEntryPackedField);
-      e.unpacked = GetU32(field + kEntryUnpackedField);
-      e.kind = GetU32(field + kEntryKindField);
+      e.offset = base::GetU32(field + kEntryOffsetField);
+      e.packed = base::GetU32(field + kEntryPackedField);
+      e.unpacked = base::GetU32(field + kEntryUnpackedField);
+      e.kind = base::GetU32(field + kEntryKindField);
     }
   } catch (const std::bad_alloc&) {
     entries_.clear();

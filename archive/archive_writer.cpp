@@ -9,7 +9,7 @@
 #include <new>
 #include <thread>
 
-#include "archive/upper_case_name.h"
+#include "base/sjis.h"
 
 namespace archive {
 namespace {
@@ -23,7 +23,7 @@ constexpr size_t kMostHeldLineBytes = 64 << 10;
 
 unsigned ArchiveWriter::DefaultWorkers() { return std::max(std::thread::hardware_concurrency(), 1u); }
 
-ArchiveWriter::ArchiveWriter(Diagnostics& diagnostics, const FileStore& files, unsigned workers)
+ArchiveWriter::ArchiveWriter(base::Diagnostics& diagnostics, const base::FileStore& files, unsigned workers)
     : diagnostics_(diagnostics),
       files_(files),
       workers_(workers == 0 ? DefaultWorkers() : workers),
@@ -177,11 +177,11 @@ void ArchiveWriter::Spool(const char* name, const uint8_t* packed, size_t packed
   std::memset(entry, 0, kEntrySize);
   size_t nameLength = strnlen(name, kNameSize - 1);
   std::memcpy(entry, name, nameLength);
-  UpperCaseName(reinterpret_cast<char*>(entry));
-  PutU32(entry + kEntryOffsetField, static_cast<uint32_t>(spoolSize_));
-  PutU32(entry + kEntryPackedField, static_cast<uint32_t>(packedSize));
-  PutU32(entry + kEntryUnpackedField, static_cast<uint32_t>(length));
-  PutU32(entry + kEntryKindField, kEntryKind);
+  base::UpperCaseName(reinterpret_cast<char*>(entry));
+  base::PutU32(entry + kEntryOffsetField, static_cast<uint32_t>(spoolSize_));
+  base::PutU32(entry + kEntryPackedField, static_cast<uint32_t>(packedSize));
+  base::PutU32(entry + kEntryUnpackedField, static_cast<uint32_t>(length));
+  base::PutU32(entry + kEntryKindField, kEntryKind);
   spoolSize_ += packedSize;
   ++count_;
 }
@@ -204,22 +204,22 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
   const uint64_t dataStart = kHeaderSize + kEntrySize * count_;
   for (size_t i = 0; i < count_; ++i) {
     uint8_t* field = directory_[i].bytes.data() + kEntryOffsetField;
-    PutU32(field, static_cast<uint32_t>(GetU32(field) + dataStart));
+    base::PutU32(field, static_cast<uint32_t>(base::GetU32(field) + dataStart));
   }
-  PutU16(header.data() + kCountOffset, static_cast<uint32_t>(count_));
+  base::PutU16(header.data() + kCountOffset, static_cast<uint32_t>(count_));
 
   if (spoolFailed_) {
     result.errors.push_back(
-        Format("Error : the archive %s was not written, since the spool is incomplete\n", path.c_str()));
+        base::Format("Error : the archive %s was not written, since the spool is incomplete\n", path.c_str()));
     CloseSpool();
     files_.Remove(spoolPath_);
     return result;
   }
 
   const std::string tempPath = path + ".part";
-  std::unique_ptr<WrittenFile> file = files_.Create(tempPath);
+  std::unique_ptr<base::WrittenFile> file = files_.Create(tempPath);
   if (!file) {
-    result.errors.push_back(Format("Error : cannot create the archive %s\n", path.c_str()));
+    result.errors.push_back(base::Format("Error : cannot create the archive %s\n", path.c_str()));
     CloseSpool();
     return result;
   }
@@ -227,11 +227,11 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
   // an incomplete file in place of the earlier archive.
   bool written = WriteArchive(*file, path, header, result.errors);
   if (written && !file->Flush()) {
-    result.errors.push_back(Format("Error : cannot write the archive %s\n", path.c_str()));
+    result.errors.push_back(base::Format("Error : cannot write the archive %s\n", path.c_str()));
     written = false;
   }
   if (!file->Close() && written) {
-    result.errors.push_back(Format("Error : cannot write the archive %s\n", path.c_str()));
+    result.errors.push_back(base::Format("Error : cannot write the archive %s\n", path.c_str()));
     written = false;
   }
   if (!written) {
@@ -241,7 +241,7 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
     return result;
   }
   if (!files_.Replace(tempPath, path)) {
-    result.errors.push_back(Format("Error : cannot create the archive %s\n", path.c_str()));
+    result.errors.push_back(base::Format("Error : cannot create the archive %s\n", path.c_str()));
     files_.Remove(tempPath);
     CloseSpool();
     return result;
@@ -252,12 +252,12 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
   return result;
 }
 
-bool ArchiveWriter::WriteArchive(WrittenFile& file, const std::string& path, const ArchiveHeader& header,
+bool ArchiveWriter::WriteArchive(base::WrittenFile& file, const std::string& path, const ArchiveHeader& header,
                                  std::vector<std::string>& errors) {
   bool ok = file.Write(header.data(), header.size());
   for (size_t i = 0; ok && i < count_; ++i) ok = file.Write(directory_[i].bytes.data(), kEntrySize);
   if (!ok) {
-    errors.push_back(Format("Error : cannot write the archive %s\n", path.c_str()));
+    errors.push_back(base::Format("Error : cannot write the archive %s\n", path.c_str()));
     return false;
   }
   std::vector<uint8_t>& buffer = compressor_.Buffer();
@@ -265,11 +265,11 @@ bool ArchiveWriter::WriteArchive(WrittenFile& file, const std::string& path, con
   while (offset < spoolSize_) {
     size_t chunk = static_cast<size_t>(std::min<uint64_t>(buffer.size(), spoolSize_ - offset));
     if (!spool_->ReadAt(buffer.data(), chunk, offset)) {
-      errors.push_back(Format("Error : cannot read the spool %s\n", spoolPath_.c_str()));
+      errors.push_back(base::Format("Error : cannot read the spool %s\n", spoolPath_.c_str()));
       return false;
     }
     if (!file.Write(buffer.data(), chunk)) {
-      errors.push_back(Format("Error : cannot write the archive %s\n", path.c_str()));
+      errors.push_back(base::Format("Error : cannot write the archive %s\n", path.c_str()));
       return false;
     }
     offset += chunk;

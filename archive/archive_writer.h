@@ -11,9 +11,9 @@
 #include "archive/archive_format.h"
 #include "archive/compression_pipeline.h"
 #include "archive/compressor.h"
-#include "archive/diagnostics.h"
-#include "archive/file_store.h"
-#include "archive/member_sink.h"
+#include "base/diagnostics.h"
+#include "base/file_store.h"
+#include "base/member_sink.h"
 
 namespace archive {
 
@@ -45,14 +45,14 @@ struct FinishResult {
 // the disk and renamed into place only when every byte has been written, so a
 // failed run never leaves a truncated archive nor destroys the one of an
 // earlier run.
-class ArchiveWriter final : public MemberSink {
+class ArchiveWriter final : public base::MemberSink {
  public:
   // Lines about single members (left out, or the spool failing on them) go
   // to `diagnostics`; the spool and the archive are made in `files`. Both
   // must outlive the writer. `workers` threads compress the members: 0 means
   // DefaultWorkers(), 1 compresses each member in the calling thread while
   // AddMember runs.
-  ArchiveWriter(Diagnostics& diagnostics, const FileStore& files, unsigned workers = 0);
+  ArchiveWriter(base::Diagnostics& diagnostics, const base::FileStore& files, unsigned workers = 0);
   // Joins the workers: members still being compressed are finished, the
   // others dropped, and none of them is reported.
   ~ArchiveWriter() override;
@@ -81,7 +81,7 @@ class ArchiveWriter final : public MemberSink {
   // A sink for the lines of whoever makes the members: each line goes to the
   // writer's diagnostics behind everything the members added before it have
   // to report, as a single worker would order them.
-  Diagnostics& OrderedDiagnostics() { return ordered_; }
+  base::Diagnostics& OrderedDiagnostics() { return ordered_; }
 
   // Writes the archive to `path`, completing `header` with the member count.
   // Every member and line still in flight is reported to the diagnostics
@@ -99,7 +99,7 @@ class ArchiveWriter final : public MemberSink {
     std::array<uint8_t, kEntrySize> bytes;
   };
 
-  class Ordered final : public Diagnostics {
+  class Ordered final : public base::Diagnostics {
    public:
     explicit Ordered(ArchiveWriter& writer) : writer_(writer) {}
     void Line(std::string_view sjis) override { writer_.OrderedLine(sjis); }
@@ -123,12 +123,12 @@ class ArchiveWriter final : public MemberSink {
   // enters it in the directory, unless the archive is full or the spool
   // fails (with a line to the diagnostics).
   void Spool(const char* name, const uint8_t* packed, size_t packedSize, size_t length);
-  bool WriteArchive(WrittenFile& file, const std::string& path, const ArchiveHeader& header,
+  bool WriteArchive(base::WrittenFile& file, const std::string& path, const ArchiveHeader& header,
                     std::vector<std::string>& errors);
   void CloseSpool();
 
-  Diagnostics& diagnostics_;
-  const FileStore& files_;
+  base::Diagnostics& diagnostics_;
+  const base::FileStore& files_;
   const unsigned workers_;
   Ordered ordered_{*this};
   std::vector<Entry> directory_;
@@ -138,7 +138,7 @@ class ArchiveWriter final : public MemberSink {
   Compressor compressor_;
   std::unique_ptr<CompressionPipeline> pipeline_;  // with more than one worker, while the spool is open
   std::string spoolPath_;
-  std::unique_ptr<WrittenFile> spool_;
+  std::unique_ptr<base::WrittenFile> spool_;
   uint64_t spoolSize_ = 0;
   bool spoolFailed_ = false;
 };

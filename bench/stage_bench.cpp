@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 #include "archive/lzo_worst_case.h"
 #include "driver/dispatch_table.h"
 #include "image/pdt_format.h"
@@ -22,10 +22,10 @@
 #include "image/source_image.h"
 #include "scenario/scenario_set.h"
 #include "scenario/scenario_translator.h"
-#include "tools/moe_encoder.h"
-#include "tools/sample_pictures.h"
-#include "tools/sample_scenarios.h"
-#include "tools/sample_sprites.h"
+#include "sample/moe_encoder.h"
+#include "sample/sample_pictures.h"
+#include "sample/sample_scenarios.h"
+#include "sample/sample_sprites.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ const std::vector<tools::ScenarioFile>& Scenarios() {
 // The converter's translator, with an empty scenario list.
 struct BenchTranslator {
   scenario::ScenarioSet scenarios;
-  archive::CollectedDiagnostics diag;
+  base::CollectedDiagnostics diag;
   scenario::ScenarioTranslator translator{driver::TranslatorDispatchTable(), scenarios, diag};
 };
 

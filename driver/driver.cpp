@@ -113,10 +113,10 @@ archive::ArchiveHeader PrepareArchiveHeader() {
   archive::ArchiveHeader header{};
   std::memcpy(header.data() + archive::kMagicOffset, "KELPIX", 6);
   std::memcpy(header.data() + archive::kTitleOffset, text::kGameTitle.data(), text::kGameTitle.size());
-  archive::PutU16(header.data() + archive::kFormatOffset, 1613);
-  archive::PutU16(header.data() + archive::kKindOffset, 2);
-  archive::PutU16(header.data() + archive::kEntrySizeFieldOffset, 16);
-  archive::PutU16(header.data() + archive::kNameSizeFieldOffset, 8);
+  base::PutU16(header.data() + archive::kFormatOffset, 1613);
+  base::PutU16(header.data() + archive::kKindOffset, 2);
+  base::PutU16(header.data() + archive::kEntrySizeFieldOffset, 16);
+  base::PutU16(header.data() + archive::kNameSizeFieldOffset, 8);
   return header;
 }
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/diagnostics.h"
-#include "archive/member_sink.h"
+#include "base/diagnostics.h"
+#include "base/member_sink.h"
 #include "platform/console.h"
 #include "scenario/scenario_set.h"
 
@@ -29,8 +29,8 @@ struct PassContext {
   // The lines of the passes and the converters; with the archive writer as
   // the sink, its OrderedDiagnostics(), which keeps them in their places among
   // the writer's own lines.
-  archive::Diagnostics& diag;
-  archive::MemberSink& sink;  // the finished members
+  base::Diagnostics& diag;
+  base::MemberSink& sink;  // the finished members
   // Where the passes find their files; tests that need one order whatever the
   // file system lists hand their own.
   NameLister listNames = ListMatchingNames;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 
 namespace driver {
 
@@ -17,9 +17,9 @@ struct ConversionCounts {
 };
 
 // Passes every line on to `next` and counts them: the warnings of a run.
-class CountingDiagnostics final : public archive::Diagnostics {
+class CountingDiagnostics final : public base::Diagnostics {
  public:
-  explicit CountingDiagnostics(archive::Diagnostics& next) : next_(next) {}
+  explicit CountingDiagnostics(base::Diagnostics& next) : next_(next) {}
   void Line(std::string_view sjis) override {
     ++count_;
     next_.Line(sjis);
@@ -27,7 +27,7 @@ class CountingDiagnostics final : public archive::Diagnostics {
   size_t Count() const { return count_; }
 
  private:
-  archive::Diagnostics& next_;
+  base::Diagnostics& next_;
   size_t count_ = 0;
 };
 

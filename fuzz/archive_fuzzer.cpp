@@ -92,7 +92,7 @@ void CheckArchive(const std::vector<uint8_t>& file, const std::vector<Member>& m
   const size_t count = members.size();
   const uint64_t dataStart = archive::kHeaderSize + archive::kEntrySize * count;
   Require(file.size() >= dataStart);
-  Require(archive::GetU16(file.data() + archive::kCountOffset) == count);
+  Require(base::GetU16(file.data() + archive::kCountOffset) == count);
   Require(std::equal(header.begin(), header.end(), file.begin()));
 
   // The directory order: by name, equal names in order of addition.
@@ -139,7 +139,7 @@ std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const test_support::TempDir folder;
   const std::string archivePath = folder.Folder() + "DAV299.AVD";
-  archive::CollectedDiagnostics diagnostics;
+  base::CollectedDiagnostics diagnostics;
   std::string lines;  // what the ordered diagnostics were given
 
   FuzzedDataProvider in(data, size);

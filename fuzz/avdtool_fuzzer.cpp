@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
-#include "tools/avdtool/contact_sheet.h"
-#include "tools/avdtool/listing.h"
-#include "tools/avdtool/members.h"
-#include "tools/avdtool/png.h"
-#include "tools/avdtool/verify.h"
+#include "avdtool/contact_sheet.h"
+#include "avdtool/listing.h"
+#include "archive/members.h"
+#include "avdtool/png.h"
+#include "archive/verify.h"
 
 namespace {
 
@@ -38,9 +38,9 @@ bool StartsWithPngSignature(const std::vector<uint8_t>& png) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> file(data, size);
-  const avdtool::Verification verification = avdtool::Verify(file);
+  const archive::Verification verification = archive::Verify(file);
   const bool good = verification.problems.empty();
-  const std::string report = avdtool::VerificationReport(verification);
+  const std::string report = archive::VerificationReport(verification);
   Require(report.ends_with(good                                ? "all good\n"
                            : verification.problems.size() == 1 ? " problem\n"
                                                                : " problems\n"));
@@ -60,15 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint64_t pngPixels = 0;
   std::vector<uint8_t> bytes, png;
   std::string why, note, error;
-  avdtool::MemberUnpacker unpacker(reader);
+  archive::MemberUnpacker unpacker(reader);
   for (const archive::Entry& e : reader.Entries()) {
-    if (avdtool::KindOf(e.name) != avdtool::MemberKind::kPicture) continue;
+    if (archive::KindOf(e.name) != archive::MemberKind::kPicture) continue;
     ++pictures;
     if (!unpacker.Unpack(e, bytes, why)) {
       Require(!good);
       continue;
     }
-    const std::optional<avdtool::Picture> picture = avdtool::ReadPicture(bytes);
+    const std::optional<archive::Picture> picture = archive::ReadPicture(bytes);
     Require(picture.has_value() || !good);
     if (!picture) continue;
     const uint64_t pixels = uint64_t{picture->width} * picture->height;
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pngPixels += pixels;
     const bool encoded = avdtool::PictureToPng(*picture, png, note, error);
     Require(encoded ==
-            (picture->width <= avdtool::kMostPictureSide && picture->height <= avdtool::kMostPictureSide));
+            (picture->width <= archive::kMostPictureSide && picture->height <= archive::kMostPictureSide));
     if (encoded) Require(StartsWithPngSignature(png));
   }
 

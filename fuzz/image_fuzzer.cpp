@@ -36,12 +36,12 @@ bool AllUntouched(const std::vector<uint8_t>& bytes) {
 
 void CheckMember(const image::DecodedImage& picture, const std::vector<uint8_t>& member) {
   const uint64_t n = uint64_t(picture.width >> 1) * uint64_t(picture.height >> 1);
-  const uint32_t alphaField = archive::GetU32(member.data() + image::pdt::kAlphaPlaneOffset);
+  const uint32_t alphaField = base::GetU32(member.data() + image::pdt::kAlphaPlaneOffset);
   Require(alphaField == 0 || alphaField == 2 * n);
   Require(member.size() == image::pdt::kHeaderSize + 2 * n + (alphaField ? n : 0));
   Require(std::equal(image::pdt::kMagic.begin(), image::pdt::kMagic.end(), member.begin()));
-  Require(archive::GetU32(member.data() + image::pdt::kWidthOffset) == uint32_t(picture.width));
-  Require(archive::GetU32(member.data() + image::pdt::kHeightOffset) == uint32_t(picture.height));
+  Require(base::GetU32(member.data() + image::pdt::kWidthOffset) == uint32_t(picture.width));
+  Require(base::GetU32(member.data() + image::pdt::kHeightOffset) == uint32_t(picture.height));
   if (alphaField == 0) return;
   bool keyed = false;
   for (uint64_t i = 0; i < n; ++i) {

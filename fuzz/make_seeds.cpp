@@ -128,9 +128,9 @@ std::vector<uint8_t> Picture(uint32_t w, uint32_t h, const std::vector<uint16_t>
                              const std::vector<uint8_t>& alpha) {
   std::vector<uint8_t> m(32, 0);
   std::copy_n("PDT10", 5, m.begin());
-  archive::PutU32(m.data() + 12, w);
-  archive::PutU32(m.data() + 16, h);
-  archive::PutU32(m.data() + 28, alpha.empty() ? 0 : static_cast<uint32_t>(2 * pixels.size()));
+  base::PutU32(m.data() + 12, w);
+  base::PutU32(m.data() + 16, h);
+  base::PutU32(m.data() + 28, alpha.empty() ? 0 : static_cast<uint32_t>(2 * pixels.size()));
   for (uint16_t p : pixels) {
     m.push_back(static_cast<uint8_t>(p));
     m.push_back(static_cast<uint8_t>(p >> 8));
@@ -142,7 +142,7 @@ std::vector<uint8_t> Picture(uint32_t w, uint32_t h, const std::vector<uint16_t>
 std::vector<uint8_t> Scenario(const std::vector<uint8_t>& code) {
   std::vector<uint8_t> m(99, 0);
   std::copy_n("TPC32", 5, m.begin());
-  archive::PutU32(m.data() + 95, static_cast<uint32_t>(code.size()));
+  base::PutU32(m.data() + 95, static_cast<uint32_t>(code.size()));
   m.insert(m.end(), code.begin(), code.end());
   return m;
 }

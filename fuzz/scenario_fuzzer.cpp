@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "archive/archive_format.h"
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 #include "driver/dispatch_table.h"
 #include "scenario/scenario_set.h"
 #include "scenario/scenario_translator.h"
@@ -35,7 +35,7 @@ void CheckResult(const scenario::Translator& t, std::span<const uint8_t> target,
   Require(target.data() == out && target.size() == size_t(len));
   Require(len >= scenario::Output::kHeaderSize && len <= int32_t(scenario::Output::kCapacity));
   Require(std::equal(header.begin(), header.begin() + scenario::Output::kCodeLengthOffset, out));
-  Require(archive::GetU32(out + scenario::Output::kCodeLengthOffset) ==
+  Require(base::GetU32(out + scenario::Output::kCodeLengthOffset) ==
           uint32_t(len - scenario::Output::kHeaderSize));
 
   // One entry per opcode read, in source order, pointing into the output.
@@ -53,7 +53,7 @@ void CheckResult(const scenario::Translator& t, std::span<const uint8_t> target,
                                [](const scenario::AddressEntry& e, uint32_t l) { return e.source < l; });
     const bool found = it != map.end() && it->source == fixup.label;
     const uint32_t expected = found ? uint32_t(it->output - scenario::Output::kHeaderSize) : 0;
-    Require(archive::GetU32(out + fixup.slot) == expected);
+    Require(base::GetU32(out + fixup.slot) == expected);
   }
 
   Require(t.scene != nullptr);
@@ -68,7 +68,7 @@ void CheckResult(const scenario::Translator& t, std::span<const uint8_t> target,
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Everything is made afresh for each input: nothing lives from one call to
   // the next.
-  archive::CollectedDiagnostics listLines;
+  base::CollectedDiagnostics listLines;
   scenario::ScenarioSet scenarios;
   for (const char* name : {"a.sio", "PROLOGUE.SIO", "Seen0002.sio", "\x82\xA0\x82\xA2.SIO",
                            "A_NAME_OF_MORE_THAN_THIRTY_TWO_BYTES.SIO"}) {
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(scenarios.Count() == 5 && listLines.Text().empty());
 
   const scenario::DispatchTable& table = driver::TranslatorDispatchTable();
-  archive::CollectedDiagnostics usedLines, otherLines;
+  base::CollectedDiagnostics usedLines, otherLines;
   scenario::ScenarioTranslator used(table, scenarios, usedLines);
   scenario::ScenarioTranslator other(table, scenarios, otherLines);
   const std::span<const uint8_t> input(data, size);

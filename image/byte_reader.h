@@ -4,7 +4,7 @@
 #include <optional>
 #include <span>
 
-#include "archive/archive_format.h"
+#include "base/byte_order.h"
 
 namespace image {
 
@@ -50,13 +50,13 @@ class ByteReader {
   std::optional<uint32_t> U16le() {
     const uint8_t* p = Take(2);
     if (!p) return std::nullopt;
-    return archive::GetU16(p);
+    return base::GetU16(p);
   }
 
   std::optional<uint32_t> U32le() {
     const uint8_t* p = Take(4);
     if (!p) return std::nullopt;
-    return archive::GetU32(p);
+    return base::GetU32(p);
   }
 
  private:

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "archive/archive_format.h"
+#include "base/byte_order.h"
 #include "image/moe_format.h"
 #include "image/pdt_format.h"
 
@@ -47,7 +47,7 @@ bool HalveImage(const DecodedImage& image, std::span<uint8_t> pixelPlane, std::s
         }
       }
       const unsigned rgb565 = (red >> 5) << 11 | (green >> 4) << 5 | (blue >> 5);
-      archive::PutU16(&pixelPlane[out * pdt::kPixelSize], rgb565);
+      base::PutU16(&pixelPlane[out * pdt::kPixelSize], rgb565);
       alphaPlane[out] = alphaCounter == 0 ? pdt::kAlphaTransparent : static_cast<uint8_t>(alphaCounter - 1);
     }
   }
@@ -68,9 +68,9 @@ std::optional<std::vector<uint8_t>> BuildPdtMember(const DecodedImage& image) {
                                    std::span(member).subspan(pdt::kHeaderSize + pixelPlaneSize, n));
 
   std::copy(pdt::kMagic.begin(), pdt::kMagic.end(), member.begin() + pdt::kMagicOffset);
-  archive::PutU32(member.data() + pdt::kWidthOffset, static_cast<uint32_t>(Dimension(image.width)));
-  archive::PutU32(member.data() + pdt::kHeightOffset, static_cast<uint32_t>(Dimension(image.height)));
-  archive::PutU32(member.data() + pdt::kAlphaPlaneOffset,
+  base::PutU32(member.data() + pdt::kWidthOffset, static_cast<uint32_t>(Dimension(image.width)));
+  base::PutU32(member.data() + pdt::kHeightOffset, static_cast<uint32_t>(Dimension(image.height)));
+  base::PutU32(member.data() + pdt::kAlphaPlaneOffset,
                   hasAlpha ? static_cast<uint32_t>(pixelPlaneSize) : 0);
   if (!hasAlpha) member.resize(pdt::kHeaderSize + pixelPlaneSize);
   return member;
@@ -81,7 +81,7 @@ std::string MakePdtName(std::string_view fileName) {
 }
 
 std::optional<std::vector<uint8_t>> ConvertPicture(std::span<const uint8_t> file, std::string_view path,
-                                                   archive::Diagnostics& diag) {
+                                                   base::Diagnostics& diag) {
   std::optional<SourceHeader> header = ReadSourceHeader(file);
   if (header && header->PixelBytes() > kMaxPixelBytes) {
     diag.Report("Warning : picture too large, left out: %.*s\n", static_cast<int>(path.size()), path.data());

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 #include "image/source_image.h"
 
 // Stores the game's pictures at half their width and height as "PDT10"
@@ -37,6 +37,6 @@ std::string MakePdtName(std::string_view fileName);
 // picture cannot be decoded or its buffers cannot be had; a picture too large
 // to decode is reported through `diag`, naming `path`.
 std::optional<std::vector<uint8_t>> ConvertPicture(std::span<const uint8_t> file, std::string_view path,
-                                                   archive::Diagnostics& diag);
+                                                   base::Diagnostics& diag);
 
 }  // namespace image

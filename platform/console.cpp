@@ -8,7 +8,7 @@ namespace platform {
 void Console::Printf(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  const std::string text = archive::FormatV(format, args);
+  const std::string text = base::FormatV(format, args);
   va_end(args);
   Print(text);
 }

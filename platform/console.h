@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 #include "platform/text_columns.h"
 
 namespace platform {
@@ -94,7 +94,7 @@ class PassProgress {
 };
 
 // Hands the lines of the converters to the console.
-class ConsoleDiagnostics final : public archive::Diagnostics {
+class ConsoleDiagnostics final : public base::Diagnostics {
  public:
   explicit ConsoleDiagnostics(Console& console) : console_(console) {}
   void Line(std::string_view sjis) override { console_.Print(sjis); }

@@ -1,5 +1,5 @@
 // Name matching of the file search, the same on every platform.
-#include "archive/upper_case_name.h"
+#include "base/sjis.h"
 #include "platform/file_search.h"
 
 namespace platform {
@@ -12,7 +12,7 @@ bool GlobMatch(std::string_view pattern, std::string_view name) {
     if (p < pattern.size() && pattern[p] == '*') {
       starP = p++;
       starN = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || archive::AsciiUpper(pattern[p]) == archive::AsciiUpper(name[n]))) {
+    } else if (p < pattern.size() && (pattern[p] == '?' || base::AsciiUpper(pattern[p]) == base::AsciiUpper(name[n]))) {
       ++p;
       ++n;
     } else if (starP != std::string_view::npos) {

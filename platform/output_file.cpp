@@ -5,7 +5,7 @@
 namespace platform {
 namespace {
 
-class DiskFile final : public archive::WrittenFile {
+class DiskFile final : public base::WrittenFile {
  public:
   explicit DiskFile(OutputFile file) : file_(std::move(file)) {}
   bool Write(const uint8_t* data, size_t size) override { return file_.Write(data, size); }
@@ -32,7 +32,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
 
 OutputFile::~OutputFile() { Close(); }
 
-std::unique_ptr<archive::WrittenFile> DiskFileStore::Create(const std::string& path) const {
+std::unique_ptr<base::WrittenFile> DiskFileStore::Create(const std::string& path) const {
   std::optional<OutputFile> file = OutputFile::Create(path);
   if (!file) return nullptr;
   return std::make_unique<DiskFile>(std::move(*file));

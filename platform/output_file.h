@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "archive/file_store.h"
+#include "base/file_store.h"
 
 // The files the converter writes: the spool and the archive. Every call
 // reports its failure instead of ending the process; on systems that stop a
@@ -66,9 +66,9 @@ bool ReplaceFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 
 // The archive writer's files on the disk, through OutputFile.
-class DiskFileStore final : public archive::FileStore {
+class DiskFileStore final : public base::FileStore {
  public:
-  std::unique_ptr<archive::WrittenFile> Create(const std::string& path) const override;
+  std::unique_ptr<base::WrittenFile> Create(const std::string& path) const override;
   bool Replace(const std::string& from, const std::string& to) const override;
   bool Remove(const std::string& path) const override;
 };

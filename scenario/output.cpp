@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "archive/archive_format.h"
+#include "base/byte_order.h"
 
 namespace scenario {
 namespace {
@@ -45,7 +45,7 @@ void Output::OutInt(int32_t v) {
     diag_.Line("Error : OutBuffer overflow @ OutInt\n");
     return;
   }
-  archive::PutU32(buffer_.data() + len_, static_cast<uint32_t>(v));
+  base::PutU32(buffer_.data() + len_, static_cast<uint32_t>(v));
   len_ += 4;
 }
 
@@ -91,11 +91,11 @@ void Output::OutOp89(int32_t sub, int32_t n) {
 
 void Output::PatchSlot(int32_t slotPos, int32_t targetPos) {
   if (slotPos < kHeaderSize || slotPos > len_ - 4) return;
-  archive::PutU32(buffer_.data() + slotPos, static_cast<uint32_t>(targetPos - kHeaderSize));
+  base::PutU32(buffer_.data() + slotPos, static_cast<uint32_t>(targetPos - kHeaderSize));
 }
 
 void Output::PatchCodeLength() {
-  archive::PutU32(buffer_.data() + kCodeLengthOffset, static_cast<uint32_t>(len_ - kHeaderSize));
+  base::PutU32(buffer_.data() + kCodeLengthOffset, static_cast<uint32_t>(len_ - kHeaderSize));
 }
 
 void Output::RewriteByte(int32_t pos, uint8_t value) {

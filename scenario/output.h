@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 
 namespace scenario {
 
@@ -18,7 +18,7 @@ namespace scenario {
 // line to the diagnostics; translation carries on.
 class Output {
  public:
-  explicit Output(archive::Diagnostics& diag) : diag_(diag) {}
+  explicit Output(base::Diagnostics& diag) : diag_(diag) {}
 
   static constexpr size_t kCapacity = 65536;
   static constexpr int32_t kHeaderSize = 99;
@@ -53,7 +53,7 @@ class Output {
   // length nibble of the first byte.
   void PutNum(int32_t v, uint8_t flag);
 
-  archive::Diagnostics& diag_;
+  base::Diagnostics& diag_;
   std::array<uint8_t, kCapacity> buffer_{};
   int32_t len_ = 0;
 };

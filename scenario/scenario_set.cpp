@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "archive/upper_case_name.h"
+#include "base/sjis.h"
 
 namespace scenario {
 namespace {
@@ -11,9 +11,9 @@ constexpr std::string_view kPrologue = "PROLOGUE.SIO";
 
 }  // namespace
 
-void ScenarioSet::AddFoundName(std::string_view found, archive::Diagnostics& diag) {
+void ScenarioSet::AddFoundName(std::string_view found, base::Diagnostics& diag) {
   std::string name(found);
-  archive::UpperCaseName(name);
+  base::UpperCaseName(name);
   if (names_.size() == kMaxScenarios) {
     // The prologue keeps number 1 whatever the search order: it takes the
     // first slot, and the name found first is left out in its place.
@@ -32,7 +32,7 @@ void ScenarioSet::AddFoundName(std::string_view found, archive::Diagnostics& dia
 
 int ScenarioSet::LookupScenario(std::string_view name) const {
   std::string key(name);
-  archive::UpperCaseName(key);
+  base::UpperCaseName(key);
   for (size_t i = 0; i < names_.size(); ++i) {
     if (names_[i] == key) return static_cast<int>(i + 1);
   }

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 
 namespace scenario {
 
@@ -23,7 +23,7 @@ class ScenarioSet {
   // Names beyond the 999th are left out with a warning line each; a
   // prologue found that late still takes slot 1, and the name found first
   // is left out instead.
-  void AddFoundName(std::string_view found, archive::Diagnostics& diag);
+  void AddFoundName(std::string_view found, base::Diagnostics& diag);
 
   // The number of the scenario whose file name equals `name` (compared
   // whole, regardless of ASCII letter case), or 0 when none does.

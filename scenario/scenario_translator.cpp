@@ -3,7 +3,7 @@
 namespace scenario {
 
 ScenarioTranslator::ScenarioTranslator(const DispatchTable& table, const ScenarioSet& scenarios,
-                                       archive::Diagnostics& diag)
+                                       base::Diagnostics& diag)
     : table_(table),
       t_(std::make_unique<Translator>(diag)),
       scene_(table.makeSceneState ? table.makeSceneState() : SceneStatePtr(nullptr, nullptr)) {

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 #include "scenario/scenario_set.h"
 #include "scenario/translator.h"
 
@@ -23,7 +23,7 @@ class ScenarioTranslator {
   static constexpr size_t kMaxSourceSize = Source::kCapacity;
 
   // `table`, `scenarios` and `diag` must outlive the translator.
-  ScenarioTranslator(const DispatchTable& table, const ScenarioSet& scenarios, archive::Diagnostics& diag);
+  ScenarioTranslator(const DispatchTable& table, const ScenarioSet& scenarios, base::Diagnostics& diag);
   ScenarioTranslator(const ScenarioTranslator&) = delete;
   ScenarioTranslator& operator=(const ScenarioTranslator&) = delete;
   ~ScenarioTranslator();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 #include "scenario/output.h"
 #include "scenario/source.h"
 
@@ -37,7 +37,7 @@ struct JumpFixup {
 // source opcode, take it as their only argument: they read operands from
 // `src`, write through the emitters of `out` and report through `diag`.
 struct Translator {
-  explicit Translator(archive::Diagnostics& diagnostics) : out(diagnostics), diag(diagnostics) {}
+  explicit Translator(base::Diagnostics& diagnostics) : out(diagnostics), diag(diagnostics) {}
 
   Output out;
   Source src;
@@ -50,7 +50,7 @@ struct Translator {
   const ScenarioSet* scenarios = nullptr;
   // The file name of the scenario being translated, for warning lines.
   std::string sourceName;
-  archive::Diagnostics& diag;
+  base::Diagnostics& diag;
   // The scene handlers' state; set whenever the dispatch table holds them.
   scene::SceneState* scene = nullptr;
 

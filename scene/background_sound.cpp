@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "archive/upper_case_name.h"
+#include "base/sjis.h"
 
 namespace scene {
 namespace {
@@ -26,7 +26,7 @@ void CutAtDot(std::string& name) {
 
 void TranslateBackground(scenario::Translator& t) {
   std::string name(t.src.ReadString());
-  archive::UpperCaseName(name);
+  base::UpperCaseName(name);
   // Compared before the extension is cut: a name with an extension never
   // matches.
   for (std::string_view black : kBlackBackgroundNames) {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "archive/upper_case_name.h"
+#include "base/sjis.h"
 #include "scenario/source_opcodes.h"
 #include "scene/scene_state.h"
 
@@ -173,7 +173,7 @@ RewrittenText RewriteText(scenario::Translator& t, std::string_view text) {
   for (size_t i = 0; i < text.size();) {
     const auto first = static_cast<uint8_t>(text[i]);
     rewriter.NextUnit();
-    if (!archive::IsLeadByte(first)) {
+    if (!base::IsLeadByte(first)) {
       rewriter.Ordinary(text.substr(i, 1));
       ++i;
       continue;

@@ -90,7 +90,7 @@ for scale in 0.25 0.5 1; do
   echo
   echo "== Whole conversion, bench sample at scale $scale ($runs run(s))"
   rm -rf "$sample/DATA"
-  "$dir/tools/make_sample_game" "$sample/game" "$sample/DATA" --bench "$scale"
+  "$dir/sample/make_sample_game" "$sample/game" "$sample/DATA" --bench "$scale"
   e2e_row "$scale" "$dir/driver/avdconv" >>"$dir/e2e.md"
 done
 

@@ -172,7 +172,7 @@ if [ -f "$exe" ]; then
   cmake --build "$dir/native" -j "$jobs" --target make_sample_game >>"$dir/native.log"
   stage="$dir/stage/avdconv"
   rm -rf "$dir/stage" && mkdir -p "$stage"
-  "$dir/native/tools/make_sample_game" "$dir/stage/sample-game" "$stage/DATA" >/dev/null
+  "$dir/native/sample/make_sample_game" "$dir/stage/sample-game" "$stage/DATA" >/dev/null
   rm -rf "$dir/stage/sample-game"
   # The same sources give the same zip: the time of the last commit in the
   # exe's header and on every file, sorted names, no extra attributes.

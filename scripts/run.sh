@@ -11,7 +11,7 @@ cmake --build build -j "$(nproc)" --target avdconv make_sample_game
 mkdir -p out
 cp build/driver/avdconv out/avdconv
 if [ ! -d out/sample-game ] || [ ! -d out/DATA ]; then
-  build/tools/make_sample_game out/sample-game out/DATA
+  build/sample/make_sample_game out/sample-game out/DATA
 fi
 cd out
 exec ./avdconv

@@ -47,7 +47,7 @@ cmake -S . -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAVD_TESTS=O
 cmake --build "$native" -j "$(nproc)" --target avdconv make_sample_game >>"$dir/native.log"
 rm -rf "$ref"
 mkdir -p "$ref/full" "$ref/fixed/game" "$ref/fixed/DATA"
-"$native/tools/make_sample_game" "$ref/full/game" "$ref/full/DATA" >/dev/null
+"$native/sample/make_sample_game" "$ref/full/game" "$ref/full/DATA" >/dev/null
 (cd "$ref/full/game" && cp --parents MES/PROLOGUE.SIO MES/DAY01.SIO TITLE.MOE CG/bg03.moe TACHI/AOI3a03.MOE \
   OPENING/OP01.MOE "$ref/fixed/game/")
 cp "$ref/full/DATA/SAMPLE.TXT" "$ref/fixed/DATA/"

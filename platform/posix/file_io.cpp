@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "archive/upper_case_name.h"
+#include "base/sjis.h"
 #include "platform/paths.h"
 
 namespace platform {
@@ -22,7 +22,7 @@ bool Exists(const std::string& path) {
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (archive::AsciiUpper(a[i]) != archive::AsciiUpper(b[i])) return false;
+    if (base::AsciiUpper(a[i]) != base::AsciiUpper(b[i])) return false;
   }
   return true;
 }

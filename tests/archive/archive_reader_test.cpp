@@ -106,7 +106,7 @@ TEST(ArchiveReader, RefusesAHeaderOrDirectoryThatDoesNotFit) {
   EXPECT_EQ(directoryOnly.Unpack(directoryOnly.Entries()[1], out), ReadError::kMemberPastEnd);
 
   file = WriteArchive({{"a", Bytes("a")}});
-  archive::PutU16(file.data() + archive::kCountOffset, 65535);
+  base::PutU16(file.data() + archive::kCountOffset, 65535);
   const ArchiveReader tooMany(file);
   EXPECT_EQ(tooMany.Error(), ReadError::kDirectoryPastEnd);
   EXPECT_EQ(tooMany.DeclaredCount(), 65535u);
@@ -115,15 +115,15 @@ TEST(ArchiveReader, RefusesAHeaderOrDirectoryThatDoesNotFit) {
 
 TEST(ArchiveReader, KeepsEveryMemberWithinTheFile) {
   const std::vector<uint8_t> good = WriteArchive({{"a", Bytes("some member bytes")}});
-  const uint32_t packed = archive::GetU32(good.data() + 64 + archive::kEntryPackedField);
+  const uint32_t packed = base::GetU32(good.data() + 64 + archive::kEntryPackedField);
   struct Case {
     uint32_t offset, packed;
   };
   for (Case c : {Case{0xFFFFFFF0u, 0x20u}, Case{static_cast<uint32_t>(good.size()), 1u},
                  Case{96u, packed + 1}, Case{96u, 0xFFFFFFFFu}}) {
     std::vector<uint8_t> file = good;
-    archive::PutU32(EntryField(file, 0, archive::kEntryOffsetField), c.offset);
-    archive::PutU32(EntryField(file, 0, archive::kEntryPackedField), c.packed);
+    base::PutU32(EntryField(file, 0, archive::kEntryOffsetField), c.offset);
+    base::PutU32(EntryField(file, 0, archive::kEntryPackedField), c.packed);
     const ArchiveReader reader(file);
     ASSERT_TRUE(reader.Ok());
     std::span<const uint8_t> bytes = file;
@@ -137,21 +137,21 @@ TEST(ArchiveReader, KeepsEveryMemberWithinTheFile) {
 
 TEST(ArchiveReader, RefusesImpossibleUnpackedSizesBeforeAllocating) {
   const std::vector<uint8_t> good = WriteArchive({{"a", std::vector<uint8_t>(5000, 'z')}});
-  const uint32_t packed = archive::GetU32(good.data() + 64 + archive::kEntryPackedField);
+  const uint32_t packed = base::GetU32(good.data() + 64 + archive::kEntryPackedField);
   std::vector<uint8_t> out;
 
   std::vector<uint8_t> file = good;
-  archive::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), 0xFFFFFFFFu);
+  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), 0xFFFFFFFFu);
   EXPECT_EQ(UnpackFirst(file, out), ReadError::kTooLarge);
-  archive::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), archive::kMostUnpackedSize + 1);
+  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), archive::kMostUnpackedSize + 1);
   EXPECT_EQ(UnpackFirst(file, out), ReadError::kTooLarge);
 
   // 5000 bytes of one value pack into a few dozen; 256 times the packed size
   // is the most a stream can make.
   ASSERT_LT(packed * 256u, archive::kMostUnpackedSize);
-  archive::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), packed * 256u + 1);
+  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), packed * 256u + 1);
   EXPECT_EQ(UnpackFirst(file, out), ReadError::kBeyondPackedSize);
-  archive::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), packed * 256u);
+  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), packed * 256u);
   EXPECT_EQ(UnpackFirst(file, out), ReadError::kShorterThanRecorded);
   EXPECT_TRUE(out.empty());
 }
@@ -159,29 +159,29 @@ TEST(ArchiveReader, RefusesImpossibleUnpackedSizesBeforeAllocating) {
 TEST(ArchiveReader, ReportsAStreamThatDisagreesWithItsEntry) {
   const std::vector<uint8_t> content = Bytes("a member that compresses: abcabcabcabcabcabcabcabc");
   const std::vector<uint8_t> good = WriteArchive({{"a", content}});
-  const uint32_t packed = archive::GetU32(good.data() + 64 + archive::kEntryPackedField);
+  const uint32_t packed = base::GetU32(good.data() + 64 + archive::kEntryPackedField);
   std::vector<uint8_t> out;
   ASSERT_EQ(UnpackFirst(good, out), ReadError::kNone);
   ASSERT_EQ(out, content);
 
   std::vector<uint8_t> file = good;
-  archive::PutU32(EntryField(file, 0, archive::kEntryUnpackedField),
+  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField),
                   static_cast<uint32_t>(content.size() + 1));
   EXPECT_EQ(UnpackFirst(file, out), ReadError::kShorterThanRecorded);
-  archive::PutU32(EntryField(file, 0, archive::kEntryUnpackedField),
+  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField),
                   static_cast<uint32_t>(content.size() - 1));
   EXPECT_EQ(UnpackFirst(file, out), ReadError::kLongerThanRecorded);
   EXPECT_TRUE(out.empty());
 
   // The stream without its last byte ends early.
   file = good;
-  archive::PutU32(EntryField(file, 0, archive::kEntryPackedField), packed - 1);
+  base::PutU32(EntryField(file, 0, archive::kEntryPackedField), packed - 1);
   EXPECT_EQ(UnpackFirst(file, out), ReadError::kCorruptStream);
 
   // A byte behind the end marker.
   file = good;
   file.push_back(0);
-  archive::PutU32(EntryField(file, 0, archive::kEntryPackedField), packed + 1);
+  base::PutU32(EntryField(file, 0, archive::kEntryPackedField), packed + 1);
   EXPECT_EQ(UnpackFirst(file, out), ReadError::kBytesAfterStream);
 
   // A first instruction asking for 47 literals, more than the stream holds.
@@ -205,7 +205,7 @@ TEST(ArchiveReader, NamesEndAtTheirFirstZeroOrAtTheirField) {
 
 TEST(ArchiveContents, StopsAtTheFirstMemberThatCannotBeRead) {
   std::vector<uint8_t> file = WriteArchive({{"a", Bytes("first")}, {"b", Bytes("second")}});
-  archive::PutU32(EntryField(file, 1, archive::kEntryUnpackedField), 100);
+  base::PutU32(EntryField(file, 1, archive::kEntryUnpackedField), 100);
   const archive::ArchiveContents contents(std::move(file));
   EXPECT_FALSE(contents.valid);
   EXPECT_EQ(contents.error, ReadError::kShorterThanRecorded);

@@ -27,8 +27,8 @@ namespace {
 
 const platform::DiskFileStore kDisk{};
 
-using archive::GetU16;
-using archive::GetU32;
+using base::GetU16;
+using base::GetU32;
 using test_support::ReadFile;
 using test_support::TempDir;
 
@@ -56,7 +56,7 @@ std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
 // What a run prints through the writer: its lines about members, then the
 // lines FinishArchive returns.
-[[maybe_unused]] std::string Printed(const archive::CollectedDiagnostics& diagnostics,
+[[maybe_unused]] std::string Printed(const base::CollectedDiagnostics& diagnostics,
                                      const archive::FinishResult& result) {
   std::string text = diagnostics.Text();
   for (const std::string& line : result.errors) text += line;
@@ -75,7 +75,7 @@ class ArchiveWriterTest : public ::testing::Test {
   std::string ArchivePath() const { return dir.Folder() + "DAV299.AVD"; }
 
   TempDir dir;
-  archive::CollectedDiagnostics diagnostics;
+  base::CollectedDiagnostics diagnostics;
   archive::ArchiveWriter writer{diagnostics, kDisk};
   archive::ArchiveHeader header{};
 
@@ -249,7 +249,7 @@ TEST(ArchiveWriterFailures, AFullDiskNeverReplacesAGoodArchive) {
 
   // The spool fills up part-way through the second member.
   int spoolFull = WithFileSizeLimit(400000, [&] {
-    archive::CollectedDiagnostics diagnostics;
+    base::CollectedDiagnostics diagnostics;
     archive::ArchiveWriter writer(diagnostics, kDisk);
     archive::ArchiveHeader header{};
     if (!writer.OpenSpool(dir.Folder())) return 10;
@@ -274,7 +274,7 @@ TEST(ArchiveWriterFailures, AFullDiskNeverReplacesAGoodArchive) {
   ASSERT_EQ(lzo1x_999_compress(noise.data(), noise.size(), packed.data(), &packedSize, work.data()),
             LZO_E_OK);
   int archiveFull = WithFileSizeLimit(packedSize + 50, [&] {
-    archive::CollectedDiagnostics diagnostics;
+    base::CollectedDiagnostics diagnostics;
     archive::ArchiveWriter writer(diagnostics, kDisk);
     archive::ArchiveHeader header{};
     if (!writer.OpenSpool(dir.Folder())) return 10;
@@ -298,7 +298,7 @@ TEST(ArchiveWriterFailures, ASpoolFailureIsReportedAtItsMemberAndTheArchiveRefus
   const std::string spool = dir.Folder() + "tmp.dat";
 
   int status = WithFileSizeLimit(400000, [&] {
-    archive::CollectedDiagnostics diagnostics;
+    base::CollectedDiagnostics diagnostics;
     // One worker compresses in the calling thread: the line comes within the
     // very call.
     archive::ArchiveWriter writer(diagnostics, kDisk, 1);
@@ -348,7 +348,7 @@ TEST(ArchiveWriterFailures, AMemberWhoseCompressionBufferCannotBeHadIsLeftOutWit
       // An exception that escapes the writer ends the child with 13.
       int code = 13;
       try {
-        archive::CollectedDiagnostics diagnostics;
+        base::CollectedDiagnostics diagnostics;
         archive::ArchiveWriter writer(diagnostics, kDisk, workers);
         archive::ArchiveHeader header{};
         if (!writer.OpenSpool(dir.Folder())) _exit(10);
@@ -393,7 +393,7 @@ TEST(ArchiveWriterLeftovers, AFifoSpoolAndALinkedTemporaryArchiveAreReplacedNotU
   const std::string victim = elsewhere.Write("victim", std::string("keep me"));
   std::filesystem::create_symlink(victim, dir.Path() / "DAV299.AVD.part");
 
-  archive::CollectedDiagnostics diagnostics;
+  base::CollectedDiagnostics diagnostics;
   archive::ArchiveWriter writer(diagnostics, kDisk);
   ASSERT_TRUE(writer.OpenSpool(dir.Folder()));  // does not wait for a FIFO reader
   writer.AddMember("a", reinterpret_cast<const uint8_t*>("abc"), 3);

@@ -33,7 +33,7 @@ using Script = std::function<void(ArchiveWriter&)>;
 
 Outcome RunWith(unsigned workers, const Script& script, uint64_t spoolLimit = UINT64_MAX) {
   MemoryFiles files(spoolLimit);
-  archive::CollectedDiagnostics diagnostics;
+  base::CollectedDiagnostics diagnostics;
   Outcome outcome;
   {
     ArchiveWriter writer(diagnostics, files, workers);
@@ -80,7 +80,7 @@ TEST(ParallelWriter, ManyTinyMembersGiveTheSameArchive) {
   };
   const Outcome one = RunWith(1, script);
   EXPECT_TRUE(one.written);
-  EXPECT_EQ(archive::GetU16(one.archive.data() + archive::kCountOffset), 3000u);
+  EXPECT_EQ(base::GetU16(one.archive.data() + archive::kCountOffset), 3000u);
   ExpectLikeOneWorker(script);
 }
 
@@ -149,7 +149,7 @@ TEST(ParallelWriter, ASpoolThatFailsPartWayDropsTheSameMembersAndReportsInTheSam
 
 TEST(ParallelWriter, ALineFoundByAWorkerComesBeforeTheNextLineAndTheCountIsExact) {
   MemoryFiles files(30000);
-  archive::CollectedDiagnostics diagnostics;
+  base::CollectedDiagnostics diagnostics;
   ArchiveWriter writer(diagnostics, files, 2);
   ASSERT_TRUE(writer.OpenSpool("/converter/"));
   writer.AddMember("a", member_data::Noise(20000, 1));
@@ -162,7 +162,7 @@ TEST(ParallelWriter, ALineFoundByAWorkerComesBeforeTheNextLineAndTheCountIsExact
 
 TEST(ParallelWriter, LinesBeforeAnyMemberAndAfterTheArchiveGoStraightThrough) {
   MemoryFiles files;
-  archive::CollectedDiagnostics diagnostics;
+  base::CollectedDiagnostics diagnostics;
   ArchiveWriter writer(diagnostics, files, 3);
   writer.OrderedDiagnostics().Line("before the spool\n");
   ASSERT_TRUE(writer.OpenSpool("/converter/"));
@@ -194,7 +194,7 @@ TEST(ParallelWriter, ManyLinesBehindOneMemberAreAllKeptInOrder) {
 TEST(ParallelWriter, ADestroyedWriterJoinsItsWorkersAndReportsNothing) {
   for (unsigned workers : {2u, 8u}) {
     MemoryFiles files;
-    archive::CollectedDiagnostics diagnostics;
+    base::CollectedDiagnostics diagnostics;
     {
       ArchiveWriter writer(diagnostics, files, workers);
       ASSERT_TRUE(writer.OpenSpool("/converter/"));

@@ -8,7 +8,7 @@
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "test_support.h"
-#include "tools/sample_game.h"
+#include "sample/sample_game.h"
 #include "verified_archive.h"
 
 namespace {

@@ -4,12 +4,12 @@
 
 #include <filesystem>
 
-#include "archive/upper_case_name.h"
+#include "base/sjis.h"
 #include "driver/driver.h"
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "test_support.h"
-#include "tools/sample_game.h"
+#include "sample/sample_game.h"
 #include "verified_archive.h"
 
 namespace {
@@ -101,7 +101,7 @@ TEST(GameConversion, TheSampleGameConvertsToExactlyWhatEachPassMakes) {
   EXPECT_EQ(a.members.size(), expected.members.size());
   for (const test_support::Member& m : expected.members) {
     std::string name = m.name;
-    archive::UpperCaseName(name);
+    base::UpperCaseName(name);
     const ArchiveContents::Member* stored = a.Find(name.substr(0, 15));
     ASSERT_NE(stored, nullptr) << name;
     EXPECT_EQ(stored->bytes, m.bytes) << name;

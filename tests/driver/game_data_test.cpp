@@ -57,7 +57,7 @@ TEST(SummaryLine, CountsPathAndTheSizeInMiBToOneDecimal) {
 }
 
 TEST(CountingDiagnostics, CountsEveryLineAndPassesItOn) {
-  archive::CollectedDiagnostics collected;
+  base::CollectedDiagnostics collected;
   driver::CountingDiagnostics counting(collected);
   counting.Line("Warning : one\n");
   counting.Report("Error : %s\n", "two");

@@ -15,7 +15,7 @@
 #include "driver/driver.h"
 #include "platform/output_file.h"
 #include "test_support.h"
-#include "tools/sample_game.h"
+#include "sample/sample_game.h"
 
 namespace {
 

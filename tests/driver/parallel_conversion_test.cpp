@@ -97,7 +97,7 @@ TEST(ParallelConversion, PassLinesAndDirectoryWarningsKeepTheirPlacesWhateverThe
   EXPECT_EQ(Count(one.console, "Warning : picture too large"), 33u);
   EXPECT_EQ(Count(one.console, "Warning : the archive holds at most 4096 members"), 13u);
   ASSERT_GT(one.archive.size(), archive::kHeaderSize);
-  EXPECT_EQ(archive::GetU16(one.archive.data() + archive::kCountOffset), 4096u);
+  EXPECT_EQ(base::GetU16(one.archive.data() + archive::kCountOffset), 4096u);
   ExpectLikeOneWorker(one, game, bin);
 }
 
@@ -107,7 +107,7 @@ TEST(ParallelConversion, ASpoolErrorFoundByAWorkerComesBeforeThePassesNextLine) 
   TempDir game, bin;
   WriteNoisyGame(game, bin, 600, [](int i) { return i % 2 == 1; });
   const Outcome whole = Convert(game, bin, 1);
-  const size_t members = archive::GetU16(whole.archive.data() + archive::kCountOffset);
+  const size_t members = base::GetU16(whole.archive.data() + archive::kCountOffset);
   const uint64_t spoolSize = whole.archive.size() - archive::kHeaderSize - archive::kEntrySize * members;
   for (uint64_t limit : {spoolSize / 3, spoolSize / 2, spoolSize - 1}) {
     const Outcome one = Convert(game, bin, 1, limit);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/upper_case_name.h"
+#include "base/sjis.h"
 #include "driver/command_line.h"
 #include "driver/driver.h"
 #include "driver/messages.h"
@@ -170,7 +170,7 @@ TEST(WindowsRun, TheWholeSampleGameHasTheLinuxBuildsMembersButForTheScenarioNumb
   ASSERT_EQ(expected.members.size(), windows.members.size());
   for (const test_support::Member& m : expected.members) {
     std::string name = m.name;
-    archive::UpperCaseName(name);
+    base::UpperCaseName(name);
     const ArchiveContents::Member* stored = windows.Find(name.substr(0, 15));
     ASSERT_NE(stored, nullptr) << name;
     EXPECT_EQ(stored->bytes, m.bytes) << name;

@@ -40,12 +40,12 @@ struct PaletteFile {
                          p = test_support::Hex(palette);
     std::vector<uint8_t> file = test_support::Hex("4D 4D 44 1A");
     file.resize(24, 0);
-    archive::PutU16(&file[4], width);
-    archive::PutU16(&file[6], height);
-    archive::PutU32(&file[8], static_cast<uint32_t>(deltaStart >= 0 ? deltaStart : flagBytes.size()));
-    archive::PutU32(&file[12],
+    base::PutU16(&file[4], width);
+    base::PutU16(&file[6], height);
+    base::PutU32(&file[8], static_cast<uint32_t>(deltaStart >= 0 ? deltaStart : flagBytes.size()));
+    base::PutU32(&file[12],
                     static_cast<uint32_t>(indexStart >= 0 ? indexStart : flagBytes.size() + d.size()));
-    archive::PutU32(&file[16], static_cast<uint32_t>(indexLength >= 0 ? indexLength : x.size()));
+    base::PutU32(&file[16], static_cast<uint32_t>(indexLength >= 0 ? indexLength : x.size()));
     for (const auto* section : {&flagBytes, &d, &x, &p})
       file.insert(file.end(), section->begin(), section->end());
     return file;
@@ -55,8 +55,8 @@ struct PaletteFile {
 // A run-length file: width, height, then the items given as hex.
 inline std::vector<uint8_t> RunLengthFile(uint16_t width, uint16_t height, const std::string& items) {
   std::vector<uint8_t> file(4);
-  archive::PutU16(&file[0], width);
-  archive::PutU16(&file[2], height);
+  base::PutU16(&file[0], width);
+  base::PutU16(&file[2], height);
   const std::vector<uint8_t> body = test_support::Hex(items);
   file.insert(file.end(), body.begin(), body.end());
   return file;

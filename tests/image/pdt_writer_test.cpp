@@ -31,10 +31,10 @@ std::vector<uint8_t> Member(const DecodedImage& image) {
   return member.value_or(std::vector<uint8_t>{});
 }
 
-uint32_t Field(const std::vector<uint8_t>& member, size_t offset) { return archive::GetU32(&member[offset]); }
+uint32_t Field(const std::vector<uint8_t>& member, size_t offset) { return base::GetU32(&member[offset]); }
 
 TEST(PdtWriter, WorkedPicturesBecomeTheirExactMembers) {
-  archive::CollectedDiagnostics diag;
+  base::CollectedDiagnostics diag;
   EXPECT_EQ(ConvertPicture(Hex(kWorkedPaletteFile), "CG/ABC.MOE", diag), Hex("50 44 54 31 30 00 00 00 00 00 00 00 04 00 00 00 02 00 00 00"
                                        "00 00 00 00 00 00 00 00 04 00 00 00  00 78 07 38  7F 7F"));
   EXPECT_EQ(ConvertPicture(Hex(kWorkedRunLengthFile), "ABC.MOE", diag),
@@ -44,7 +44,7 @@ TEST(PdtWriter, WorkedPicturesBecomeTheirExactMembers) {
 }
 
 TEST(PdtWriter, AFileThatIsNoPictureGivesNothingAndNoLine) {
-  archive::CollectedDiagnostics diag;
+  base::CollectedDiagnostics diag;
   EXPECT_EQ(ConvertPicture(Hex("01 00"), "SHORT.MOE", diag), std::nullopt);
   EXPECT_EQ(ConvertPicture(Hex("4D 4D 44 1A 02 00 02 00"), "CUT.MOE", diag), std::nullopt);
   EXPECT_EQ(diag.Text(), "");
@@ -112,7 +112,7 @@ TEST(PdtWriter, NameIsTheFileNameCutBeforeItsFirstDot) {
 }
 
 TEST(PdtWriter, PictureOverTheSizeLimitIsLeftOutWithAWarning) {
-  archive::CollectedDiagnostics diag;
+  base::CollectedDiagnostics diag;
   EXPECT_EQ(ConvertPicture(Hex("FF FF FF FF 00"), "/game/HUGE.MOE", diag), std::nullopt);
   EXPECT_EQ(diag.Text(), "Warning : picture too large, left out: /game/HUGE.MOE\n");
 }

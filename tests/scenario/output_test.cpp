@@ -6,19 +6,19 @@
 #include <utility>
 #include <vector>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 #include "support/test_support.h"
 
 namespace {
 
-using archive::CollectedDiagnostics;
+using base::CollectedDiagnostics;
 using scenario::Output;
 using test_support::Hex;
 
 std::vector<uint8_t> Bytes(const Output& o, int32_t from) { return {o.Data() + from, o.Data() + o.Len()}; }
 
 // An output with `room` bytes left before the 65,536-byte limit.
-std::unique_ptr<Output> WithRoom(int32_t room, archive::Diagnostics& diag) {
+std::unique_ptr<Output> WithRoom(int32_t room, base::Diagnostics& diag) {
   auto o = std::make_unique<Output>(diag);
   o->Reset();
   while (o->Len() < 65536 - room) o->OutByte(0xAA);

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 #include "scenario/sio_builder.h"
 #include "support/test_support.h"
 
 namespace {
 
 namespace op = scenario::op;
-using archive::CollectedDiagnostics;
+using base::CollectedDiagnostics;
 using scenario::ScenarioSet;
 using test_support::Hex;
 
@@ -23,7 +23,7 @@ std::vector<std::string> Listed(const ScenarioSet& set) {
   return names;
 }
 
-void AddAll(ScenarioSet& set, const std::vector<std::string>& found, archive::Diagnostics& diag) {
+void AddAll(ScenarioSet& set, const std::vector<std::string>& found, base::Diagnostics& diag) {
   for (const std::string& name : found) set.AddFoundName(name, diag);
 }
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 #include "scenario/control_flow.h"
 #include "scenario/scenario_set.h"
 #include "scenario/scenario_translator.h"
@@ -91,7 +91,7 @@ struct TestTranslator {
   }
 
   scenario::ScenarioSet scenarios;
-  archive::CollectedDiagnostics diag;
+  base::CollectedDiagnostics diag;
   scenario::ScenarioTranslator translator;
 };
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/diagnostics.h"
+#include "base/diagnostics.h"
 #include "scenario/translator.h"
 #include "scene/handlers.h"
 #include "scene/scene_state.h"
@@ -45,7 +45,7 @@ class SceneTest : public ::testing::Test {
 
   static std::vector<uint8_t> Hex(const std::string& hex) { return test_support::Hex(hex); }
 
-  archive::CollectedDiagnostics diag_;
+  base::CollectedDiagnostics diag_;
   scene::SceneState scene_;
   scene::MessageState& message_ = scene_.message;
   std::unique_ptr<scenario::Translator> t_;

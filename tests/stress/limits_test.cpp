@@ -125,8 +125,8 @@ TEST(BeyondTheLimits, PicturesDeclaring65535By65535AreRefusedWithoutAHugeAllocat
   EXPECT_EQ(a.members[1].name, "WIDE.PDT");
   const std::vector<uint8_t>& wide = a.members[1].bytes;
   ASSERT_EQ(wide.size(), 32u + 2 * 32767);
-  EXPECT_EQ(archive::GetU32(wide.data() + 12), 65535u);
-  EXPECT_EQ(archive::GetU32(wide.data() + 28), 0u);
+  EXPECT_EQ(base::GetU32(wide.data() + 12), 65535u);
+  EXPECT_EQ(base::GetU32(wide.data() + 28), 0u);
 }
 
 TEST(BeyondTheLimits, TextMessagesOf10000BytesAreTranslatedWhole) {
@@ -203,12 +203,12 @@ TEST(BeyondTheLimits, ThousandsOfJumpsAreEachResolvedOrReported) {
   for (uint32_t i = 0; i < kJumps + kUnresolved; ++i) {
     ASSERT_EQ(code[5 * i], 0x1C);
     const uint32_t expected = i < kJumps ? 5 * ((i * 7919) % kJumps) : 0;
-    ASSERT_EQ(archive::GetU32(&code[5 * i + 1]), expected) << "jump " << i;
+    ASSERT_EQ(base::GetU32(&code[5 * i + 1]), expected) << "jump " << i;
   }
   // Each group ends in its slot: 41, then the code offset 5.
   size_t groups = 0;
   for (size_t at = 5 * (kJumps + kUnresolved); at + 5 <= code.size(); ++at) {
-    if (code[at] == 41 && archive::GetU32(&code[at + 1]) == 5) ++groups;
+    if (code[at] == 41 && base::GetU32(&code[at + 1]) == 5) ++groups;
   }
   EXPECT_EQ(groups, kGroups);
 }

@@ -17,7 +17,7 @@ namespace test_support {
 inline std::vector<uint8_t> WriteArchive(const std::vector<Member>& members,
                                          archive::ArchiveHeader header = {}) {
   TempDir dir;
-  archive::CollectedDiagnostics diagnostics;
+  base::CollectedDiagnostics diagnostics;
   const platform::DiskFileStore files;
   archive::ArchiveWriter writer(diagnostics, files);
   if (!writer.OpenSpool(dir.Folder())) return {};

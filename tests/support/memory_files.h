@@ -7,17 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "archive/file_store.h"
+#include "base/file_store.h"
 
 namespace test_support {
 
 // Files in memory, as the archive writer sees files; every write to the spool fails once it would take the
 // spool beyond `spoolLimit` bytes.
-class MemoryFiles final : public archive::FileStore {
+class MemoryFiles final : public base::FileStore {
  public:
   explicit MemoryFiles(uint64_t spoolLimit = UINT64_MAX) : spoolLimit_(spoolLimit) {}
 
-  std::unique_ptr<archive::WrittenFile> Create(const std::string& path) const override {
+  std::unique_ptr<base::WrittenFile> Create(const std::string& path) const override {
     auto bytes = std::make_shared<std::vector<uint8_t>>();
     files_[path] = bytes;
     const bool isSpool = path.size() >= 7 && path.compare(path.size() - 7, 7, "tmp.dat") == 0;
@@ -38,7 +38,7 @@ class MemoryFiles final : public archive::FileStore {
   }
 
  private:
-  class File final : public archive::WrittenFile {
+  class File final : public base::WrittenFile {
    public:
     File(std::shared_ptr<std::vector<uint8_t>> bytes, uint64_t limit)
         : bytes_(std::move(bytes)), limit_(limit) {}

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/member_sink.h"
+#include "base/member_sink.h"
 #include "platform/console.h"
 #include "platform/paths.h"
 
@@ -71,9 +71,9 @@ struct Member {
   std::vector<uint8_t> bytes;
 };
 
-class RecordingSink : public archive::MemberSink {
+class RecordingSink : public base::MemberSink {
  public:
-  using archive::MemberSink::AddMember;
+  using base::MemberSink::AddMember;
   void AddMember(const char* name, const uint8_t* data, size_t length) override {
     members.push_back({name, std::vector<uint8_t>(data, data + length)});
   }
@@ -89,7 +89,7 @@ class CapturedConsole {
   CapturedConsole& operator=(const CapturedConsole&) = delete;
 
   platform::Console& Console() { return console_; }
-  archive::Diagnostics& Diag() { return diag_; }
+  base::Diagnostics& Diag() { return diag_; }
   const std::string& Text() const { return text_; }
   void Clear() { text_.clear(); }
 

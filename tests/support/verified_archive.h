@@ -8,7 +8,7 @@
 
 #include "archive/archive_reader.h"
 #include "test_support.h"
-#include "tools/avdtool/verify.h"
+#include "archive/verify.h"
 
 namespace test_support {
 
@@ -17,8 +17,8 @@ namespace test_support {
 // failed expectation lists the problems otherwise).
 inline archive::ArchiveContents ReadVerifiedArchive(const std::filesystem::path& path) {
   std::vector<uint8_t> bytes = ReadFile(path);
-  const avdtool::Verification verification = avdtool::Verify(bytes);
-  EXPECT_TRUE(verification.problems.empty()) << path << ":\n" << avdtool::VerificationReport(verification);
+  const archive::Verification verification = archive::Verify(bytes);
+  EXPECT_TRUE(verification.problems.empty()) << path << ":\n" << archive::VerificationReport(verification);
   return archive::ArchiveContents(std::move(bytes));
 }
 

@@ -1,0 +1,184 @@
+#include "archive/members.h"
+
+#include <cstdio>
+
+#include "archive/archive_format.h"
+#include "image/pdt_format.h"
+#include "scenario/output.h"
+
+namespace archive {
+namespace {
+
+namespace pdt = image::pdt;
+
+constexpr std::string_view kScenarioMagic = "TPC32";
+constexpr size_t kScenarioHeaderSize = scenario::Output::kHeaderSize;
+constexpr size_t kCodeLengthOffset = scenario::Output::kCodeLengthOffset;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The header bytes of a picture that carry no field: they are zero.
+bool IsPictureFieldByte(size_t offset) {
+  return offset < pdt::kMagicOffset + pdt::kMagic.size() ||
+         (offset >= pdt::kWidthOffset && offset < pdt::kHeightOffset + 4) ||
+         (offset >= pdt::kAlphaPlaneOffset && offset < pdt::kAlphaPlaneOffset + 4);
+}
+
+std::string Format(const char* format, auto... args) {
+  char text[256];
+  std::snprintf(text, sizeof text, format, args...);
+  return text;
+}
+
+using ULL = unsigned long long;
+
+}  // namespace
+
+MemberKind KindOf(std::string_view name) {
+  if (name.size() == 11 && name.starts_with("SEEN") && IsDigit(name[4]) && IsDigit(name[5]) &&
+      IsDigit(name[6]) && name.ends_with(".TXT")) {
+    return MemberKind::kScenario;
+  }
+  if (name.ends_with(".PDT")) return MemberKind::kPicture;
+  return MemberKind::kData;
+}
+
+std::string_view KindName(MemberKind kind) {
+  switch (kind) {
+    case MemberKind::kScenario:
+      return "scenario";
+    case MemberKind::kPicture:
+      return "picture";
+    case MemberKind::kData:
+      break;
+  }
+  return "data";
+}
+
+std::string Printable(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (char c : name) {
+    const auto b = static_cast<uint8_t>(c);
+    if (b < 0x20 || b >= 0x7F || c == '\\') {
+      out += Format("\\x%02X", b);
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string ByteCount(uint64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
+
+std::string MemberLabel(const archive::Entry& entry) {
+  return (entry.name.empty() ? std::string("(no name)") : Printable(entry.name)) + " (entry " +
+         std::to_string(entry.index) + ")";
+}
+
+void Picture::Rgba(uint32_t x, uint32_t y, uint8_t rgba[4]) const {
+  const size_t at = size_t{y} * width + x;
+  const uint32_t p = base::GetU16(pixels.data() + at * pdt::kPixelSize);
+  const uint32_t r5 = p >> 11, g6 = (p >> 5) & 63, b5 = p & 31;
+  rgba[0] = static_cast<uint8_t>(r5 << 3 | r5 >> 2);
+  rgba[1] = static_cast<uint8_t>(g6 << 2 | g6 >> 4);
+  rgba[2] = static_cast<uint8_t>(b5 << 3 | b5 >> 2);
+  rgba[3] = hasAlpha ? alpha[at] : pdt::kAlphaOpaque;
+}
+
+std::vector<std::string> PictureProblems(std::span<const uint8_t> member) {
+  std::vector<std::string> problems;
+  if (member.size() < pdt::kHeaderSize) {
+    problems.push_back("is " + ByteCount(member.size()) +
+                       Format(" long, shorter than the %zu-byte PDT10 header", pdt::kHeaderSize));
+    return problems;
+  }
+  if (std::string_view(reinterpret_cast<const char*>(member.data()), pdt::kMagic.size()) != pdt::kMagic)
+    problems.push_back("does not start with \"PDT10\"");
+  std::string nonZero;
+  for (size_t i = 0; i < pdt::kHeaderSize; ++i) {
+    if (!IsPictureFieldByte(i) && member[i] != 0)
+      nonZero += (nonZero.empty() ? "" : ", ") + std::to_string(i);
+  }
+  if (!nonZero.empty()) problems.push_back("header bytes that carry no field are not zero: " + nonZero);
+
+  const uint32_t sourceWidth = base::GetU32(member.data() + pdt::kWidthOffset);
+  const uint32_t sourceHeight = base::GetU32(member.data() + pdt::kHeightOffset);
+  const uint32_t alphaField = base::GetU32(member.data() + pdt::kAlphaPlaneOffset);
+  const uint64_t n = uint64_t{sourceWidth >> 1} * (sourceHeight >> 1);
+  const uint64_t pixelPlane = n * pdt::kPixelSize;
+  const std::string size =
+      Format("%u x %u (stored %u x %u)", sourceWidth, sourceHeight, sourceWidth >> 1, sourceHeight >> 1);
+  if (alphaField != 0 && alphaField != pixelPlane) {
+    problems.push_back(Format("alpha field is %u, neither 0 nor the %llu bytes of the pixel plane of %s",
+                              alphaField, static_cast<ULL>(pixelPlane), size.c_str()));
+  } else {
+    const uint64_t expected = pdt::kHeaderSize + pixelPlane + (alphaField != 0 ? n : 0);
+    if (member.size() != expected) {
+      problems.push_back("is " + ByteCount(member.size()) +
+                         Format(" long; %s %s takes %llu", size.c_str(),
+                                alphaField != 0 ? "with an alpha plane" : "without an alpha plane",
+                                static_cast<ULL>(expected)));
+    }
+  }
+  return problems;
+}
+
+std::optional<Picture> ReadPicture(std::span<const uint8_t> member) {
+  if (!PictureProblems(member).empty()) return std::nullopt;
+  Picture p;
+  p.sourceWidth = base::GetU32(member.data() + pdt::kWidthOffset);
+  p.sourceHeight = base::GetU32(member.data() + pdt::kHeightOffset);
+  p.width = p.sourceWidth >> 1;
+  p.height = p.sourceHeight >> 1;
+  const size_t n = size_t{p.width} * p.height;
+  p.hasAlpha = base::GetU32(member.data() + pdt::kAlphaPlaneOffset) != 0;
+  p.pixels = member.subspan(pdt::kHeaderSize, n * pdt::kPixelSize);
+  if (p.hasAlpha) p.alpha = member.subspan(pdt::kHeaderSize + n * pdt::kPixelSize, n);
+  return p;
+}
+
+std::optional<uint32_t> CodeLength(std::span<const uint8_t> member) {
+  if (member.size() < kScenarioHeaderSize) return std::nullopt;
+  return base::GetU32(member.data() + kCodeLengthOffset);
+}
+
+std::vector<std::string> ScenarioProblems(std::span<const uint8_t> member) {
+  std::vector<std::string> problems;
+  if (member.size() < kScenarioHeaderSize) {
+    problems.push_back("is " + ByteCount(member.size()) +
+                       Format(" long, shorter than the %zu-byte TPC32 header", kScenarioHeaderSize));
+    return problems;
+  }
+  if (std::string_view(reinterpret_cast<const char*>(member.data()), kScenarioMagic.size()) != kScenarioMagic)
+    problems.push_back("does not start with \"TPC32\"");
+  const uint32_t codeLength = base::GetU32(member.data() + kCodeLengthOffset);
+  if (codeLength != member.size() - kScenarioHeaderSize) {
+    problems.push_back(Format("code length field is %u, but ", codeLength) +
+                       ByteCount(member.size() - kScenarioHeaderSize) + " of code follow the header");
+  }
+  return problems;
+}
+
+bool MemberUnpacker::Unpack(const archive::Entry& entry, std::vector<uint8_t>& out, std::string& why) {
+  out.clear();
+  // The reader refuses these sizes before doing any work.
+  const bool refusedAtOnce = uint64_t{entry.offset} + entry.packed > reader_.File().size() ||
+                             entry.unpacked > archive::kMostUnpackedSize ||
+                             entry.unpacked > archive::kMostExpansion * entry.packed;
+  if (!refusedAtOnce) {
+    if (entry.unpacked > budget_) {
+      why = "left alone, since the members before it have made all that the file's bytes can";
+      return false;
+    }
+    budget_ -= entry.unpacked;  // the work is done whether or not the stream is sound
+  }
+  const archive::ReadError error = reader_.Unpack(entry, out);
+  if (error != archive::ReadError::kNone) {
+    why = archive::Describe(error);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace archive

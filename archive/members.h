@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/archive_reader.h"
+
+// What avdtool knows about the members of an archive: their kind (from the
+// name, as the interpreter finds them), the header of a picture and of a
+// scenario, and how a name is shown on a console.
+namespace archive {
+
+enum class MemberKind { kScenario, kPicture, kData };
+
+// "SEEN" and three digits and ".TXT" is a scenario, a name ending in ".PDT"
+// a picture, anything else data.
+MemberKind KindOf(std::string_view name);
+std::string_view KindName(MemberKind kind);
+
+// The name with every byte outside printable ASCII, and the backslash,
+// written as \xNN, so that a terminal is never fed raw bytes.
+std::string Printable(std::string_view name);
+
+// "1 byte", "2 bytes".
+std::string ByteCount(uint64_t n);
+
+// How a report names a member: its printable name and its entry number,
+// "SEEN001.TXT (entry 0)".
+std::string MemberLabel(const archive::Entry& entry);
+
+// The most pixels a picture may have in either direction for avdtool to
+// draw it (as a PNG, on a contact sheet).
+inline constexpr uint32_t kMostPictureSide = 16384;
+
+// A "PDT10" picture member, its planes pointing into the member's bytes.
+struct Picture {
+  uint32_t sourceWidth = 0;  // as the header stores them
+  uint32_t sourceHeight = 0;
+  uint32_t width = 0;  // of the stored picture: half of the source
+  uint32_t height = 0;
+  bool hasAlpha = false;
+  std::span<const uint8_t> pixels;  // width × height little-endian 5-6-5 pixels
+  std::span<const uint8_t> alpha;   // width × height bytes, or empty
+
+  // The pixel at (x, y) as 8-bit red, green, blue (top bits repeated into
+  // the low ones) and alpha (255 without an alpha plane).
+  void Rgba(uint32_t x, uint32_t y, uint8_t rgba[4]) const;
+};
+
+// Everything that keeps `member` from being a well-formed picture, one
+// phrase each ("does not start with \"PDT10\""); empty when it is one.
+std::vector<std::string> PictureProblems(std::span<const uint8_t> member);
+
+// The picture in `member`, or nothing when PictureProblems finds anything.
+std::optional<Picture> ReadPicture(std::span<const uint8_t> member);
+
+// Everything wrong with the header of a scenario member; empty when none.
+std::vector<std::string> ScenarioProblems(std::span<const uint8_t> member);
+
+// The code length a scenario's header states (nothing when the member is
+// shorter than the header).
+std::optional<uint32_t> CodeLength(std::span<const uint8_t> member);
+
+// Decompresses the members of an archive one after another, within a budget:
+// together they may make no more than the whole file could if no two
+// members shared bytes (kMostExpansion times its length). An archive whose
+// entries point many times at the same bytes thus cannot make the work grow
+// beyond what its length allows.
+class MemberUnpacker {
+ public:
+  explicit MemberUnpacker(const archive::ArchiveReader& reader)
+      : reader_(reader), budget_(archive::kMostExpansion * reader.File().size()) {}
+
+  // Decompresses `entry` into `out`; false with the reason in `why` when it
+  // cannot be.
+  bool Unpack(const archive::Entry& entry, std::vector<uint8_t>& out, std::string& why);
+
+ private:
+  const archive::ArchiveReader& reader_;
+  uint64_t budget_;
+};
+
+}  // namespace archive

@@ -1,0 +1,107 @@
+#include "avdtool/listing.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+#include "archive/archive_reader.h"
+#include "archive/members.h"
+
+namespace avdtool {
+namespace {
+
+using ULL = unsigned long long;
+
+std::string Ratio(uint64_t packed, uint64_t unpacked) {
+  if (unpacked == 0) return "-";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f%%",
+                100.0 * static_cast<double>(packed) / static_cast<double>(unpacked));
+  return text;
+}
+
+std::string Details(const archive::Entry& e, archive::MemberUnpacker& unpacker, std::vector<uint8_t>& bytes) {
+  std::string why;
+  if (!unpacker.Unpack(e, bytes, why)) return "cannot be read: " + why;
+  char text[96];
+  switch (archive::KindOf(e.name)) {
+    case archive::MemberKind::kPicture:
+      if (std::optional<archive::Picture> p = archive::ReadPicture(bytes)) {
+        std::snprintf(text, sizeof text, "%u x %u%s", p->width, p->height, p->hasAlpha ? ", alpha" : "");
+        return text;
+      }
+      return "not a well-formed PDT10 picture";
+    case archive::MemberKind::kScenario:
+      if (std::optional<uint32_t> code = archive::CodeLength(bytes)) {
+        std::snprintf(text, sizeof text, "code %u bytes", *code);
+        return text;
+      }
+      return "shorter than the TPC32 header";
+    case archive::MemberKind::kData:
+      break;
+  }
+  return "";
+}
+
+}  // namespace
+
+int List(std::span<const uint8_t> file, SortOrder order, std::string& out) {
+  const archive::ArchiveReader reader(file);
+  if (!reader.Ok()) {
+    out = std::string(archive::Describe(reader.Error())) + "\n";
+    return 1;
+  }
+  const std::vector<archive::Entry>& entries = reader.Entries();
+  std::vector<size_t> rows(entries.size());
+  std::iota(rows.begin(), rows.end(), 0);
+  switch (order) {
+    case SortOrder::kName:
+      std::stable_sort(rows.begin(), rows.end(), [&](size_t a, size_t b) {
+        return std::memcmp(entries[a].nameField.data(), entries[b].nameField.data(), archive::kNameSize) < 0;
+      });
+      break;
+    case SortOrder::kOffset:
+      std::stable_sort(rows.begin(), rows.end(),
+                       [&](size_t a, size_t b) { return entries[a].offset < entries[b].offset; });
+      break;
+    case SortOrder::kSize:
+      std::stable_sort(rows.begin(), rows.end(),
+                       [&](size_t a, size_t b) { return entries[a].unpacked > entries[b].unpacked; });
+      break;
+  }
+
+  size_t nameWidth = 4;
+  for (const archive::Entry& e : entries) nameWidth = std::max(nameWidth, archive::Printable(e.name).size());
+  const int w = static_cast<int>(nameWidth);
+  char line[160];
+  std::snprintf(line, sizeof line, "%-*s  %-8s  %10s  %10s  %6s  %10s  %s\n", w, "name", "kind", "packed",
+                "unpacked", "ratio", "offset", "details");
+  out = line;
+
+  archive::MemberUnpacker unpacker(reader);
+  std::vector<uint8_t> bytes;
+  uint64_t packed = 0, unpacked = 0;
+  for (size_t i : rows) {
+    const archive::Entry& e = entries[i];
+    const std::string details = Details(e, unpacker, bytes);
+    std::snprintf(line, sizeof line, "  %-8s  %10u  %10u  %6s  %10u  ", archive::KindName(archive::KindOf(e.name)).data(),
+                  e.packed, e.unpacked, Ratio(e.packed, e.unpacked).c_str(), e.offset);
+    std::string name = archive::Printable(e.name);
+    name.resize(nameWidth, ' ');
+    out += name + line + details;
+    while (out.ends_with(' ')) out.pop_back();
+    out += '\n';
+    packed += e.packed;
+    unpacked += e.unpacked;
+  }
+  std::snprintf(line, sizeof line, "  %-8s  %10llu  %10llu  %6s\n", "total", static_cast<ULL>(packed),
+                static_cast<ULL>(unpacked), Ratio(packed, unpacked).c_str());
+  std::string members = std::to_string(entries.size()) + (entries.size() == 1 ? " member" : " members");
+  members.resize(std::max(nameWidth, members.size()), ' ');
+  out += members + line;
+  return 0;
+}
+
+}  // namespace avdtool

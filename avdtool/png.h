@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "archive/members.h"
+
+namespace avdtool {
+
+// Fills row `y` of a picture being encoded: width × 3 bytes (red, green,
+// blue) or width × 4 (with alpha). Returns false to give up; it must not
+// throw.
+using RowSource = std::function<bool(uint32_t y, uint8_t* row)>;
+
+// Encodes a width × height 8-bit RGB (RGBA when `alpha`) PNG into `out`
+// through libpng, one row at a time. False, with the reason in `error`, for
+// a side of 0 or beyond kMostPictureSide, a row source that gives up, or a
+// failure of libpng.
+bool EncodePng(uint32_t width, uint32_t height, bool alpha, const RowSource& rows, std::vector<uint8_t>& out,
+               std::string& error);
+
+// The picture as a PNG: RGB, or RGBA when it has an alpha plane (its byte is
+// the alpha). A picture without pixels becomes a 1 × 1 transparent PNG, with
+// a note saying so in `note`.
+bool PictureToPng(const archive::Picture& picture, std::vector<uint8_t>& out, std::string& note, std::string& error);
+
+}  // namespace avdtool

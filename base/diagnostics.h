@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#if defined(__MINGW32__)
+#define AVD_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))
+#else
+#define AVD_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
+#endif
+
+namespace base {
+
+// printf into a string.
+inline std::string FormatV(const char* format, va_list args) {
+  va_list copy;
+  va_copy(copy, args);
+  const int n = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+  if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+  return text;
+}
+
+inline std::string Format(const char* format, ...) AVD_PRINTF_FORMAT(1, 2);
+inline std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatV(format, args);
+  va_end(args);
+  return text;
+}
+
+// Where a converter reports what it has to say about its input: a warning, a
+// translation problem, a member left out. One call per line, in Shift-JIS,
+// with the line's own ending. The converters never print; whoever runs them
+// decides where the lines go (the console, a test's capture).
+class Diagnostics {
+ public:
+  virtual ~Diagnostics() = default;
+  virtual void Line(std::string_view sjis) = 0;
+
+  // Formats like printf and reports the result as one line.
+  void Report(const char* format, ...) AVD_PRINTF_FORMAT(2, 3) {
+    va_list args;
+    va_start(args, format);
+    const std::string text = FormatV(format, args);
+    va_end(args);
+    Line(text);
+  }
+};
+
+// Keeps every line; for tests and for callers that decide later.
+class CollectedDiagnostics final : public Diagnostics {
+ public:
+  void Line(std::string_view sjis) override { text_.append(sjis); }
+  const std::string& Text() const { return text_; }
+  void Clear() { text_.clear(); }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace base

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The files the archive writer writes, the spool and the archive, as the
+// platform provides them. Every call reports its failure instead of ending
+// the process.
+namespace base {
+
+// A file created fresh, written from its start and read back at any offset.
+class WrittenFile {
+ public:
+  virtual ~WrittenFile() = default;
+  // Appends all `size` bytes; false when any of them cannot be written.
+  virtual bool Write(const uint8_t* data, size_t size) = 0;
+  // Reads exactly `size` bytes from `offset`; false when fewer can be had.
+  virtual bool ReadAt(uint8_t* dest, size_t size, uint64_t offset) = 0;
+  // Puts every byte written so far on the disk itself; false when that fails.
+  virtual bool Flush() = 0;
+  // Closes the file; false when earlier writes turn out not to have landed.
+  virtual bool Close() = 0;
+};
+
+class FileStore {
+ public:
+  virtual ~FileStore() = default;
+  // A new, empty file in place of whatever stands at `path` (never opened
+  // through a link or FIFO); null when it cannot be created.
+  virtual std::unique_ptr<WrittenFile> Create(const std::string& path) const = 0;
+  // Puts the closed, flushed file `from` in place of `to` in one step.
+  virtual bool Replace(const std::string& from, const std::string& to) const = 0;
+  virtual bool Remove(const std::string& path) const = 0;
+};
+
+}  // namespace base

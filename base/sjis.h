@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace base {
+
+// Capitalises the ASCII letters of a Shift-JIS name in place. The two bytes
+// of a double-byte character (first byte 0x80-0x9F or 0xE0-0xFF) are left as
+// they are, whatever the second byte is.
+void UpperCaseName(char* name);
+void UpperCaseName(std::string& name);
+
+// The ASCII capital of `c`; every other byte as it is.
+constexpr unsigned char AsciiUpper(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 0x20) : u;
+}
+
+// True for a byte that begins a double-byte Shift-JIS character.
+constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || b >= 0xE0; }
+
+}  // namespace base

@@ -1,0 +1,142 @@
+// The avdtool program itself: its commands, what it prints and its exit
+// status.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "avdtool_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace avdtool_test;
+using test_support::ReadFile;
+using test_support::TempDir;
+
+struct Outcome {
+  int status = -1;
+  std::string output;  // standard output and error together
+};
+
+// Runs avdtool with `arguments` (no quoting needed) from `folder`.
+Outcome Avdtool(const std::string& arguments, const fs::path& folder = fs::temp_directory_path()) {
+  const std::string command = "cd '" + folder.string() + "' && '" AVDTOOL_PATH "' " + arguments + " 2>&1";
+  Outcome r;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return r;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.output.append(buffer, n);
+  const int status = pclose(pipe);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+class AvdtoolProgram : public ::testing::Test {
+ protected:
+  void SetUp() override { archive_ = dir_.Write("A.AVD", ArchiveOf(Handful())); }
+  TempDir dir_;
+  std::string archive_;
+};
+
+TEST_F(AvdtoolProgram, VerifyExitsWithZeroOneOrTwo) {
+  Outcome r = Avdtool("verify " + archive_);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, "6 members, all good\n");
+
+  std::vector<uint8_t> bad = ArchiveOf(Handful());
+  bad[0] = 'X';
+  r = Avdtool("verify " + dir_.Write("BAD.AVD", bad));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output, "header: the magic is not \"KELPIX\" and two zero bytes\n1 problem\n");
+
+  r = Avdtool("verify " + dir_.Folder() + "MISSING.AVD");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output, "avdtool: cannot read " + dir_.Folder() + "MISSING.AVD: No such file or directory\n");
+  EXPECT_EQ(Avdtool("verify " + dir_.Folder()).status, 2);
+  // A FIFO is refused, not waited on.
+  ASSERT_EQ(mkfifo((dir_.Path() / "FIFO").c_str(), 0644), 0);
+  r = Avdtool("verify " + dir_.Folder() + "FIFO");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.output.find("is not a regular file"), std::string::npos);
+}
+
+TEST_F(AvdtoolProgram, ListPrintsTheTable) {
+  Outcome r = Avdtool("list " + archive_ + " --sort offset");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.output.starts_with("name         kind ")) << r.output;
+  EXPECT_NE(r.output.find("\nSEEN002.TXT  scenario "), std::string::npos);
+  EXPECT_TRUE(r.output.ends_with("6 members    total            106         312   34.0%\n")) << r.output;
+  EXPECT_EQ(Avdtool("list --sort=size " + archive_).status, 0);
+
+  std::vector<uint8_t> bad = ArchiveOf(Handful());
+  bad.resize(100);
+  r = Avdtool("list " + dir_.Write("BAD.AVD", bad));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output, "avdtool: " + dir_.Folder() +
+                          "BAD.AVD: the directory of the member count does not fit in the file\n");
+}
+
+TEST_F(AvdtoolProgram, ExtractCreatesItsFolderAndNeverOverwrites) {
+  Outcome r = Avdtool("extract " + archive_ + " out --png", dir_.Path());
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output, "6 members written, 2 pictures as PNG\n");
+  EXPECT_EQ(ReadFile(dir_.Path() / "out" / "README.TXT"), Bytes("read me, read me, read me"));
+  EXPECT_TRUE(fs::exists(dir_.Path() / "out" / "WIDE.png"));
+
+  r = Avdtool("extract " + archive_ + " out", dir_.Path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.output.ends_with("\n0 members written\n"));
+
+  // Into the current folder, by name.
+  const fs::path here = dir_.Path() / "here";
+  fs::create_directory(here);
+  r = Avdtool("extract " + archive_ + " . readme.txt", here);
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(ReadFile(here / "README.TXT"), Bytes("read me, read me, read me"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(here), fs::directory_iterator()), 1);
+}
+
+TEST_F(AvdtoolProgram, ContactSheetReplacesALinkInsteadOfWritingThroughIt) {
+  TempDir elsewhere;
+  const std::string victim = elsewhere.Write("victim", std::string("keep me"));
+  fs::create_symlink(victim, dir_.Path() / "sheet.png");
+  Outcome r = Avdtool("contact-sheet " + archive_ + " sheet.png --columns 1", dir_.Path());
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output, "");
+  EXPECT_EQ(ReadFile(victim), Bytes("keep me"));
+  EXPECT_FALSE(fs::is_symlink(dir_.Path() / "sheet.png"));
+  const std::vector<uint8_t> png = ReadFile(dir_.Path() / "sheet.png");
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(base::GetU32(png.data() + 16), 0x8C000000u);  // width 140, big-endian
+  EXPECT_FALSE(fs::exists(dir_.Path() / "sheet.png.part"));
+
+  r = Avdtool("contact-sheet " + dir_.Write("NONE.AVD", ArchiveOf({})) + " none.png", dir_.Path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output, "no contact sheet: the archive holds no picture\n");
+  EXPECT_FALSE(fs::exists(dir_.Path() / "none.png"));
+}
+
+TEST_F(AvdtoolProgram, AWrongCommandLineExitsWithTwo) {
+  Outcome r = Avdtool("--help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.output.starts_with("usage:\n  avdtool list ARCHIVE [--sort name|offset|size]\n"));
+  EXPECT_EQ(Avdtool("").status, 2);
+  for (const std::string& wrong : std::vector<std::string>{
+           "frobnicate " + archive_, "list", "list " + archive_ + " --sort bogus",
+           "list " + archive_ + " --png", "verify " + archive_ + " " + archive_, "extract",
+           "contact-sheet " + archive_, "contact-sheet " + archive_ + " x.png --columns 0",
+           "contact-sheet " + archive_ + " x.png --columns 65",
+           "contact-sheet " + archive_ + " x.png --columns", "extract " + archive_ + " out --png=yes"}) {
+    r = Avdtool(wrong, dir_.Path());
+    EXPECT_EQ(r.status, 2) << wrong;
+    EXPECT_TRUE(r.output.starts_with("avdtool: ")) << wrong << ": " << r.output;
+  }
+  EXPECT_FALSE(fs::exists(dir_.Path() / "x.png"));
+}
+
+}  // namespace

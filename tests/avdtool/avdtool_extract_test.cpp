@@ -1,0 +1,167 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/sjis.h"
+#include "avdtool_support.h"
+#include "avdtool/extract.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace avdtool_test;
+using test_support::ReadFile;
+using test_support::TempDir;
+
+// Every file in `folder` and what it holds.
+std::map<std::string, std::vector<uint8_t>> Files(const fs::path& folder) {
+  std::map<std::string, std::vector<uint8_t>> files;
+  for (const auto& entry : fs::directory_iterator(folder))
+    files[entry.path().filename()] = ReadFile(entry.path());
+  return files;
+}
+
+class AvdtoolExtract : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directory(Out());
+    fd_ = open(Out().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd_, 0);
+  }
+  void TearDown() override { close(fd_); }
+
+  fs::path Out() const { return dir_.Path() / "out"; }
+
+  int Extract(const std::vector<uint8_t>& file, const avdtool::ExtractOptions& options = {}) {
+    report_.clear();
+    return avdtool::Extract(file, fd_, options, report_);
+  }
+
+  TempDir dir_;
+  int fd_ = -1;
+  std::string report_;
+};
+
+TEST_F(AvdtoolExtract, WritesBackEveryMemberOfTheSampleGameByteForByte) {
+  const std::vector<Member> sample = SampleGameMembers();
+  const std::vector<uint8_t> file = ArchiveOf(sample);
+  EXPECT_EQ(Extract(file), 0) << report_;
+  EXPECT_EQ(report_, std::to_string(sample.size()) + " members written\n");
+
+  const auto files = Files(Out());
+  EXPECT_EQ(files.size(), sample.size());
+  for (const Member& m : sample) {
+    std::string name = m.name.substr(0, 15);
+    base::UpperCaseName(name);
+    ASSERT_EQ(files.count(name), 1u) << name;
+    EXPECT_EQ(files.at(name), m.bytes) << name;
+  }
+}
+
+TEST_F(AvdtoolExtract, WithPngEachPictureIsWrittenTwice) {
+  EXPECT_EQ(Extract(ArchiveOf(Handful()), {{}, true}), 0) << report_;
+  EXPECT_EQ(report_, "6 members written, 2 pictures as PNG\n");
+  std::set<std::string> names;
+  for (const auto& [name, bytes] : Files(Out())) names.insert(name);
+  EXPECT_EQ(names, (std::set<std::string>{"EMPTY", "KEYED.PDT", "KEYED.png", "README.TXT", "SEEN001.TXT",
+                                          "SEEN002.TXT", "WIDE.PDT", "WIDE.png"}));
+  const std::vector<uint8_t> png = ReadFile(Out() / "KEYED.png");
+  EXPECT_EQ(std::vector<uint8_t>(png.begin(), png.begin() + std::min<size_t>(8, png.size())),
+            Bytes("\x89PNG\r\n\x1A\n"));
+}
+
+TEST_F(AvdtoolExtract, OnlyTheNamedMembersWhateverTheirLetterCase) {
+  EXPECT_EQ(Extract(ArchiveOf(Handful()), {{"seen001.txt", "MISSING.TXT", "Wide.pdt"}, false}), 1);
+  EXPECT_EQ(report_, "no member named MISSING.TXT\n2 members written\n");
+  const auto files = Files(Out());
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files.at("SEEN001.TXT"), Tpc({}));
+  EXPECT_EQ(files.count("WIDE.PDT"), 1u);
+}
+
+TEST_F(AvdtoolExtract, NamesThatWouldLeaveTheFolderAreWrittenUnderSafeNames) {
+  const std::vector<Member> members = {
+      {"../evil", Bytes("1")}, {"/abs", Bytes("2")},    {"a\\b", Bytes("3")}, {"..", Bytes("4")},
+      {".", Bytes("5")},       {"", Bytes("6")},        {"same", Bytes("7")}, {"SAME", Bytes("8")},
+      {"x\x01y", Bytes("9")},  {"ok.txt", Bytes("10")},
+  };
+  EXPECT_EQ(Extract(ArchiveOf(members)), 0) << report_;
+
+  // Nothing beside the folder, everything in it.
+  std::vector<fs::path> outside(fs::directory_iterator(dir_.Path()), {});
+  EXPECT_EQ(outside, std::vector<fs::path>{Out()});
+  const auto files = Files(Out());
+  const std::map<std::string, std::vector<uint8_t>> expected = {
+      {"___EVIL", Bytes("1")}, {"_ABS", Bytes("2")},    {"A_B", Bytes("3")},  {"__", Bytes("4")},
+      {"_", Bytes("5")},       {"unnamed", Bytes("6")}, {"SAME", Bytes("7")}, {"SAME~2", Bytes("8")},
+      {"X_Y", Bytes("9")},     {"OK.TXT", Bytes("10")},
+  };
+  EXPECT_EQ(files, expected);
+
+  EXPECT_NE(
+      report_.find("../EVIL (entry 3): written as ___EVIL, since its name would reach outside the folder\n"),
+      std::string::npos)
+      << report_;
+  EXPECT_NE(report_.find("(no name) (entry 0): written as unnamed, since it has no name\n"),
+            std::string::npos);
+  EXPECT_NE(report_.find("A\\x5CB (entry "), std::string::npos);
+  EXPECT_NE(report_.find("X\\x01Y (entry 9): written as X_Y, since its name holds control characters\n"),
+            std::string::npos);
+  EXPECT_NE(
+      report_.find("SAME (entry 8): written as SAME~2, since an earlier member of the same name took SAME\n"),
+      std::string::npos);
+  EXPECT_TRUE(report_.ends_with("10 members written\n"));
+}
+
+TEST_F(AvdtoolExtract, NeverWritesThroughALinkNorOverAFileAlreadyThere) {
+  TempDir elsewhere;
+  const std::string victim = elsewhere.Write("victim", std::string("keep me"));
+  fs::create_symlink(victim, Out() / "README.TXT");
+  fs::create_symlink(elsewhere.Path() / "missing", Out() / "EMPTY");
+  std::ofstream(Out() / "WIDE.PDT") << "earlier";
+
+  EXPECT_EQ(Extract(ArchiveOf(Handful())), 1);
+  EXPECT_EQ(ReadFile(victim), Bytes("keep me"));
+  EXPECT_FALSE(fs::exists(elsewhere.Path() / "missing"));
+  EXPECT_EQ(ReadFile(Out() / "WIDE.PDT"), Bytes("earlier"));
+  EXPECT_NE(
+      report_.find("README.TXT (entry 2): not written: README.TXT is already in the folder; left as it is\n"),
+      std::string::npos)
+      << report_;
+  EXPECT_NE(report_.find("EMPTY (entry 0): not written: EMPTY is already in the folder"), std::string::npos);
+  EXPECT_TRUE(report_.ends_with("3 members written\n")) << report_;
+  EXPECT_EQ(ReadFile(Out() / "SEEN002.TXT"), Tpc({0x3B, 0x11, 0x17}));
+}
+
+TEST_F(AvdtoolExtract, WhatCannotBeReadIsReportedAndTheRestWritten) {
+  std::vector<uint8_t> file = ArchiveOf({{"A", Bytes("aaa")}, {"B.PDT", Bytes("not a picture")}});
+  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), 4);
+  EXPECT_EQ(Extract(file, {{}, true}), 1);
+  EXPECT_EQ(report_,
+            "A (entry 0): not written: the LZO1X stream makes fewer bytes than the unpacked size\n"
+            "B.PDT (entry 1): no PNG written: not a well-formed PDT10 picture\n"
+            "1 member written\n");
+  EXPECT_EQ(Files(Out()).size(), 1u);
+
+  base::PutU16(file.data() + archive::kCountOffset, 100);
+  EXPECT_EQ(Extract(file), 1);
+  EXPECT_EQ(report_, "nothing written: the directory of the member count does not fit in the file\n");
+}
+
+TEST(AvdtoolSafeFileName, KeepsWhatStaysInsideTheFolder) {
+  EXPECT_EQ(avdtool::SafeFileName("SEEN001.TXT"), "SEEN001.TXT");
+  EXPECT_EQ(avdtool::SafeFileName(".HIDDEN"), ".HIDDEN");
+  EXPECT_EQ(avdtool::SafeFileName("A.B.C"), "A.B.C");
+  EXPECT_EQ(avdtool::SafeFileName("\x82\xA0.TXT"), "\x82\xA0.TXT");
+  EXPECT_EQ(avdtool::SafeFileName("A...B"), "A___B");
+  EXPECT_EQ(avdtool::SafeFileName("\x83\x5C"), "\x83_");  // a trail byte that is a backslash
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "avdtool_support.h"
+#include "avdtool/listing.h"
+
+namespace {
+
+using namespace avdtool_test;
+using avdtool::SortOrder;
+
+std::string List(const std::vector<uint8_t>& file, SortOrder order = SortOrder::kName) {
+  std::string out;
+  EXPECT_EQ(avdtool::List(file, order, out), 0) << out;
+  return out;
+}
+
+// The first word of every member's row.
+std::vector<std::string> Names(const std::string& table) {
+  std::vector<std::string> names;
+  std::istringstream lines(table);
+  std::string line;
+  std::getline(lines, line);  // the column names
+  while (std::getline(lines, line)) names.push_back(line.substr(0, line.find(' ')));
+  names.pop_back();  // the totals
+  return names;
+}
+
+TEST(AvdtoolList, ShowsEveryMemberWithWhatItsKindTells) {
+  EXPECT_EQ(List(ArchiveOf(Handful())),
+            "name         kind          packed    unpacked   ratio      offset  details\n"
+            "EMPTY        data               3           0       -         359\n"
+            "KEYED.PDT    picture           29          38   76.3%         314  2 x 1, alpha\n"
+            "README.TXT   data              16          25   64.0%         343\n"
+            "SEEN001.TXT  scenario          14          99   14.1%         276  code 0 bytes\n"
+            "SEEN002.TXT  scenario          20         102   19.6%         256  code 3 bytes\n"
+            "WIDE.PDT     picture           24          48   50.0%         290  4 x 2\n"
+            "6 members    total            106         312   34.0%\n");
+  EXPECT_EQ(List(ArchiveOf({})),
+            "name  kind          packed    unpacked   ratio      offset  details\n"
+            "0 members  total              0           0       -\n");
+}
+
+TEST(AvdtoolList, SortsByNameOffsetOrSize) {
+  const std::vector<uint8_t> file = ArchiveOf(Handful());
+  EXPECT_EQ(Names(List(file, SortOrder::kName)),
+            (std::vector<std::string>{"EMPTY", "KEYED.PDT", "README.TXT", "SEEN001.TXT", "SEEN002.TXT",
+                                      "WIDE.PDT"}));
+  // The order of addition.
+  EXPECT_EQ(Names(List(file, SortOrder::kOffset)),
+            (std::vector<std::string>{"SEEN002.TXT", "SEEN001.TXT", "WIDE.PDT", "KEYED.PDT", "README.TXT",
+                                      "EMPTY"}));
+  EXPECT_EQ(Names(List(file, SortOrder::kSize)),
+            (std::vector<std::string>{"SEEN002.TXT", "SEEN001.TXT", "WIDE.PDT", "KEYED.PDT", "README.TXT",
+                                      "EMPTY"}));
+
+  // By name follows the bytes of the name field, whatever the directory's order.
+  std::vector<uint8_t> unsorted = file;
+  std::swap_ranges(EntryField(unsorted, 0, 0), EntryField(unsorted, 1, 0), EntryField(unsorted, 5, 0));
+  EXPECT_EQ(Names(List(unsorted)), Names(List(file)));
+}
+
+TEST(AvdtoolList, EscapesBytesOutsidePrintableAscii) {
+  const std::string table = List(ArchiveOf({{"\x82\xA0.TXT", Bytes("sjis")}, {"TAB\tNAME", Bytes("t")}}));
+  EXPECT_NE(table.find("\n\\x82\\xA0.TXT  data "), std::string::npos) << table;
+  EXPECT_NE(table.find("\nTAB\\x09NAME   data "), std::string::npos) << table;
+  for (char c : table) EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << static_cast<int>(c);
+}
+
+TEST(AvdtoolList, AMemberThatCannotBeReadSaysSoInItsRow) {
+  std::vector<uint8_t> file =
+      ArchiveOf({{"A.PDT", Bytes("not a picture")}, {"B", Bytes("b")}, {"SEEN001.TXT", {}}});
+  base::PutU32(EntryField(file, 1, archive::kEntryUnpackedField), 5);
+  const std::string table = List(file);
+  EXPECT_NE(table.find("  not a well-formed PDT10 picture\n"), std::string::npos) << table;
+  EXPECT_NE(table.find("  cannot be read: the LZO1X stream makes fewer bytes than the unpacked size\n"),
+            std::string::npos)
+      << table;
+  EXPECT_NE(table.find("  shorter than the TPC32 header\n"), std::string::npos) << table;
+}
+
+TEST(AvdtoolList, ADirectoryThatCannotBeReadIsAFailure) {
+  std::vector<uint8_t> file = ArchiveOf(Handful());
+  base::PutU16(file.data() + archive::kCountOffset, 4000);
+  std::string out;
+  EXPECT_EQ(avdtool::List(file, SortOrder::kName, out), 1);
+  EXPECT_EQ(out, "the directory of the member count does not fit in the file\n");
+  EXPECT_EQ(avdtool::List({}, SortOrder::kName, out), 1);
+  EXPECT_EQ(out, "the file is shorter than the 64-byte header\n");
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "archive/archive_format.h"
+#include "archive/archive_reader.h"
+#include "archive_builder.h"
+#include "driver/driver.h"
+#include "test_support.h"
+#include "sample/sample_game.h"
+
+namespace avdtool_test {
+
+using test_support::Member;
+
+// A "PDT10" member of a source picture of sourceWidth × sourceHeight: the
+// stored pixels (5-6-5) and, when not empty, the alpha plane.
+inline std::vector<uint8_t> Pdt(uint32_t sourceWidth, uint32_t sourceHeight,
+                                const std::vector<uint16_t>& pixels, const std::vector<uint8_t>& alpha = {}) {
+  std::vector<uint8_t> m(32, 0);
+  std::copy_n("PDT10", 5, m.begin());
+  base::PutU32(m.data() + 12, sourceWidth);
+  base::PutU32(m.data() + 16, sourceHeight);
+  base::PutU32(m.data() + 28, alpha.empty() ? 0 : static_cast<uint32_t>(2 * pixels.size()));
+  for (uint16_t p : pixels) {
+    m.push_back(static_cast<uint8_t>(p));
+    m.push_back(static_cast<uint8_t>(p >> 8));
+  }
+  m.insert(m.end(), alpha.begin(), alpha.end());
+  return m;
+}
+
+// A "TPC32" scenario with `code` behind its 99-byte header.
+inline std::vector<uint8_t> Tpc(const std::vector<uint8_t>& code) {
+  std::vector<uint8_t> m(99, 0);
+  std::copy_n("TPC32", 5, m.begin());
+  base::PutU32(m.data() + 95, static_cast<uint32_t>(code.size()));
+  m.insert(m.end(), code.begin(), code.end());
+  return m;
+}
+
+inline std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+
+inline uint16_t Rgb565(uint32_t r5, uint32_t g6, uint32_t b5) {
+  return static_cast<uint16_t>(r5 << 11 | g6 << 5 | b5);
+}
+
+// A handful of members of every kind, in their order of addition.
+inline std::vector<Member> Handful() {
+  return {
+      {"SEEN002.TXT", Tpc({0x3B, 0x11, 0x17})},
+      {"SEEN001.TXT", Tpc({})},
+      {"WIDE.PDT", Pdt(8, 4, std::vector<uint16_t>(8, Rgb565(31, 0, 0)))},
+      {"KEYED.PDT", Pdt(4, 2, {Rgb565(0, 63, 0), Rgb565(0, 0, 31)}, {255, 0})},
+      {"README.TXT", Bytes("read me, read me, read me")},
+      {"EMPTY", {}},
+  };
+}
+
+// The archive the converter writes of these members, with its header.
+inline std::vector<uint8_t> ArchiveOf(const std::vector<Member>& members) {
+  std::vector<uint8_t> file = test_support::WriteArchive(members, driver::PrepareArchiveHeader());
+  EXPECT_FALSE(file.empty()) << "the writer failed";
+  return file;
+}
+
+// Every member the converter makes of the sample game, in its order, made
+// in-process by the converter's passes.
+inline std::vector<Member> SampleGameMembers() {
+  test_support::TempDir folder;
+  tools::SampleReport report;
+  std::string error;
+  EXPECT_TRUE(
+      tools::WriteSampleGame(folder.Path() / "game", folder.Path() / "bin" / "DATA", {}, report, error))
+      << error;
+  test_support::RecordingSink sink;
+  test_support::CapturedConsole quiet;
+  driver::ConvertGame({folder.Folder() + "game/", folder.Folder() + "bin/DATA/"},
+                      {quiet.Console(), quiet.Diag(), sink});
+  return sink.members;
+}
+
+// The directory entry field at `field` of entry `i` of an archive.
+inline uint8_t* EntryField(std::vector<uint8_t>& file, size_t i, size_t field) {
+  return file.data() + archive::kHeaderSize + archive::kEntrySize * i + field;
+}
+
+inline uint32_t Field(const std::vector<uint8_t>& file, size_t i, size_t field) {
+  return base::GetU32(file.data() + archive::kHeaderSize + archive::kEntrySize * i + field);
+}
+
+// The directory index of the entry named `name`.
+inline size_t IndexOf(const std::vector<uint8_t>& file, std::string_view name) {
+  const archive::ArchiveReader reader(file);
+  for (const archive::Entry& e : reader.Entries()) {
+    if (e.name == name) return e.index;
+  }
+  ADD_FAILURE() << "no member " << name;
+  return 0;
+}
+
+}  // namespace avdtool_test

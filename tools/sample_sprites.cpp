@@ -1,7 +1,0 @@
-#include "tools/sample_sprites.h"
-
-namespace tools {
-
-std::span<const SpriteSlot> SpriteSlots() { return scene::kSpriteNameRows; }
-
-}  // namespace tools

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "archive/archive_format.h"
+#include "base/diagnostics.h"
 #include "image/pdt_format.h"
 #include "scenario/output.h"
 
@@ -24,11 +25,7 @@ bool IsPictureFieldByte(size_t offset) {
          (offset >= pdt::kAlphaPlaneOffset && offset < pdt::kAlphaPlaneOffset + 4);
 }
 
-std::string Format(const char* format, auto... args) {
-  char text[256];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
-}
+using base::Format;
 
 using ULL = unsigned long long;
 

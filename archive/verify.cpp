@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "archive/archive_format.h"
+#include "base/diagnostics.h"
 #include "archive/archive_reader.h"
 #include "archive/members.h"
 
@@ -26,11 +27,7 @@ constexpr FixedWord kFixedWords[] = {{archive::kFormatOffset, 1613},
                                      {archive::kEntrySizeFieldOffset, 16},
                                      {archive::kNameSizeFieldOffset, 8}};
 
-std::string Format(const char* format, auto... args) {
-  char text[256];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
-}
+using base::Format;
 
 class Checker {
  public:

@@ -32,7 +32,7 @@ std::string DataFolderOf(const std::string& converterFolder) {
 void PrintBanner(platform::Console& console) {
   console.Print(text::kBanner1);
   console.Print(text::kBanner2);
-  console.Printf(text::kVersionFormat.data(), text::kVersion);
+  console.Printf(AVD_VERSION_FORMAT, text::kVersion);
 }
 
 // What a conversion prints besides the passes' lines.

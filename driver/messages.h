@@ -12,8 +12,8 @@ inline constexpr std::string_view kBanner2 =
     "\x81u\x83L\x83\x8B\x83i\x81[\x83g\x81v \x83"
     "f\x81[\x83^\x83R\x83\x93\x83o\x81[\x83^ for \x81u\x82\xDB\x82\xE9\x82\xC4\x82\xA1 for "
     "Zaurus/PocketPC\x81v\x0A";
-// Version %s\n\n
-inline constexpr std::string_view kVersionFormat = "Version %s\x0A\x0A";
+// Version %s\n\n (a macro, so that the compiler checks the format against its argument)
+#define AVD_VERSION_FORMAT "Version %s\x0A\x0A"
 // ##### 「キルナート」がインストールされている #####\n
 inline constexpr std::string_view kPrompt1 =
     "##### \x81u\x83L\x83\x8B\x83i\x81[\x83g\x81v\x82\xAA\x83"

@@ -60,8 +60,4 @@ bool AddRawFile(const std::string& path, const PassContext& pass);
 // sub-folders are neither stored nor searched.
 size_t AddMatchingFiles(const std::string& pattern, const PassContext& pass);
 
-// The names of the files that match `pattern`, in the order the search
-// finds them. The search is over when this returns.
-std::vector<std::string> ListMatchingNames(const std::string& pattern);
-
 }  // namespace driver

@@ -143,7 +143,7 @@ fi
 echo "== Configuring and building for Windows in $dir/"
 t=$SECONDS
 mkdir -p "$dir"
-cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DAVD_WINDOWS_DEPS="$prefix" \
+cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DAVD_WINDOWS_DEPS="$prefix" -DAVD_WERROR=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$dir/configure.log"
 build_ok=1
 # -k 0: every target that can be built is.

@@ -12,7 +12,7 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(image scenario archive avdtool)
 
 scripts/install-deps.sh
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAVD_FUZZ=ON -DAVD_TESTS=OFF \
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAVD_FUZZ=ON -DAVD_TESTS=OFF -DAVD_WERROR=ON \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target $(printf '%s_fuzzer ' "${targets[@]}")
 

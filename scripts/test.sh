@@ -8,17 +8,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 dir=build
-flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DAVD_WERROR=ON)
 targets=()
 select=()
 case "${1:-}" in
   --sanitize)
     dir=build-asan
-    flags=(-DCMAKE_BUILD_TYPE=Debug -DAVD_SANITIZE=ON)
+    flags=(-DCMAKE_BUILD_TYPE=Debug -DAVD_SANITIZE=ON -DAVD_WERROR=ON)
     ;;
   --tsan)
     dir=build-tsan
-    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DAVD_TSAN=ON)
+    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DAVD_TSAN=ON -DAVD_WERROR=ON)
     targets=(--target archive_tests driver_tests stress_tests)
     select=(-L threads)
     # A race or a lock-order inversion fails the test that shows it.

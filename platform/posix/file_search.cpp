@@ -9,9 +9,6 @@
 #include "platform/paths.h"
 
 namespace platform {
-namespace {
-
-}  // namespace
 
 struct FileSearch::State {
   ~State() { Close(); }

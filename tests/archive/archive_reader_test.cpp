@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
 #include "archive_builder.h"
 #include "test_support.h"
+#include "member_data.h"
 
 namespace {
 
@@ -18,12 +18,7 @@ using test_support::WriteArchive;
 
 std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
-std::vector<uint8_t> Noise(size_t size, uint32_t seed) {
-  std::vector<uint8_t> out(size);
-  std::mt19937 rng(seed);
-  for (uint8_t& b : out) b = static_cast<uint8_t>(rng());
-  return out;
-}
+using member_data::Noise;
 
 // The directory entry field at `field` of entry `i`.
 uint8_t* EntryField(std::vector<uint8_t>& file, size_t i, size_t field) {

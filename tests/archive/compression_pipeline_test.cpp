@@ -1,6 +1,8 @@
 #include "archive/compression_pipeline.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <lzo/lzo1x.h>
 
 #include <string>
@@ -147,8 +149,23 @@ TEST(CompressionPipeline, EndsWithMembersInFlightWithoutWaitingForTheQueue) {
   // Destroyed at once: the members being compressed are finished, those
   // still queued never are, and every worker is joined.
   for (unsigned workers : {1u, 2u, 8u}) {
-    CompressionPipeline pipeline(workers);
-    while (pipeline.HasRoom(1 << 20)) pipeline.Add("noise", member_data::Noise(1 << 20, workers));
+    size_t added = 0;
+    {
+      CompressionPipeline pipeline(workers);
+      ASSERT_GE(pipeline.Workers(), 1u);
+      while (pipeline.HasRoom(1 << 20)) {
+        pipeline.Add("noise", member_data::Noise(1 << 20, workers));
+        ++added;
+      }
+      // Full: at least two members per worker, never past the capacity, and
+      // none of them taken back.
+      EXPECT_GE(added, std::min<size_t>(2 * pipeline.Workers(), pipeline.Capacity()));
+      EXPECT_LE(added, pipeline.Capacity());
+      EXPECT_EQ(pipeline.Pending(), added);
+    }
+    // The destructor has returned with every worker joined; reaching this
+    // line for every count of workers is what the test is for.
+    SUCCEED() << workers << " workers, " << added << " members in flight";
   }
 }
 

@@ -9,22 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "member_data.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Deterministic noise (xorshift), the same on every platform.
-Bytes Noise(size_t size, uint32_t seed) {
-  Bytes out(size);
-  uint32_t x = seed;
-  for (auto& b : out) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    b = static_cast<uint8_t>(x >> 24);
-  }
-  return out;
-}
+using member_data::Noise;
 
 void Append(Bytes& to, const Bytes& from) { to.insert(to.end(), from.begin(), from.end()); }
 
@@ -113,8 +104,8 @@ TEST_F(LzoTest, RoundTripsEveryKindOfInput) {
 // bytes are those of Debian's liblzo2 on Linux.
 TEST_F(LzoTest, CompressesToTheSameBytesOnEveryPlatform) {
   Bytes packed = Compress(Mixed());
-  EXPECT_EQ(packed.size(), 32992u);
-  EXPECT_EQ(Fnv1a(packed), 0x45f620b830f565a6ull);
+  EXPECT_EQ(packed.size(), 32395u);
+  EXPECT_EQ(Fnv1a(packed), 0x031f9ba2c34071cfull);
 }
 
 TEST_F(LzoTest, ReportsBrokenStreamsWithoutWritingOutsideTheBuffer) {

@@ -12,17 +12,12 @@
 #include "memory_files.h"
 #include "moe_builder.h"
 #include "test_support.h"
+#include "base/diagnostics.h"
 
 namespace {
 
 using test_support::Hex;
 using test_support::TempDir;
-
-std::string Numbered(const char* format, int n) {
-  char name[32];
-  std::snprintf(name, sizeof name, format, n);
-  return name;
-}
 
 // Scenarios that translate cleanly, report jumps into an instruction, or are
 // too long; `pictures` pictures, of which those `tooLarge` picks cannot be
@@ -30,7 +25,7 @@ std::string Numbered(const char* format, int n) {
 template <typename TooLarge>
 void WriteNoisyGame(const TempDir& game, const TempDir& bin, int pictures, TooLarge tooLarge) {
   for (int i = 0; i < 40; ++i) {
-    const std::string name = Numbered("MES/S%02d.SIO", i);
+    const std::string name = base::Format("MES/S%02d.SIO", i);
     if (i % 10 == 3) {
       game.Write(name, std::vector<uint8_t>(70000, 0x12));
     } else if (i % 3 == 0) {
@@ -41,10 +36,10 @@ void WriteNoisyGame(const TempDir& game, const TempDir& bin, int pictures, TooLa
   }
   game.Write("MES/PROLOGUE.SIO", Hex("01 0002 FF"));
   for (int i = 0; i < pictures; ++i) {
-    game.Write(Numbered("P%04d.MOE", i),
+    game.Write(base::Format("P%04d.MOE", i),
                Hex(tooLarge(i) ? "FFFF FFFF 7F 00FF00" : moe_test::kWorkedRunLengthFile));
   }
-  for (int i = 0; i < 5; ++i) bin.Write(Numbered("DATA/D%d.BIN", i), std::string(100 + i, 'd'));
+  for (int i = 0; i < 5; ++i) bin.Write(base::Format("DATA/D%d.BIN", i), std::string(100 + i, 'd'));
 }
 
 struct Outcome {

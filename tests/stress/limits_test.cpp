@@ -10,6 +10,7 @@
 
 #include "archive/archive_format.h"
 #include "stress_support.h"
+#include "base/diagnostics.h"
 
 namespace {
 
@@ -20,12 +21,6 @@ using stress::PassLines;
 using test_support::Hex;
 using test_support::RunResult;
 using test_support::TempDir;
-
-std::string Numbered(const char* format, int n) {
-  char name[64];
-  std::snprintf(name, sizeof name, format, n);
-  return name;
-}
 
 // The code of a translated scenario, behind its 99-byte header.
 std::vector<uint8_t> Code(const ArchiveContents::Member& m) {
@@ -43,7 +38,7 @@ TEST(BeyondTheLimits, PicturesBeyondTheDirectoryAreLeftOutWithAWarningEach) {
   ConverterSetup setup;
   TempDir game;
   constexpr int kPictures = 4100;
-  for (int i = 0; i < kPictures; ++i) game.Write(Numbered("P%04d.MOE", i), Hex(stress::kSmallPicture));
+  for (int i = 0; i < kPictures; ++i) game.Write(base::Format("P%04d.MOE", i), Hex(stress::kSmallPicture));
 
   RunResult r = setup.Convert(game.Path(), 5);
   const std::string lines = PassLines(r);
@@ -62,7 +57,7 @@ TEST(BeyondTheLimits, PicturesBeyondTheDirectoryAreLeftOutWithAWarningEach) {
   EXPECT_EQ(stored.size(), 4096u);
   // Every picture is either stored or named in a warning.
   for (int i = 0; i < kPictures; ++i) {
-    const std::string name = Numbered("P%04d.PDT", i);
+    const std::string name = base::Format("P%04d.PDT", i);
     EXPECT_NE(stored.count(name) == 1, lines.find(warning + name + "\n") != std::string::npos) << name;
   }
 }
@@ -70,7 +65,7 @@ TEST(BeyondTheLimits, PicturesBeyondTheDirectoryAreLeftOutWithAWarningEach) {
 TEST(BeyondTheLimits, ScenariosBeyond999AreLeftOutWithAWarningEachAndThePrologueStaysFirst) {
   ConverterSetup setup;
   TempDir game;
-  for (int i = 0; i < 1001; ++i) game.Write(Numbered("MES/S%04d.SIO", i), Hex("0B 0001 000002"));
+  for (int i = 0; i < 1001; ++i) game.Write(base::Format("MES/S%04d.SIO", i), Hex("0B 0001 000002"));
   game.Write("MES/PROLOGUE.SIO", Hex("0B 0001 000007"));
 
   RunResult r = setup.Convert(game.Path(), 3);
@@ -81,7 +76,7 @@ TEST(BeyondTheLimits, ScenariosBeyond999AreLeftOutWithAWarningEachAndThePrologue
   ArchiveContents a = setup.Archive();
   ASSERT_TRUE(a.valid);
   ASSERT_EQ(a.members.size(), 999u);
-  for (int n = 1; n <= 999; ++n) ASSERT_EQ(a.members[n - 1].name, Numbered("SEEN%03d.TXT", n));
+  for (int n = 1; n <= 999; ++n) ASSERT_EQ(a.members[n - 1].name, base::Format("SEEN%03d.TXT", n));
   EXPECT_EQ(Code(a.members[0]), Hex("3B 11 17"));
   EXPECT_EQ(Code(a.members[998]), Hex("3B 11 12"));
 }

@@ -13,6 +13,7 @@
 #include "run_converter.h"
 #include "test_support.h"
 #include "verified_archive.h"
+#include "member_data.h"
 
 namespace stress {
 
@@ -105,17 +106,7 @@ inline std::vector<uint8_t> Repeat(const std::vector<uint8_t>& unit, size_t time
 }
 
 // Bytes that do not compress.
-inline std::vector<uint8_t> Noise(size_t size, uint32_t seed) {
-  std::vector<uint8_t> out(size);
-  uint32_t x = seed | 1;
-  for (uint8_t& b : out) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    b = static_cast<uint8_t>(x >> 8);
-  }
-  return out;
-}
+using member_data::Noise;
 
 // The 2 × 2 run-length picture of the worked example and its member.
 inline const char* kSmallPicture = "02 00 02 00 02 00 00 FF 82 00 FF 00 FF FF FF 00";

@@ -9,7 +9,9 @@
 #    dpkg-source its signature): only the init check, LZO1X-999 compression
 #    and the safe decompressor, as a static liblzo2.a;
 #  - GoogleTest from Debian's sources in /usr/src/googletest;
-# both installed into build-windows/deps/prefix for the toolchain file
+#  - libpng from Debian's own source package, for avdtool, with zlib from
+#    Debian's libz-mingw-w64-dev;
+# all installed into build-windows/deps/prefix for the toolchain file
 # cmake/mingw-w64-x86_64.cmake. scripts/test-windows.sh runs the tests.
 #
 #   scripts/build-windows.sh [--partial]
@@ -43,7 +45,7 @@ started=$SECONDS
 # machine (the sample DATA folder, the Linux archives the tests compare
 # with) configures the whole project, avdtool included.
 packages=(cmake ninja-build g++ liblzo2-dev libpng-dev g++-mingw-w64-x86-64-posix wine64 dpkg-dev debian-keyring
-          googletest zip)
+          googletest zip libz-mingw-w64-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -67,6 +69,71 @@ recipe_key() {
   } | sha256sum | cut -d' ' -f1
 }
 
+# Unpacks Debian's source package $1 at version $2 (the newest the archive
+# has when empty) into $3, fetched through
+# apt (which verifies its checksums) and checked by dpkg-source against its
+# signature. The machine's binary entries stay as they are: the source
+# entry, its index and apt's caches live in $3.apt for this call only.
+debian_source() {
+  local package=$1 version=$2 dest=$3
+  local work=$dest.apt
+  rm -rf "$work" "$dest"
+  mkdir -p "$work/download" "$work/lists/partial" "$work/sources.list.d"
+  cat >"$work/sources.list.d/debian-src.sources" <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+  : >"$work/sources.list"
+  local apt_options=(-o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts="$work/sources.list.d"
+                     -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache" -o Dir::Cache::pkgcache=
+                     -o Dir::Cache::srcpkgcache=)
+  # apt downloads as its own unprivileged user.
+  if [ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1; then
+    chown _apt "$work/download" "$work/lists/partial"
+  fi
+  $sudo apt-get "${apt_options[@]}" update -qq
+  # Without a version: the newest that a mirror serves (a suite's index may
+  # list a version whose files are not on every mirror yet).
+  local candidates=("$version")
+  if [ -z "$version" ]; then
+    mapfile -t candidates < <(apt-cache "${apt_options[@]}" showsrc "$package" | sed -n 's/^Version: //p' | sort -urV)
+  fi
+  local v
+  for v in "${candidates[@]}"; do
+    if (cd "$work/download" && $sudo apt-get "${apt_options[@]}" source --download-only -qq "$package=$v"); then
+      version=$v
+      break
+    fi
+    rm -f "$work/download/"*
+  done
+  dpkg-source --require-valid-signature -x "$work/download/${package}_${version#*:}.dsc" "$dest" \
+    >"$work/dpkg-source.log"
+}
+
+# Compiles the C files $4... of folder $2 with the flags of the array named
+# $1 into the static library $prefix/lib/$3.
+static_library() {
+  local -n cflags=$1
+  local src=$2 name=$3
+  shift 3
+  local objects=() f
+  mkdir -p "$src.obj" "$prefix/lib"
+  for f in "$@"; do
+    "$triple-gcc-posix" "${cflags[@]}" -c "$src/$f.c" -o "$src.obj/$f.o"
+    objects+=("$src.obj/$f.o")
+  done
+  "$triple-ar" rcsD "$prefix/lib/$name" "${objects[@]}"
+}
+
 # --- LZO ------------------------------------------------------------------------
 lzo_version=$(dpkg-query -W -f='${source:Version}' liblzo2-dev)
 lzo_sources=(lzo_init lzo1x_9x lzo1x_d2)
@@ -80,46 +147,38 @@ if [ "$(cat "$deps/lzo.stamp" 2>/dev/null)" != "$lzo_key" ]; then
   t=$SECONDS
   echo "== LZO $lzo_version for Windows, from Debian's source package"
   rm -rf "$deps/lzo" "$deps/lzo.stamp" "$prefix/include/lzo" "$prefix/lib/liblzo2.a"
-  mkdir -p "$deps/lzo/download" "$deps/lzo/apt/lists/partial" "$deps/lzo/apt/sources.list.d" "$deps/lzo/obj"
-  # The machine's binary entries stay as they are: the source entry, its
-  # index and apt's caches live in this folder for this call only.
-  cat >"$deps/lzo/apt/sources.list.d/debian-src.sources" <<'EOF'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb-src
-URIs: http://deb.debian.org/debian-security
-Suites: bookworm-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-  : >"$deps/lzo/apt/sources.list"
-  apt_options=(-o Dir::Etc::SourceList="$deps/lzo/apt/sources.list"
-               -o Dir::Etc::SourceParts="$deps/lzo/apt/sources.list.d"
-               -o Dir::State::Lists="$deps/lzo/apt/lists"
-               -o Dir::Cache="$deps/lzo/apt/cache" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
-  # apt downloads as its own unprivileged user.
-  if [ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1; then
-    chown _apt "$deps/lzo/download" "$deps/lzo/apt/lists/partial"
-  fi
-  $sudo apt-get "${apt_options[@]}" update -qq
-  (cd "$deps/lzo/download" && $sudo apt-get "${apt_options[@]}" source --download-only -qq "lzo2=$lzo_version")
-  dpkg-source --require-valid-signature -x "$deps/lzo/download/lzo2_${lzo_version#*:}.dsc" "$deps/lzo/src" \
-    >"$deps/lzo/dpkg-source.log"
-  mkdir -p "$prefix/include/lzo" "$prefix/lib"
-  objects=()
-  for f in "${lzo_sources[@]}"; do
-    "$triple-gcc-posix" "${lzo_cflags[@]}" -I"$deps/lzo/src/include" -I"$deps/lzo/src/src" \
-      -c "$deps/lzo/src/src/$f.c" -o "$deps/lzo/obj/$f.o"
-    objects+=("$deps/lzo/obj/$f.o")
-  done
-  "$triple-ar" rcsD "$prefix/lib/liblzo2.a" "${objects[@]}"
+  debian_source lzo2 "$lzo_version" "$deps/lzo/src"
+  lzo_cflags+=(-I"$deps/lzo/src/include" -I"$deps/lzo/src/src")
+  static_library lzo_cflags "$deps/lzo/src/src" liblzo2.a "${lzo_sources[@]}"
+  mkdir -p "$prefix/include/lzo"
   for h in "${lzo_headers[@]}"; do cp "$deps/lzo/src/include/lzo/$h" "$prefix/include/lzo/"; done
   echo "$lzo_key" >"$deps/lzo.stamp"
   echo "   LZO built in $((SECONDS - t)) s"
+fi
+
+# --- libpng ----------------------------------------------------------------------
+# For avdtool's PNG pictures, over zlib from Debian's libz-mingw-w64-dev:
+# libpng's own sources with the configuration it ships prebuilt (no
+# processor-specific code), as a static libpng.a. The newest of Debian's
+# sources: the pictures do not depend on the library's patch level.
+png_version=""
+png_sources=(png pngerror pngget pngmem pngpread pngread pngrio pngrtran pngrutil pngset pngtrans pngwio pngwrite
+             pngwtran pngwutil)
+png_cflags=(-O2)
+png_key=$(recipe_key "libpng1.6 newest ${png_sources[*]} ${png_cflags[*]}")
+if [ "$(cat "$deps/png.stamp" 2>/dev/null)" != "$png_key" ]; then
+  t=$SECONDS
+  echo "== libpng for Windows, from Debian's source package"
+  rm -rf "$deps/png" "$deps/png.stamp" "$prefix/include/png.h" "$prefix/include/pngconf.h" \
+    "$prefix/include/pnglibconf.h" "$prefix/lib/libpng.a"
+  debian_source libpng1.6 "$png_version" "$deps/png/src"
+  cp "$deps/png/src/scripts/pnglibconf.h.prebuilt" "$deps/png/src/pnglibconf.h"
+  png_cflags+=(-I"$deps/png/src")
+  static_library png_cflags "$deps/png/src" libpng.a "${png_sources[@]}"
+  mkdir -p "$prefix/include"
+  cp "$deps/png/src/png.h" "$deps/png/src/pngconf.h" "$deps/png/src/pnglibconf.h" "$prefix/include/"
+  echo "$png_key" >"$deps/png.stamp"
+  echo "   libpng built in $((SECONDS - t)) s"
 fi
 
 # --- GoogleTest -----------------------------------------------------------------

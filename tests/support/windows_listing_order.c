@@ -1,15 +1,15 @@
 /* Preloaded into the Linux converter (LD_PRELOAD) by scripts/test-windows.sh:
  * every folder is listed in the order in which Windows (and Wine) list it,
- * names compared without regard to ASCII letter case, so that the Linux
- * build's archive of a whole game can be compared byte for byte with the
- * Windows build's. A folder is read whole at its first readdir; at most 64
+ * names compared byte by byte with their ASCII letters in upper case (so
+ * "AZB" comes before "A[B" and "A_B", as '[' and '_' sort after 'Z'), so
+ * that the Linux build's archive of a whole game can be compared byte for
+ * byte with the Windows build's. A folder is read whole at its first readdir; at most 64
  * folders are open at once (the converter keeps one or two). */
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <dlfcn.h>
 #include <stdlib.h>
 #include <string.h>
-#include <strings.h>
 
 typedef struct {
   DIR* dir;
@@ -19,8 +19,13 @@ typedef struct {
 
 static Listing listings[64];
 
+static int Upper(unsigned char c) { return c >= 'a' && c <= 'z' ? c - 0x20 : c; }
+
 static int ByName(const void* a, const void* b) {
-  return strcasecmp(((const struct dirent*)a)->d_name, ((const struct dirent*)b)->d_name);
+  const unsigned char* x = (const unsigned char*)((const struct dirent*)a)->d_name;
+  const unsigned char* y = (const unsigned char*)((const struct dirent*)b)->d_name;
+  while (*x && Upper(*x) == Upper(*y)) ++x, ++y;
+  return Upper(*x) - Upper(*y);
 }
 
 static Listing* Find(DIR* dir) {

@@ -23,6 +23,7 @@ constexpr std::string_view kShortHelp[] = {"Space:choose Enter:open Esc:quit",
 constexpr std::string_view kGameDataMark = "  [game data]";
 constexpr std::string_view kConfirm =
     "No game data in this folder (no MES/*.SIO, no *.MOE). Convert anyway? [y/N]";
+constexpr std::string_view kPathLabel = "Path: ";
 constexpr std::string_view kCannotOpen = "Cannot open that folder.";
 
 constexpr std::string_view kHighlight = "\x1b[7m", kBold = "\x1b[1m", kPlain = "\x1b[0m";
@@ -244,7 +245,8 @@ bool ChooserModel::Marked(size_t i) {
 
 std::string ChooserModel::EntryLine(size_t i, size_t width) {
   const bool highlighted = static_cast<int>(i) == selected_;
-  const std::string_view cursor = highlighted ? "> " : "  ";
+  // In a window of one column even the cursor is cut.
+  const std::string_view cursor = std::string_view(highlighted ? "> " : "  ").substr(0, width);
   std::string_view mark = Marked(i) ? kGameDataMark : "";
   if (width < cursor.size() + mark.size() + 2) mark = "";
   const size_t room = width > cursor.size() + mark.size() ? width - cursor.size() - mark.size() : 0;
@@ -284,8 +286,11 @@ std::vector<std::string> ChooserModel::Screen(int rows, int columns) {
     below.push_back(FitTailToColumns(*pending_, encoding, width));
     for (const std::string& line : Wrap(kConfirm, encoding, width)) below.push_back(Bold(line));
   }
-  if (!typed_.empty())
-    below.push_back("Path: " + FitTailToColumns(typed_, encoding, width > 6 ? width - 6 : 0));
+  if (!typed_.empty()) {
+    const size_t label = std::min(width, kPathLabel.size());
+    below.push_back(std::string(kPathLabel.substr(0, label)) +
+                    FitTailToColumns(typed_, encoding, width - label));
+  }
   bool statusLine = true;
   auto listRows = [&] {
     return rows - static_cast<int>(header.size() + help.size() + below.size()) - (statusLine ? 1 : 0);

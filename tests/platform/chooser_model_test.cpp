@@ -385,19 +385,14 @@ TEST(ChooserModel, NoLineIsWiderThanTheWindowLessOneColumnNorAreThereMoreLinesTh
     return s;
   }());
   auto columns = [](const std::string& line) {
-    size_t n = 0;
-    for (char ch : Plain(line)) {
-      const auto b = static_cast<unsigned char>(ch);
-      if ((b & 0xC0) != 0x80) n += b >= 0xE0 ? 2 : 1;
-    }
-    return n;
+    return platform::TextColumns(Plain(line), TerminalEncoding::kUtf8);
   };
   for (std::string_view keys : {"", "\x1b[D", "\x1b[B\x1b[B ",
                                 "\x1b[B\x1b[B n"
                                 "missing"
                                 "\xE7\x94\xBB\r"}) {
     c.Type(keys);
-    for (int width = 7; width <= 125; ++width) {
+    for (int width = 1; width <= 125; ++width) {
       for (int rows = 1; rows <= 32; ++rows) {
         const std::vector<std::string> screen = c.Screen(rows, width);
         ASSERT_LE(screen.size(), static_cast<size_t>(rows));

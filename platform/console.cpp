@@ -2,8 +2,82 @@
 #include "platform/console.h"
 
 #include <cstdarg>
+#include <cstdio>
+
+#include "platform/standard_output.h"
+#include "platform/terminal.h"
 
 namespace platform {
+
+struct Console::State {
+  std::function<void(std::string_view)> capture;
+  std::unique_ptr<StandardOutput> output;  // none for a capturing console
+  bool progressEnabled = true;
+  bool progressShown = false;
+};
+
+Console::Console() : state_(std::make_unique<State>()) { state_->output = OpenStandardOutput(); }
+
+Console::Console(std::function<void(std::string_view)> capture) : state_(std::make_unique<State>()) {
+  state_->capture = std::move(capture);
+}
+
+Console::~Console() { ClearProgress(); }
+
+void Console::Print(std::string_view sjis) {
+  if (state_->capture) {
+    state_->capture(sjis);
+    return;
+  }
+  ClearProgress();
+  state_->output->Write(sjis);
+}
+
+void Console::Error(std::string_view text) {
+  if (state_->capture) {
+    state_->capture(text);
+    return;
+  }
+  ClearProgress();
+  std::fflush(stdout);
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+// A capturing console hands on the Shift-JIS bytes themselves.
+std::string Console::ForTerminal(std::string_view sjis) const {
+  return state_->output ? state_->output->ForTerminal(sjis) : std::string(sjis);
+}
+
+TerminalEncoding Console::Encoding() const {
+  return state_->output ? state_->output->Encoding() : TerminalEncoding::kShiftJis;
+}
+
+bool Console::IsTerminal() const { return state_->output && state_->output->IsTerminal(); }
+
+void Console::EnableProgress(bool enabled) {
+  if (!enabled) ClearProgress();
+  state_->progressEnabled = enabled;
+}
+
+void Console::ShowProgress(std::string_view sjis) {
+  if (!IsTerminal() || !state_->progressEnabled) return;
+  // One column is left free: some terminals wrap as soon as the last one is
+  // written.
+  const int columns = TerminalColumns();
+  const size_t width = columns > 1 ? static_cast<size_t>(columns - 1) : 79;
+  StandardOutput& output = *state_->output;
+  output.WriteTerminalText("\r");
+  output.WriteTerminalText(FitToColumns(output.ForTerminal(sjis), output.Encoding(), width));
+  output.EraseToEndOfLine();
+  state_->progressShown = true;
+}
+
+void Console::ClearProgress() {
+  if (!state_->progressShown) return;
+  state_->output->EraseLine();
+  state_->progressShown = false;
+}
 
 void Console::Printf(const char* format, ...) {
   va_list args;

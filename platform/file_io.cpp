@@ -5,6 +5,22 @@
 
 namespace platform {
 
+InputFile::InputFile(InputFile&& other) noexcept : handle_(other.handle_), size_(other.size_) {
+  other.handle_ = kClosed;
+}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    size_ = other.size_;
+    other.handle_ = kClosed;
+  }
+  return *this;
+}
+
+InputFile::~InputFile() { Close(); }
+
 ReadStatus ReadWholeFile(std::string_view path, std::vector<uint8_t>& bytes, uint64_t maxSize) {
   bytes.clear();
   std::optional<InputFile> file = InputFile::Open(path);

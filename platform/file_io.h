@@ -40,6 +40,8 @@ class InputFile {
  private:
   // The system's handle of the open file: a descriptor on POSIX systems.
   InputFile(intptr_t handle, uint64_t size) : handle_(handle), size_(size) {}
+  // Closes the handle if it is open; each system has its own.
+  void Close();
   static constexpr intptr_t kClosed = -1;
   intptr_t handle_ = kClosed;
   uint64_t size_ = 0;

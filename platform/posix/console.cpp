@@ -1,3 +1,4 @@
+// The console's output on POSIX systems.
 #include "platform/console.h"
 
 #include <iconv.h>
@@ -11,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/terminal.h"
+#include "platform/standard_output.h"
 
 namespace platform {
 namespace {
@@ -65,105 +66,66 @@ std::string Transcode(iconv_t cd, std::string_view sjis) {
   return out;
 }
 
-}  // namespace
-
-struct Console::State {
-  std::function<void(std::string_view)> capture;
-  bool isTerminal = false;
-  bool progressEnabled = true;
-  TerminalEncoding encoding = TerminalEncoding::kShiftJis;
-  iconv_t converter = kNoConversion;
-  bool progressShown = false;
-
-  ~State() {
-    if (converter != kNoConversion) iconv_close(converter);
+// Standard output of a POSIX system: a terminal is given the messages in
+// the codeset of its locale.
+class PosixOutput final : public StandardOutput {
+ public:
+  PosixOutput() {
+    isTerminal_ = isatty(STDOUT_FILENO) == 1;
+    TerminalCodeset codeset = ChooseTerminalCodeset(LocaleName(), InstalledCodeset());
+    if (!codeset.converterName.empty()) {
+      converter_ = iconv_open(codeset.converterName.c_str(), "CP932");
+      if (converter_ == kNoConversion && codeset.encoding != TerminalEncoding::kUtf8) {
+        codeset = {TerminalEncoding::kUtf8, "UTF-8"};  // a codeset the system cannot write to
+        converter_ = iconv_open("UTF-8", "CP932");
+      }
+      if (converter_ == kNoConversion) codeset = {TerminalEncoding::kShiftJis, ""};
+    }
+    encoding_ = codeset.encoding;
   }
+  ~PosixOutput() override {
+    if (converter_ != kNoConversion) iconv_close(converter_);
+  }
+  PosixOutput(const PosixOutput&) = delete;
+  PosixOutput& operator=(const PosixOutput&) = delete;
 
-  std::string ForTerminal(std::string_view sjis) const {
-    if (converter != kNoConversion) return Transcode(converter, sjis);
+  bool IsTerminal() const override { return isTerminal_; }
+  TerminalEncoding Encoding() const override { return encoding_; }
+
+  std::string ForTerminal(std::string_view sjis) const override {
+    if (converter_ != kNoConversion) return Transcode(converter_, sjis);
     return std::string(sjis);
   }
 
-  // What standard output is given for `sjis`.
-  void Emit(std::string_view sjis) const {
-    if (isTerminal && converter != kNoConversion) {
-      WriteAll(Transcode(converter, sjis));
+  void Write(std::string_view sjis) override {
+    if (isTerminal_ && converter_ != kNoConversion) {
+      WriteAll(Transcode(converter_, sjis));
     } else {
       WriteAll(sjis);
     }
+    std::fflush(stdout);
   }
+
+  void WriteTerminalText(std::string_view text) override { WriteAll(text); }
+
+  void EraseToEndOfLine() override {
+    WriteAll("\x1b[K");
+    std::fflush(stdout);
+  }
+
+  void EraseLine() override {
+    WriteAll("\r\x1b[K");
+    std::fflush(stdout);
+  }
+
+ private:
+  bool isTerminal_ = false;
+  TerminalEncoding encoding_ = TerminalEncoding::kShiftJis;
+  iconv_t converter_ = kNoConversion;
 };
 
-Console::Console() : state_(std::make_unique<State>()) {
-  state_->isTerminal = isatty(STDOUT_FILENO) == 1;
-  TerminalCodeset codeset = ChooseTerminalCodeset(LocaleName(), InstalledCodeset());
-  if (!codeset.converterName.empty()) {
-    state_->converter = iconv_open(codeset.converterName.c_str(), "CP932");
-    if (state_->converter == kNoConversion && codeset.encoding != TerminalEncoding::kUtf8) {
-      codeset = {TerminalEncoding::kUtf8, "UTF-8"};  // a codeset the system cannot write to
-      state_->converter = iconv_open("UTF-8", "CP932");
-    }
-    if (state_->converter == kNoConversion) codeset = {TerminalEncoding::kShiftJis, ""};
-  }
-  state_->encoding = codeset.encoding;
-}
+}  // namespace
 
-Console::Console(std::function<void(std::string_view)> capture) : state_(std::make_unique<State>()) {
-  state_->capture = std::move(capture);
-}
-
-Console::~Console() { ClearProgress(); }
-
-void Console::Print(std::string_view sjis) {
-  if (state_->capture) {
-    state_->capture(sjis);
-    return;
-  }
-  ClearProgress();
-  state_->Emit(sjis);
-  std::fflush(stdout);
-}
-
-void Console::Error(std::string_view text) {
-  if (state_->capture) {
-    state_->capture(text);
-    return;
-  }
-  ClearProgress();
-  std::fflush(stdout);
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
-}
-
-std::string Console::ForTerminal(std::string_view sjis) const { return state_->ForTerminal(sjis); }
-
-TerminalEncoding Console::Encoding() const { return state_->encoding; }
-
-bool Console::IsTerminal() const { return state_->isTerminal && !state_->capture; }
-
-void Console::EnableProgress(bool enabled) {
-  if (!enabled) ClearProgress();
-  state_->progressEnabled = enabled;
-}
-
-void Console::ShowProgress(std::string_view sjis) {
-  if (state_->capture || !state_->isTerminal || !state_->progressEnabled) return;
-  // One column is left free: some terminals wrap as soon as the last one is
-  // written.
-  const int columns = TerminalColumns();
-  const size_t width = columns > 1 ? static_cast<size_t>(columns - 1) : 79;
-  WriteAll("\r");
-  WriteAll(FitToColumns(state_->ForTerminal(sjis), state_->encoding, width));
-  WriteAll("\x1b[K");
-  std::fflush(stdout);
-  state_->progressShown = true;
-}
-
-void Console::ClearProgress() {
-  if (!state_->progressShown) return;
-  WriteAll("\r\x1b[K");
-  std::fflush(stdout);
-  state_->progressShown = false;
-}
+std::unique_ptr<StandardOutput> OpenStandardOutput() { return std::make_unique<PosixOutput>(); }
 
 }  // namespace platform

@@ -90,22 +90,9 @@ std::optional<InputFile> InputFile::Open(std::string_view path) {
   return InputFile(fd, static_cast<uint64_t>(st.st_size));
 }
 
-InputFile::InputFile(InputFile&& other) noexcept : handle_(other.handle_), size_(other.size_) {
-  other.handle_ = kClosed;
-}
-
-InputFile& InputFile::operator=(InputFile&& other) noexcept {
-  if (this != &other) {
-    if (handle_ != kClosed) close(static_cast<int>(handle_));
-    handle_ = other.handle_;
-    size_ = other.size_;
-    other.handle_ = kClosed;
-  }
-  return *this;
-}
-
-InputFile::~InputFile() {
+void InputFile::Close() {
   if (handle_ != kClosed) close(static_cast<int>(handle_));
+  handle_ = kClosed;
 }
 
 bool InputFile::ReadAll(uint8_t* dest, uint64_t size) {

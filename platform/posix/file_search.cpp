@@ -1,73 +1,60 @@
-#include "platform/file_search.h"
-
+// Folders listed with readdir, for the file search.
 #include <dirent.h>
 #include <sys/stat.h>
 
 #include <string>
 
 #include "platform/file_io.h"
+#include "platform/folder_reader.h"
 #include "platform/paths.h"
 
 namespace platform {
+namespace {
 
-struct FileSearch::State {
-  ~State() { Close(); }
+// The folder part of the pattern is resolved without regard to case.
+class PosixFolderReader final : public FolderReader {
+ public:
+  ~PosixFolderReader() override { Close(); }
 
-  const char* First(std::string_view pattern) {
-    found_.clear();
-    Close();
-    size_t nameStart = NamePartStart(pattern);
-    folder_ = std::string(pattern.substr(0, nameStart));
-    namePattern_ = std::string(pattern.substr(nameStart));
+  bool Open(std::string_view pattern) override {
+    folder_ = std::string(pattern.substr(0, NamePartStart(pattern)));
     std::string folder = folder_.empty() ? std::string(".") : ResolvePath(folder_);
     if (!folder_.empty()) folder_ = folder.back() == kSeparator ? folder : folder + kSeparator;
     dir_ = opendir(folder.c_str());
-    if (!dir_) return nullptr;
-    return Next();
+    return dir_ != nullptr;
   }
 
-  const char* Next() {
-    found_.clear();
-    if (!dir_) return nullptr;
-    while (dirent* entry = readdir(dir_)) {
-      std::string_view name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      if (!NameMatches(namePattern_, name)) continue;
-      if (IsFolder(*entry)) continue;
-      found_ = name;
-      return found_.c_str();
-    }
-    Close();
-    return nullptr;
+  bool Next(std::string_view& name) override {
+    entry_ = dir_ ? readdir(dir_) : nullptr;
+    if (!entry_) return false;
+    name = entry_->d_name;
+    return true;
   }
 
-  bool IsFolder(const dirent& entry) const {
-    if (entry.d_type == DT_DIR) return true;
-    if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;
+  // The entry's type where the folder reports it, its target's otherwise.
+  bool IsFolder() const override {
+    if (!entry_) return false;
+    if (entry_->d_type == DT_DIR) return true;
+    if (entry_->d_type != DT_UNKNOWN && entry_->d_type != DT_LNK) return false;
     struct stat st;
-    std::string path = (folder_.empty() ? std::string() : folder_) + entry.d_name;
+    const std::string path = folder_ + entry_->d_name;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
-  void Close() {
+  void Close() override {
     if (dir_) closedir(dir_);
     dir_ = nullptr;
+    entry_ = nullptr;
   }
 
+ private:
   DIR* dir_ = nullptr;
-  std::string folder_;
-  std::string namePattern_;
-  std::string found_;
+  const dirent* entry_ = nullptr;
+  std::string folder_;  // resolved, ending in the separator; empty for the working folder
 };
 
-FileSearch::FileSearch() : state_(std::make_unique<State>()) {}
+}  // namespace
 
-FileSearch::~FileSearch() = default;
-
-const char* FileSearch::FindFirstName(std::string_view pattern) { return state_->First(pattern); }
-
-const char* FileSearch::FindNextName() { return state_->Next(); }
-
-
+std::unique_ptr<FolderReader> MakeFolderReader() { return std::make_unique<PosixFolderReader>(); }
 
 }  // namespace platform

@@ -1,5 +1,4 @@
-#include "platform/console.h"
-
+// The console's output on Windows.
 #include <fcntl.h>
 #include <io.h>
 
@@ -7,8 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/terminal.h"
-#include "platform/text_columns.h"
+#include "platform/standard_output.h"
 #include "platform/windows/console_line.h"
 #include "platform/windows/win32.h"
 
@@ -76,90 +74,47 @@ void WriteToConsole(HANDLE console, std::wstring_view text) {
   }
 }
 
-}  // namespace
+// Standard output of Windows: a console is given the characters
+// themselves, whatever its code page.
+class WindowsOutput final : public StandardOutput {
+ public:
+  WindowsOutput() {
+    // Text mode would write "\r\n" for every "\n": a pipe or file gets the
+    // bytes exactly as on every other system.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    console_ = windows::StandardOutputConsole();
+  }
 
-struct Console::State {
-  std::function<void(std::string_view)> capture;
-  // The console standard output writes to, or null for a pipe or file.
-  HANDLE console = nullptr;
-  bool progressEnabled = true;
-  bool progressShown = false;
+  bool IsTerminal() const override { return console_ != nullptr; }
 
-  // What standard output is given for `sjis`: characters on a console,
-  // the bytes themselves otherwise.
-  void Emit(std::string_view sjis) const {
-    if (console) {
-      WriteToConsole(console, ToWide(sjis));
+  // The console converts as it writes; whatever shows text itself (the
+  // folder dialog) takes the Shift-JIS bytes.
+  TerminalEncoding Encoding() const override { return TerminalEncoding::kShiftJis; }
+  std::string ForTerminal(std::string_view sjis) const override { return std::string(sjis); }
+
+  // Characters on a console, the bytes themselves otherwise.
+  void Write(std::string_view sjis) override {
+    if (console_) {
+      WriteToConsole(console_, ToWide(sjis));
     } else {
       WriteBytes(sjis, stdout);
     }
   }
+
+  void WriteTerminalText(std::string_view text) override { Write(text); }
+  void EraseToEndOfLine() override { windows::BlankToEndOfLine(console_, false); }
+  void EraseLine() override { windows::EraseLine(console_); }
+
+ private:
+  // The console standard output writes to, or null for a pipe or file.
+  HANDLE console_ = nullptr;
 };
 
-Console::Console() : state_(std::make_unique<State>()) {
-  // Text mode would write "\r\n" for every "\n": a pipe or file gets the
-  // bytes exactly as on every other system.
-  std::fflush(stdout);
-  std::fflush(stderr);
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-  state_->console = windows::StandardOutputConsole();
-}
+}  // namespace
 
-Console::Console(std::function<void(std::string_view)> capture) : state_(std::make_unique<State>()) {
-  state_->capture = std::move(capture);
-}
-
-Console::~Console() { ClearProgress(); }
-
-void Console::Print(std::string_view sjis) {
-  if (state_->capture) {
-    state_->capture(sjis);
-    return;
-  }
-  ClearProgress();
-  state_->Emit(sjis);
-}
-
-void Console::Error(std::string_view text) {
-  if (state_->capture) {
-    state_->capture(text);
-    return;
-  }
-  ClearProgress();
-  std::fflush(stdout);
-  WriteBytes(text, stderr);
-}
-
-// The console converts as it writes; whatever shows text itself (the
-// folder dialog) takes the Shift-JIS bytes.
-std::string Console::ForTerminal(std::string_view sjis) const { return std::string(sjis); }
-
-TerminalEncoding Console::Encoding() const { return TerminalEncoding::kShiftJis; }
-
-bool Console::IsTerminal() const { return state_->console != nullptr && !state_->capture; }
-
-void Console::EnableProgress(bool enabled) {
-  if (!enabled) ClearProgress();
-  state_->progressEnabled = enabled;
-}
-
-void Console::ShowProgress(std::string_view sjis) {
-  if (state_->capture || !state_->console || !state_->progressEnabled) return;
-  // One column is left free: the console wraps as soon as the last one is
-  // written.
-  const int columns = TerminalColumns();
-  const size_t width = columns > 1 ? static_cast<size_t>(columns - 1) : 79;
-  state_->Emit("\r");
-  state_->Emit(FitToColumns(sjis, TerminalEncoding::kShiftJis, width));
-  windows::BlankToEndOfLine(state_->console, false);
-  state_->progressShown = true;
-}
-
-void Console::ClearProgress() {
-  if (!state_->progressShown) return;
-  windows::EraseLine(state_->console);
-  state_->progressShown = false;
-}
+std::unique_ptr<StandardOutput> OpenStandardOutput() { return std::make_unique<WindowsOutput>(); }
 
 }  // namespace platform

@@ -35,22 +35,9 @@ std::optional<InputFile> InputFile::Open(std::string_view path) {
   return InputFile(reinterpret_cast<intptr_t>(file), static_cast<uint64_t>(size.QuadPart));
 }
 
-InputFile::InputFile(InputFile&& other) noexcept : handle_(other.handle_), size_(other.size_) {
-  other.handle_ = kClosed;
-}
-
-InputFile& InputFile::operator=(InputFile&& other) noexcept {
-  if (this != &other) {
-    if (handle_ != kClosed) CloseHandle(Handle(handle_));
-    handle_ = other.handle_;
-    size_ = other.size_;
-    other.handle_ = kClosed;
-  }
-  return *this;
-}
-
-InputFile::~InputFile() {
+void InputFile::Close() {
   if (handle_ != kClosed) CloseHandle(Handle(handle_));
+  handle_ = kClosed;
 }
 
 bool InputFile::ReadAll(uint8_t* dest, uint64_t size) {

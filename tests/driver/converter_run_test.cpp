@@ -71,18 +71,4 @@ TEST(ConverterRun, EscapeCancelsTheChooser) {
   EXPECT_FALSE(std::filesystem::exists(bin.Path() / "DAV299.AVD"));
 }
 
-TEST(ConverterRun, APathThatIsNotAFolderKeepsTheChooserOpen) {
-  TempDir bin, game;
-  std::string exe = test_support::InstallConverter(bin.Path());
-  std::string typed = game.Folder() + "missing\r" + std::string(8 + game.Folder().size(), '\x7f') +
-                      game.Path().string() + "\r";
-  test_support::RunResult r = test_support::RunWithTerminal(exe, typed, 'b');
-  EXPECT_EQ(r.exitStatus, 'b');
-  EXPECT_NE(r.output.find("Not a folder: " + game.Folder() + "missing"), std::string::npos);
-  EXPECT_NE(r.output.find(std::string(kFinished)), std::string::npos);
-  ArchiveContents a = test_support::ReadVerifiedArchive(bin.Path() / "DAV299.AVD");
-  EXPECT_TRUE(a.valid);
-  EXPECT_EQ(a.raw.size(), 64u);
-}
-
 }  // namespace

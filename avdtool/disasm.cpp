@@ -75,8 +75,10 @@ std::string ShownText(std::string_view sjis) {
         IsTrailByte(static_cast<uint8_t>(sjis[i + 1]))) {
       out += sjis.substr(i, 2);
       ++i;
-    } else if ((b >= 0xA1 && b <= 0xDF) || (b >= 0x20 && b < 0x7F && b != '"')) {
-      out += archive::Printable(sjis.substr(i, 1));  // a single-byte character; '\\' escaped
+    } else if (b >= 0xA1 && b <= 0xDF) {
+      out += sjis[i];  // a single-byte katakana
+    } else if (b >= 0x20 && b < 0x7F && b != '"') {
+      out += archive::Printable(sjis.substr(i, 1));  // '\\' escaped
     } else {
       out += Format("\\x%02X", b);
     }

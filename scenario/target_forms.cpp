@@ -269,23 +269,33 @@ std::vector<Instruction> DecodeAll(std::span<const uint8_t> code) {
 std::vector<CodeProblem> CheckCode(std::span<const uint8_t> code) {
   std::vector<CodeProblem> problems;
   const std::vector<Instruction> all = DecodeAll(code);
+  // An instruction that runs past the end takes the rest of the code with
+  // it: the code is cut off there, and nothing behind is an instruction.
+  size_t cut = all.size();
+  for (size_t i = 0; i < all.size(); ++i) {
+    const DecodeError e = all[i].error;
+    if (e == DecodeError::kPastEnd || e == DecodeError::kUnterminatedString) {
+      cut = i;
+      break;
+    }
+  }
+  const size_t end = cut < all.size() ? all[cut].offset : code.size();
   std::vector<bool> starts(code.size() + 1, false);
   starts[code.size()] = true;
-  for (const Instruction& in : all) {
-    if (in.form) starts[in.offset] = true;
+  for (size_t i = 0; i < cut; ++i) {
+    if (all[i].form) starts[all[i].offset] = true;
   }
 
-  for (size_t i = 0; i < all.size(); ++i) {
+  for (size_t i = 0; i < cut; ++i) {
     const Instruction& in = all[i];
     if (!in.form) {
       size_t run = 1;
-      while (i + run < all.size() && !all[i + run].form) ++run;
-      const bool cut = in.error == DecodeError::kPastEnd || in.error == DecodeError::kUnterminatedString;
+      while (i + run < cut && !all[i + run].form) ++run;
       problems.push_back(
-          {in.offset, base::Format("%zu byte%s from here start%s no instruction: at the first, opcode %u, %s",
+          {in.offset, base::Format("%zu byte%s from here start%s no instruction: at the first, "
+                                   "opcode %u, %s",
                                    run, run == 1 ? "" : "s", run == 1 ? "s" : "", code[in.offset],
-                                   std::string(Describe(in.error)).c_str()) +
-                          (cut && i + run == all.size() ? " (cut-off code)" : "")});
+                                   std::string(Describe(in.error)).c_str())});
       i += run - 1;
       continue;
     }
@@ -300,6 +310,12 @@ std::vector<CodeProblem> CheckCode(std::span<const uint8_t> code) {
             {o.offset, base::Format("jump to 0x%06x, which is not the start of an instruction", target)});
       }
     }
+  }
+  if (cut < all.size()) {
+    const size_t rest = code.size() - end;
+    problems.push_back({all[cut].offset, base::Format("the last %zu byte%s %s cut-off code: %s", rest,
+                                                      rest == 1 ? "" : "s", rest == 1 ? "is" : "are",
+                                                      std::string(Describe(all[cut].error)).c_str())});
   }
   return problems;
 }

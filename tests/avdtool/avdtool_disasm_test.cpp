@@ -203,6 +203,20 @@ TEST_F(AvdtoolCodeCheck, ACodeLengthThatCutsAnInstruction) {
   ExpectCaught("0x000006", "jump to 0x00000f, beyond the end of the code (0x00000d)");
 }
 
+// Three characters at a time: 51 bytes of code for 8 of source, so the
+// buffer overflows in the middle of an instruction.
+TEST(AvdtoolCodeCheckOverflow, AnOverflowLeavesCutOffCodeThatVerifyReports) {
+  Sio sio;
+  for (int i = 0; i < 1300; ++i) sio.Op(op::kShowCharacters).Op(3).Word(1).Word(30).Word(60);
+  const std::vector<uint8_t> member = Translated(sio);
+  ASSERT_EQ(member.size(), 65536u);
+  const archive::Verification v = archive::Verify(ArchiveOf({{"SEEN001.TXT", member}}));
+  ASSERT_EQ(v.problems.size(), 1u) << archive::VerificationReport(v);
+  EXPECT_TRUE(v.problems[0].starts_with("SEEN001.TXT (entry 0): code offset 0x00ff")) << v.problems[0];
+  EXPECT_TRUE(v.problems[0].ends_with("cut-off code: the instruction runs past the end of the code"))
+      << v.problems[0];
+}
+
 TEST(AvdtoolDisasm, TheArchiveListingNamesItsMembers) {
   const std::vector<uint8_t> file =
       ArchiveOf({{"SEEN002.TXT", Tpc({0x3B, 0x11, 0x17})}, {"SEEN001.TXT", Tpc({0x07})}, {"X.PDT", {}}});

@@ -12,21 +12,21 @@ namespace {
 
 using K = OperandKind;
 
-constexpr OperandSpec N{K::kNum};
-constexpr OperandSpec FN{K::kFlaggedNum};
-constexpr OperandSpec S{K::kString};
-constexpr OperandSpec J{K::kJump};
-constexpr OperandSpec C{K::kCount};
-constexpr OperandSpec Fixed(uint8_t b) { return {K::kFixed, b}; }
-constexpr OperandSpec Group(uint8_t n) { return {K::kGroup, n}; }
+constexpr OperandRule N{K::kNum};
+constexpr OperandRule FN{K::kFlaggedNum};
+constexpr OperandRule S{K::kString};
+constexpr OperandRule J{K::kJump};
+constexpr OperandRule C{K::kCount};
+constexpr OperandRule Fixed(uint8_t b) { return {K::kFixed, b}; }
+constexpr OperandRule Group(uint8_t n) { return {K::kGroup, n}; }
 
 constexpr Form Row(uint8_t opcode, int16_t sub, std::string_view mnemonic,
-                   std::initializer_list<OperandSpec> operands = {}) {
+                   std::initializer_list<OperandRule> operands = {}) {
   Form f;
   f.opcode = opcode;
   f.sub = sub;
   f.mnemonic = mnemonic;
-  for (const OperandSpec& o : operands) f.operands[f.count++] = o;
+  for (const OperandRule& o : operands) f.operands[f.count++] = o;
   return f;
 }
 
@@ -116,20 +116,20 @@ class FormReader {
   FormReader(std::span<const uint8_t> code, size_t pos, std::vector<Operand>& out)
       : code_(code), pos_(pos), out_(out) {}
 
-  DecodeError Read(std::span<const OperandSpec> specs) {
+  DecodeError Read(std::span<const OperandRule> rules) {
     uint32_t count = 0;
-    for (size_t i = 0; i < specs.size(); ++i) {
-      const OperandSpec& spec = specs[i];
-      if (spec.kind == K::kGroup) {
-        const std::span<const OperandSpec> group =
-            specs.subspan(i + 1, std::min<size_t>(spec.value, specs.size() - i - 1));
+    for (size_t i = 0; i < rules.size(); ++i) {
+      const OperandRule& rule = rules[i];
+      if (rule.kind == K::kGroup) {
+        const std::span<const OperandRule> group =
+            rules.subspan(i + 1, std::min<size_t>(rule.value, rules.size() - i - 1));
         for (uint32_t n = 0; n < count; ++n) {
           if (DecodeError e = Read(group); e != DecodeError::kNone) return e;
         }
         i += group.size();
         continue;
       }
-      if (DecodeError e = One(spec, count); e != DecodeError::kNone) return e;
+      if (DecodeError e = One(rule, count); e != DecodeError::kNone) return e;
     }
     return DecodeError::kNone;
   }
@@ -137,26 +137,26 @@ class FormReader {
   size_t Pos() const { return pos_; }
 
  private:
-  DecodeError One(const OperandSpec& spec, uint32_t& count) {
+  DecodeError One(const OperandRule& rule, uint32_t& count) {
     if (pos_ >= code_.size())
-      return spec.kind == K::kString ? DecodeError::kUnterminatedString : DecodeError::kPastEnd;
+      return rule.kind == K::kString ? DecodeError::kUnterminatedString : DecodeError::kPastEnd;
     Operand o;
-    o.kind = spec.kind;
+    o.kind = rule.kind;
     o.offset = static_cast<uint32_t>(pos_);
     const uint8_t first = code_[pos_];
-    switch (spec.kind) {
+    switch (rule.kind) {
       case K::kByte:
       case K::kCount:
       case K::kFixed:
-        if (spec.kind == K::kFixed && first != spec.value) return DecodeError::kMismatch;
+        if (rule.kind == K::kFixed && first != rule.value) return DecodeError::kMismatch;
         o.size = 1;
         o.value = first;
-        if (spec.kind == K::kCount) count = first;
+        if (rule.kind == K::kCount) count = first;
         break;
       case K::kNum:
       case K::kFlaggedNum: {
         const uint32_t nibble = first >> 4;
-        const uint32_t length = spec.kind == K::kNum ? nibble : nibble - 8;
+        const uint32_t length = rule.kind == K::kNum ? nibble : nibble - 8;
         if (length < 1 || length > 5) return DecodeError::kMismatch;
         if (code_.size() - pos_ < length) return DecodeError::kPastEnd;
         uint32_t rest = 0;

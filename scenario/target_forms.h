@@ -27,7 +27,7 @@ enum class OperandKind : uint8_t {
                 // last kCount says
 };
 
-struct OperandSpec {
+struct OperandRule {
   OperandKind kind = OperandKind::kByte;
   uint8_t value = 0;
 };
@@ -40,9 +40,9 @@ struct Form {
   int16_t sub = kNoSub;  // the byte behind the opcode, or kNoSub
   std::string_view mnemonic;
   uint8_t count = 0;
-  std::array<OperandSpec, kMostOperands> operands{};
+  std::array<OperandRule, kMostOperands> operands{};
 
-  std::span<const OperandSpec> Operands() const { return {operands.data(), count}; }
+  std::span<const OperandRule> Operands() const { return {operands.data(), count}; }
 };
 
 // Every form, in ascending order of opcode; where several share an opcode

@@ -1,11 +1,13 @@
 #include "archive/members.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "archive/archive_format.h"
 #include "base/diagnostics.h"
 #include "image/pdt_format.h"
 #include "scenario/output.h"
+#include "scenario/target_forms.h"
 
 namespace archive {
 namespace {
@@ -154,6 +156,17 @@ std::vector<std::string> ScenarioProblems(std::span<const uint8_t> member) {
     problems.push_back(Format("code length field is %u, but ", codeLength) +
                        ByteCount(member.size() - kScenarioHeaderSize) + " of code follow the header");
   }
+  return problems;
+}
+
+std::vector<std::string> ScenarioCodeProblems(std::span<const uint8_t> member) {
+  std::vector<std::string> problems;
+  const std::optional<uint32_t> length = CodeLength(member);
+  if (!length) return problems;
+  const std::span<const uint8_t> code =
+      member.subspan(kScenarioHeaderSize, std::min<size_t>(*length, member.size() - kScenarioHeaderSize));
+  for (const scenario::target::CodeProblem& p : scenario::target::CheckCode(code))
+    problems.push_back(Format("code offset 0x%06x: ", p.offset) + p.what);
   return problems;
 }
 

@@ -62,6 +62,13 @@ std::optional<Picture> ReadPicture(std::span<const uint8_t> member);
 // Everything wrong with the header of a scenario member; empty when none.
 std::vector<std::string> ScenarioProblems(std::span<const uint8_t> member);
 
+// Everything wrong with the code of a scenario member, decoded from code
+// offset 0 to the code length its header states (or to the end of the
+// member, when that comes first): bytes that start no instruction, strings
+// without their zero, jumps that land neither on an instruction nor at the
+// end of the code. Each begins "code offset 0x000123: ".
+std::vector<std::string> ScenarioCodeProblems(std::span<const uint8_t> member);
+
 // The code length a scenario's header states (nothing when the member is
 // shorter than the header).
 std::optional<uint32_t> CodeLength(std::span<const uint8_t> member);

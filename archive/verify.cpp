@@ -7,9 +7,9 @@
 #include <numeric>
 
 #include "archive/archive_format.h"
-#include "base/diagnostics.h"
 #include "archive/archive_reader.h"
 #include "archive/members.h"
+#include "base/diagnostics.h"
 
 namespace archive {
 namespace {
@@ -161,6 +161,7 @@ class Checker {
           break;
         case MemberKind::kScenario:
           problems = ScenarioProblems(bytes);
+          for (std::string& p : ScenarioCodeProblems(bytes)) problems.push_back(std::move(p));
           break;
         case MemberKind::kData:
           break;

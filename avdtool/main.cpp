@@ -3,6 +3,8 @@
 //   avdtool verify ARCHIVE
 //   avdtool extract ARCHIVE [DIR] [--png] [NAME...]
 //   avdtool contact-sheet ARCHIVE OUT.png [--columns N]
+//   avdtool disasm ARCHIVE [NAME...]
+//   avdtool disasm --source FILE.SIO
 //   avdtool --help
 // Exit status: 0 when all is well, 1 when the archive has problems or a
 // member could not be written, 2 when the archive cannot be read or the
@@ -19,11 +21,13 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/verify.h"
 #include "avdtool/archive_file.h"
 #include "avdtool/contact_sheet.h"
+#include "avdtool/disasm.h"
 #include "avdtool/extract.h"
 #include "avdtool/listing.h"
-#include "archive/verify.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -46,6 +50,20 @@ constexpr const char* kUsage =
     "  avdtool contact-sheet ARCHIVE OUT.png [--columns N]\n"
     "      one PNG with every picture as a labelled thumbnail, N to a row (1 to 64,\n"
     "      default 6)\n"
+    "  avdtool disasm ARCHIVE [NAME...]\n"
+    "      lists the code of every scenario member, or of those named: the header's\n"
+    "      fields, then one instruction a line:\n"
+    "        000012  15 28 3b 15 11 29 ..  if.ne        5, 1, -> 0x00001f\n"
+    "      code offset, the first bytes (at most six; .. when there are more),\n"
+    "      mnemonic (a role name, or op and the opcode.sub-code), operands: numbers\n"
+    "      in decimal, texts in quotes in the console's codeset with control bytes\n"
+    "      as \\xNN, jumps as -> and the target's code offset. \"00001f:\" stands\n"
+    "      before every instruction a jump lands on; a byte no instruction form\n"
+    "      matches is a db line, and the listing goes on with the next byte\n"
+    "  avdtool disasm --source FILE.SIO\n"
+    "      lists a source scenario the same way, by source offset, as the\n"
+    "      converter walks it: the offset of a \"Jump point (0x....) not found\"\n"
+    "      line is found here; v300 is variable 300\n"
     "  avdtool --help\n";
 
 int UsageError(const std::string& message) {
@@ -59,6 +77,7 @@ struct CommandLine {
   std::vector<std::string> positional;
   std::string sort = "name";
   bool png = false;
+  bool source = false;
   std::string columns;
 };
 
@@ -99,11 +118,13 @@ bool Parse(int argc, char** argv, std::string_view allowed, CommandLine& line, s
       if (!value(line.sort)) return false;
     } else if (name == "--columns") {
       if (!value(line.columns)) return false;
-    } else if (equals == std::string_view::npos) {
-      line.png = true;
-    } else {
+    } else if (equals != std::string_view::npos) {
       error = "option " + std::string(name) + " takes no value";
       return false;
+    } else if (name == "--source") {
+      line.source = true;
+    } else {
+      line.png = true;
     }
   }
   return true;
@@ -200,6 +221,35 @@ int ContactSheet(const CommandLine& line) {
   return status;
 }
 
+// Listings carry Shift-JIS texts: the console writes them in the
+// terminal's codeset, and as they are to a pipe or a file.
+void PrintText(const std::string& sjis) {
+  platform::Console console;
+  console.Print(sjis);
+}
+
+int Disasm(const CommandLine& line) {
+  if (line.source) {
+    if (line.positional.size() != 1) return UsageError("disasm --source takes one source scenario");
+    std::vector<uint8_t> bytes;
+    if (!Load(line.positional[0], bytes)) return kCannotRun;
+    PrintText(avdtool::ListSource(bytes));
+    return kGood;
+  }
+  if (line.positional.empty()) return UsageError("disasm takes an archive");
+  std::vector<uint8_t> bytes;
+  if (!Load(line.positional[0], bytes)) return kCannotRun;
+  std::string out;
+  const std::vector<std::string> names(line.positional.begin() + 1, line.positional.end());
+  const int status = avdtool::Disassemble(bytes, names, out);
+  if (status == kCannotRun) {
+    std::fprintf(stderr, "avdtool: %s: %s", line.positional[0].c_str(), out.c_str());
+  } else {
+    PrintText(out);
+  }
+  return status;
+}
+
 int Run(int argc, char** argv) {
   if (argc < 2) {
     std::fputs(kUsage, stderr);
@@ -217,7 +267,8 @@ int Run(int argc, char** argv) {
   constexpr Command kCommands[] = {{"list", "--sort", List},
                                    {"verify", "", Verify},
                                    {"extract", "--png", Extract},
-                                   {"contact-sheet", "--columns", ContactSheet}};
+                                   {"contact-sheet", "--columns", ContactSheet},
+                                   {"disasm", "--source", Disasm}};
   for (const Command& c : kCommands) {
     if (c.name != command) continue;
     CommandLine line;

@@ -1,8 +1,11 @@
 // Archives nobody vouches for, read as avdtool reads them: verification, the
 // listing in every order, each picture as a PNG in memory and the contact
-// sheet. None may crash, hang or read outside the input, and they must agree:
-// an archive that verification finds all good reads back whole, every
-// picture of it makes a PNG, and its listing and sheet succeed.
+// sheet, the scenario listings and the code decoder. None may crash, hang or
+// read outside the input, and they must agree: an archive that verification
+// finds all good reads back whole, every picture of it makes a PNG, its
+// listing and sheet succeed, and its scenarios list without a "db" line.
+// The input is also taken whole as scenario code, as a target scenario and
+// as a source scenario.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -11,11 +14,14 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
-#include "avdtool/contact_sheet.h"
-#include "avdtool/listing.h"
 #include "archive/members.h"
-#include "avdtool/png.h"
 #include "archive/verify.h"
+#include "avdtool/contact_sheet.h"
+#include "avdtool/disasm.h"
+#include "avdtool/listing.h"
+#include "avdtool/png.h"
+#include "scenario/source_forms.h"
+#include "scenario/target_forms.h"
 
 namespace {
 
@@ -34,10 +40,59 @@ bool StartsWithPngSignature(const std::vector<uint8_t>& png) {
          std::equal(std::begin(kSignature), std::end(kSignature), png.begin());
 }
 
+// A listing holds no byte that could steer a terminal: only line ends,
+// printable ASCII and whole Shift-JIS characters.
+void RequireSafeListing(const std::string& listing) {
+  for (size_t i = 0; i < listing.size(); ++i) {
+    const auto b = static_cast<uint8_t>(listing[i]);
+    if (b == '\n' || (b >= 0x20 && b < 0x7F) || (b >= 0xA1 && b <= 0xDF)) continue;
+    Require(((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && i + 1 < listing.size());
+    const auto trail = static_cast<uint8_t>(listing[++i]);
+    Require(trail >= 0x40 && trail <= 0xFC && trail != 0x7F);
+  }
+}
+
+// True when a line of the listing is a "db" line: its mnemonic column,
+// behind the offset and the bytes, holds "db".
+bool HasDbLine(const std::string& listing) {
+  constexpr size_t kMnemonicColumn = 6 + 2 + 20 + 2;
+  size_t start = 0;
+  while (start < listing.size()) {
+    size_t end = listing.find('\n', start);
+    if (end == std::string::npos) end = listing.size();
+    const std::string_view line(listing.data() + start, end - start);
+    if (line.size() > kMnemonicColumn + 3 && line[0] != ';' && line.substr(kMnemonicColumn, 3) == "db ")
+      return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// The input as code, as a target scenario and as a source scenario.
+void CheckScenarioViews(std::span<const uint8_t> bytes) {
+  const std::vector<scenario::target::Instruction> all = scenario::target::DecodeAll(bytes);
+  size_t next = 0;
+  for (const scenario::target::Instruction& in : all) {
+    Require(in.offset == next && in.size >= 1 && in.offset + in.size <= bytes.size());
+    Require((in.form != nullptr) == (in.error == scenario::target::DecodeError::kNone));
+    for (const scenario::target::Operand& o : in.operands)
+      Require(o.offset > in.offset && o.offset + o.size <= in.offset + in.size);
+    next += in.size;
+  }
+  Require(next == bytes.size());
+  for (const scenario::target::CodeProblem& p : scenario::target::CheckCode(bytes))
+    Require(p.offset < bytes.size());
+  RequireSafeListing(avdtool::ListScenario(bytes));
+  const std::string source = avdtool::ListSource(bytes);
+  RequireSafeListing(source);
+  Require(bytes.empty() || source.find("\n000000  ") != std::string::npos);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> file(data, size);
+  CheckScenarioViews(file);
   const archive::Verification verification = archive::Verify(file);
   const bool good = verification.problems.empty();
   const std::string report = archive::VerificationReport(verification);
@@ -53,6 +108,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(avdtool::List(file, order, table) == (reader.Ok() ? 0 : 1));
     for (char c : table) Require(c == '\n' || (c >= 0x20 && c < 0x7F));
   }
+  std::string listing;
+  const int listed = avdtool::Disassemble(file, {}, listing);
+  Require(reader.Ok() ? listed == 0 || listed == 1 : listed == 2);
+  RequireSafeListing(listing);
+  if (good) Require(listed == 0 && !HasDbLine(listing));
   if (!reader.Ok()) return 0;
   if (good) Require(archive::ArchiveContents(std::vector<uint8_t>(file.begin(), file.end())).valid);
 

@@ -121,6 +121,26 @@ TEST_F(AvdtoolProgram, ContactSheetReplacesALinkInsteadOfWritingThroughIt) {
   EXPECT_FALSE(fs::exists(dir_.Path() / "none.png"));
 }
 
+TEST_F(AvdtoolProgram, DisasmListsScenariosAndSources) {
+  Outcome r = Avdtool("disasm " + archive_ + " seen002.txt");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output,
+            "; SEEN002.TXT (entry 4), 102 bytes\n"
+            "; header: \"TPC32\", 40: 0, 80: 0, 84: 0, 88: 0, code length 3\n"
+            "000000  3b 11 17              set          1, 7\n\n");
+  r = Avdtool("disasm " + archive_ + " SEEN009.TXT");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.output.ends_with("no scenario member named SEEN009.TXT\n"));
+  // Pipes get the Shift-JIS bytes as they are.
+  r = Avdtool("disasm --source " + dir_.Write("A.SIO", std::vector<uint8_t>{0xF0, 0x82, 0xA0, 0x1B, 0x00}));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output,
+            "; source, 5 bytes\n"
+            "000000  f0 82 a0 1b 00        message      \"\x82\xA0\\x1B\"\n");
+  EXPECT_EQ(Avdtool("disasm --source " + dir_.Folder() + "MISSING.SIO").status, 2);
+  EXPECT_NE(Avdtool("--help").output.find("avdtool disasm --source FILE.SIO\n"), std::string::npos);
+}
+
 TEST_F(AvdtoolProgram, AWrongCommandLineExitsWithTwo) {
   Outcome r = Avdtool("--help");
   EXPECT_EQ(r.status, 0);
@@ -131,7 +151,8 @@ TEST_F(AvdtoolProgram, AWrongCommandLineExitsWithTwo) {
            "list " + archive_ + " --png", "verify " + archive_ + " " + archive_, "extract",
            "contact-sheet " + archive_, "contact-sheet " + archive_ + " x.png --columns 0",
            "contact-sheet " + archive_ + " x.png --columns 65",
-           "contact-sheet " + archive_ + " x.png --columns", "extract " + archive_ + " out --png=yes"}) {
+           "contact-sheet " + archive_ + " x.png --columns", "extract " + archive_ + " out --png=yes",
+           "disasm", "disasm --source", "disasm --source=x " + archive_, "disasm " + archive_ + " --png"}) {
     r = Avdtool(wrong, dir_.Path());
     EXPECT_EQ(r.status, 2) << wrong;
     EXPECT_TRUE(r.output.starts_with("avdtool: ")) << wrong << ": " << r.output;

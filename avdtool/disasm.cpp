@@ -1,0 +1,253 @@
+#include "avdtool/disasm.h"
+
+#include <algorithm>
+#include <set>
+
+#include "archive/archive_reader.h"
+#include "archive/members.h"
+#include "base/byte_order.h"
+#include "base/diagnostics.h"
+#include "base/sjis.h"
+#include "scenario/output.h"
+#include "scenario/source.h"
+#include "scenario/source_forms.h"
+#include "scenario/target_forms.h"
+
+namespace avdtool {
+namespace {
+
+using base::Format;
+
+constexpr size_t kHexBytes = 6;
+
+bool IsTrailByte(uint8_t b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+// The offset, the first bytes in hex and the mnemonic of a line.
+std::string LineStart(uint32_t offset, std::span<const uint8_t> bytes, std::string_view mnemonic) {
+  std::string hex;
+  for (size_t i = 0; i < std::min(bytes.size(), kHexBytes); ++i)
+    hex += Format(i ? " %02x" : "%02x", bytes[i]);
+  if (bytes.size() > kHexBytes) hex += " ..";
+  return Format("%06x  %-20s  %-12s ", offset, hex.c_str(), std::string(mnemonic).c_str());
+}
+
+void EndLine(std::string& line, std::string& out) {
+  while (line.ends_with(' ')) line.pop_back();
+  out += line;
+  out += '\n';
+}
+
+std::string Quoted(std::string_view text) { return "\"" + ShownText(text) + "\""; }
+
+// A jump operand: its target, and a note when the target starts no
+// instruction.
+std::string JumpText(uint32_t target, const std::set<uint32_t>& starts, uint32_t end) {
+  std::string text = Format("-> 0x%06x", target);
+  if (target > end) {
+    text += " (beyond the end)";
+  } else if (target < end && !starts.contains(target)) {
+    text += " (not an instruction)";
+  }
+  return text;
+}
+
+void Labels(const std::set<uint32_t>& labels, uint32_t from, uint32_t to, std::string& out) {
+  for (auto it = labels.lower_bound(from); it != labels.end() && *it < to; ++it)
+    out += Format("%06x:\n", *it);
+}
+
+std::string HeaderLine(std::span<const uint8_t> member) {
+  std::string line =
+      "; header: \"" + ShownText(std::string_view(reinterpret_cast<const char*>(member.data()), 5)) + "\"";
+  for (size_t at : {40, 80, 84, 88}) line += Format(", %zu: %u", at, base::GetU32(member.data() + at));
+  line += Format(", code length %u\n", base::GetU32(member.data() + scenario::Output::kCodeLengthOffset));
+  return line;
+}
+
+}  // namespace
+
+std::string ShownText(std::string_view sjis) {
+  std::string out;
+  out.reserve(sjis.size());
+  for (size_t i = 0; i < sjis.size(); ++i) {
+    const auto b = static_cast<uint8_t>(sjis[i]);
+    if (b >= 0x81 && b <= 0xFC && base::IsLeadByte(b) && i + 1 < sjis.size() &&
+        IsTrailByte(static_cast<uint8_t>(sjis[i + 1]))) {
+      out += sjis.substr(i, 2);
+      ++i;
+    } else if (b >= 0xA1 && b <= 0xDF) {
+      out += sjis[i];  // a single-byte katakana
+    } else if (b >= 0x20 && b < 0x7F && b != '"') {
+      out += archive::Printable(sjis.substr(i, 1));  // '\\' escaped
+    } else {
+      out += Format("\\x%02X", b);
+    }
+  }
+  return out;
+}
+
+std::string ListScenario(std::span<const uint8_t> member) {
+  namespace target = scenario::target;
+  constexpr size_t kHeader = scenario::Output::kHeaderSize;
+  std::string out;
+  if (member.size() < kHeader) {
+    out += Format("; %zu bytes, shorter than the %zu-byte header: nothing to list\n", member.size(), kHeader);
+    return out;
+  }
+  out += HeaderLine(member);
+  const uint32_t stated = base::GetU32(member.data() + scenario::Output::kCodeLengthOffset);
+  const size_t present = member.size() - kHeader;
+  const std::span<const uint8_t> code = member.subspan(kHeader, std::min<size_t>(stated, present));
+  if (stated != present) {
+    out += Format("; %zu bytes of code follow the header; listing %zu\n", present, code.size());
+  }
+
+  const std::vector<target::Instruction> all = target::DecodeAll(code);
+  std::set<uint32_t> starts, labels;
+  for (const target::Instruction& in : all) {
+    if (!in.form) continue;
+    starts.insert(in.offset);
+    for (const target::Operand& o : in.operands) {
+      if (o.kind == target::OperandKind::kJump) labels.insert(static_cast<uint32_t>(o.value));
+    }
+  }
+  const auto end = static_cast<uint32_t>(code.size());
+  for (const target::Instruction& in : all) {
+    if (starts.contains(in.offset)) Labels(labels, in.offset, in.offset + 1, out);
+    const std::span<const uint8_t> bytes = code.subspan(in.offset, in.size);
+    if (!in.form) {
+      std::string line = LineStart(in.offset, bytes, "db") + Format("0x%02x", bytes[0]);
+      EndLine(line, out);
+      continue;
+    }
+    std::string line = LineStart(in.offset, bytes, in.form->mnemonic);
+    bool first = true;
+    for (const target::Operand& o : in.operands) {
+      std::string text;
+      switch (o.kind) {
+        case target::OperandKind::kFixed:
+        case target::OperandKind::kGroup:
+          continue;
+        case target::OperandKind::kByte:
+        case target::OperandKind::kCount:
+        case target::OperandKind::kNum:
+        case target::OperandKind::kInt:
+          text = std::to_string(o.value);
+          break;
+        case target::OperandKind::kFlaggedNum:
+          text = "flagged " + std::to_string(o.value);
+          break;
+        case target::OperandKind::kJump:
+          text = JumpText(static_cast<uint32_t>(o.value), starts, end);
+          break;
+        case target::OperandKind::kString:
+          text = Quoted(o.text);
+          break;
+      }
+      line += (first ? "" : ", ") + text;
+      first = false;
+    }
+    EndLine(line, out);
+  }
+  Labels(labels, end, end + 1, out);
+  return out;
+}
+
+std::string ListSource(std::span<const uint8_t> source) {
+  namespace src = scenario::source;
+  std::string out = Format("; source, %zu bytes\n", source.size());
+  if (source.size() > scenario::Source::kCapacity) {
+    out += Format("; only the first %zu bytes are translated and listed\n", scenario::Source::kCapacity);
+    source = source.first(scenario::Source::kCapacity);
+  }
+  const std::vector<src::Instruction> all = src::DecodeSource(source);
+  std::set<uint32_t> starts, labels;
+  for (const src::Instruction& in : all) {
+    starts.insert(in.offset);
+    for (const src::Operand& o : in.operands) {
+      if (o.kind == src::OperandKind::kLabel) labels.insert(o.value);
+    }
+  }
+  const auto end = static_cast<uint32_t>(source.size());
+  for (const src::Instruction& in : all) {
+    Labels(labels, in.offset, in.offset + 1, out);
+    const std::span<const uint8_t> bytes =
+        source.subspan(in.offset, std::min<size_t>(in.size, source.size() - in.offset));
+    if (!in.form) {
+      std::string line = LineStart(in.offset, bytes, "db") + Format("0x%02x", bytes[0]);
+      EndLine(line, out);
+      continue;
+    }
+    std::string line = LineStart(in.offset, bytes, in.form->mnemonic);
+    bool first = true;
+    for (const src::Operand& o : in.operands) {
+      std::string text;
+      switch (o.kind) {
+        case src::OperandKind::kByte:
+        case src::OperandKind::kWord:
+          text = std::to_string(o.value);
+          break;
+        case src::OperandKind::kVariable:
+          text = "v" + std::to_string(o.value);
+          break;
+        case src::OperandKind::kValue:
+          text = o.value >= 0x10000 ? "v" + std::to_string(o.value & 0xFFFF) : std::to_string(o.value);
+          break;
+        case src::OperandKind::kLabel:
+          text = JumpText(o.value, starts, end);
+          break;
+        case src::OperandKind::kString:
+          text = Quoted(o.text);
+          break;
+        default:
+          continue;  // the group kinds decode into the ones above
+      }
+      line += (first ? "" : ", ") + text;
+      first = false;
+    }
+    if (in.offset + in.size > end) line += "  ; runs past the end of the source";
+    EndLine(line, out);
+  }
+  Labels(labels, end, end + 1, out);
+  return out;
+}
+
+int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& names, std::string& out) {
+  const archive::ArchiveReader reader(file);
+  if (!reader.Ok()) {
+    out += std::string(archive::Describe(reader.Error())) + "\n";
+    return 2;
+  }
+  std::vector<std::string> wanted = names;
+  for (std::string& name : wanted) base::UpperCaseName(name);
+  std::vector<bool> found(wanted.size(), false);
+  archive::MemberUnpacker unpacker(reader);
+  std::vector<uint8_t> bytes;
+  std::string why;
+  bool ok = true;
+  for (const archive::Entry& e : reader.Entries()) {
+    if (archive::KindOf(e.name) != archive::MemberKind::kScenario) continue;
+    bool listed = wanted.empty();
+    for (size_t i = 0; i < wanted.size(); ++i) {
+      if (wanted[i] == e.name) listed = found[i] = true;
+    }
+    if (!listed) continue;
+    out += "; " + archive::MemberLabel(e) + ", " + archive::ByteCount(e.unpacked) + "\n";
+    if (!unpacker.Unpack(e, bytes, why)) {
+      out += "; cannot be read: " + why + "\n";
+      ok = false;
+    } else {
+      out += ListScenario(bytes);
+    }
+    out += "\n";
+  }
+  for (size_t i = 0; i < wanted.size(); ++i) {
+    if (!found[i]) {
+      out += "no scenario member named " + archive::Printable(names[i]) + "\n";
+      ok = false;
+    }
+  }
+  return ok ? 0 : 1;
+}
+
+}  // namespace avdtool

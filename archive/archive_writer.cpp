@@ -47,6 +47,11 @@ ArchiveWriter::~ArchiveWriter() {
 
 void ArchiveWriter::CloseSpool() { spool_.reset(); }
 
+void ArchiveWriter::KeepSpool() {
+  CloseSpool();
+  files_.Keep(spoolPath_);
+}
+
 bool ArchiveWriter::OpenSpool(const std::string& folder) {
   if (lzo_init() != LZO_E_OK) return false;
   // With workers the writer's own compressor only lends its buffer to the
@@ -245,7 +250,7 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
     result.errors.push_back(why == base::CreateFailure::kCannotTrack
                                 ? NotTracked(tempPath)
                                 : base::Format("Error : cannot create the archive %s\n", shown.c_str()));
-    CloseSpool();
+    KeepSpool();
     return result;
   }
   // Every byte reaches the disk before the rename, so a power cut cannot put
@@ -268,7 +273,7 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
   if (!files_.Replace(tempPath, path)) {
     result.errors.push_back(base::Format("Error : cannot create the archive %s\n", shown.c_str()));
     files_.Remove(tempPath);
-    CloseSpool();
+    KeepSpool();
     return result;
   }
   CloseSpool();

@@ -127,6 +127,8 @@ class ArchiveWriter final : public base::MemberSink {
   bool WriteArchive(base::WrittenFile& file, const std::string& path, const ArchiveHeader& header,
                     std::vector<std::string>& errors);
   void CloseSpool();
+  // Closes the spool and leaves it on the disk on purpose.
+  void KeepSpool();
 
   base::Diagnostics& diagnostics_;
   const base::FileStore& files_;

@@ -14,6 +14,7 @@
 namespace base {
 
 // printf into a string.
+inline std::string FormatV(const char* format, va_list args) AVD_PRINTF_FORMAT(1, 0);
 inline std::string FormatV(const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);

@@ -40,6 +40,9 @@ class FileStore {
   // Puts the closed, flushed file `from` in place of `to` in one step.
   virtual bool Replace(const std::string& from, const std::string& to) const = 0;
   virtual bool Remove(const std::string& path) const = 0;
+  // The created file at `path` stays on the disk on purpose: an
+  // interruption no longer removes it.
+  virtual void Keep(const std::string& path) const { (void)path; }
 };
 
 }  // namespace base

@@ -2,6 +2,8 @@
 // platform.
 #include "platform/output_file.h"
 
+#include "platform/interruption.h"
+
 namespace platform {
 namespace {
 
@@ -46,5 +48,7 @@ bool DiskFileStore::Replace(const std::string& from, const std::string& to) cons
 }
 
 bool DiskFileStore::Remove(const std::string& path) const { return RemoveFile(path); }
+
+void DiskFileStore::Keep(const std::string& path) const { ForgetCreatedFile(path); }
 
 }  // namespace platform

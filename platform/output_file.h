@@ -72,6 +72,7 @@ class DiskFileStore final : public base::FileStore {
   std::unique_ptr<base::WrittenFile> Create(const std::string& path, base::CreateFailure& why) const override;
   bool Replace(const std::string& from, const std::string& to) const override;
   bool Remove(const std::string& path) const override;
+  void Keep(const std::string& path) const override;
 };
 
 }  // namespace platform

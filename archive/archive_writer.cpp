@@ -9,6 +9,7 @@
 #include <new>
 #include <thread>
 
+#include "base/printable.h"
 #include "base/sjis.h"
 
 namespace archive {
@@ -18,6 +19,16 @@ constexpr size_t kBufferSize = 1 << 20;
 // Lines held behind one member in flight; beyond, the writer settles every
 // member in flight and prints them at once.
 constexpr size_t kMostHeldLineBytes = 64 << 10;
+
+// A member name or a path as the writer's lines show it.
+std::string Shown(std::string_view name) { return base::Printable(name, base::TextEncoding::kShiftJis); }
+
+// The line for a file that was not created because an interruption could
+// not have removed it.
+std::string NotTracked(const std::string& path) {
+  return base::Format("Error : %s was not created: it could not be noted for removal on an interruption\n",
+                      Shown(path).c_str());
+}
 
 }  // namespace
 
@@ -36,14 +47,23 @@ ArchiveWriter::~ArchiveWriter() {
 
 void ArchiveWriter::CloseSpool() { spool_.reset(); }
 
+void ArchiveWriter::KeepSpool() {
+  CloseSpool();
+  files_.Keep(spoolPath_);
+}
+
 bool ArchiveWriter::OpenSpool(const std::string& folder) {
   if (lzo_init() != LZO_E_OK) return false;
   // With workers the writer's own compressor only lends its buffer to the
   // copy at the end.
   compressor_.Prepare(kBufferSize, workers_ == 1);
   spoolPath_ = folder + "tmp.dat";
-  spool_ = files_.Create(spoolPath_);
-  if (!spool_) return false;
+  base::CreateFailure why{};
+  spool_ = files_.Create(spoolPath_, why);
+  if (!spool_) {
+    if (why == base::CreateFailure::kCannotTrack) diagnostics_.Line(NotTracked(spoolPath_));
+    return false;
+  }
   if (workers_ > 1 && !pipeline_) {
     pipeline_ = std::make_unique<CompressionPipeline>(workers_);
     // Without a single worker thread the members are compressed here.
@@ -62,11 +82,12 @@ bool ArchiveWriter::Admit(const char* name, size_t length) {
   }
   if (spoolFailed_) return false;
   if (count_ >= kMaxMembers) {
-    diagnostics_.Report("Warning : the archive holds at most %zu members; left out: %s\n", kMaxMembers, name);
+    diagnostics_.Report("Warning : the archive holds at most %zu members; left out: %s\n", kMaxMembers,
+                        Shown(name).c_str());
     return false;
   }
   if (length > UINT32_MAX) {
-    diagnostics_.Report("Warning : member too large for the archive; left out: %s\n", name);
+    diagnostics_.Report("Warning : member too large for the archive; left out: %s\n", Shown(name).c_str());
     return false;
   }
   return true;
@@ -111,13 +132,17 @@ void ArchiveWriter::Settle(const char* name, const Compressor::Packed& packed, s
     case Compressor::Status::kOk:
       Spool(name, packed.bytes, packed.size, length);
       return;
+    // Once the spool has failed, members are dropped without a line.
     case Compressor::Status::kNoMemory:
-      // Once the spool has failed, members are dropped without a line.
       if (!spoolFailed_) {
-        diagnostics_.Report("Warning : not enough memory to compress the member; left out: %s\n", name);
+        diagnostics_.Report("Warning : not enough memory to compress the member; left out: %s\n",
+                            Shown(name).c_str());
       }
       return;
     case Compressor::Status::kFailed:
+      if (!spoolFailed_) {
+        diagnostics_.Report("Warning : the member cannot be compressed; left out: %s\n", Shown(name).c_str());
+      }
       return;
   }
 }
@@ -164,11 +189,12 @@ size_t ArchiveWriter::MemberCount() {
 void ArchiveWriter::Spool(const char* name, const uint8_t* packed, size_t packedSize, size_t length) {
   if (!spool_ || spoolFailed_ || count_ >= kMaxMembers || length > UINT32_MAX) return;
   if (spoolSize_ + packedSize > UINT32_MAX) {
-    diagnostics_.Report("Warning : the archive has reached its 4 GiB limit; left out: %s\n", name);
+    diagnostics_.Report("Warning : the archive has reached its 4 GiB limit; left out: %s\n",
+                        Shown(name).c_str());
     return;
   }
   if (!spool_->Write(packed, packedSize)) {
-    diagnostics_.Report("Error : cannot write the spool %s\n", spoolPath_.c_str());
+    diagnostics_.Report("Error : cannot write the spool %s\n", Shown(spoolPath_).c_str());
     spoolFailed_ = true;
     return;
   }
@@ -207,31 +233,35 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
     base::PutU32(field, static_cast<uint32_t>(base::GetU32(field) + dataStart));
   }
   base::PutU16(header.data() + kCountOffset, static_cast<uint32_t>(count_));
+  const std::string shown = Shown(path);
 
   if (spoolFailed_) {
-    result.errors.push_back(
-        base::Format("Error : the archive %s was not written, since the spool is incomplete\n", path.c_str()));
+    result.errors.push_back(base::Format(
+        "Error : the archive %s was not written, since the spool is incomplete\n", shown.c_str()));
     CloseSpool();
     files_.Remove(spoolPath_);
     return result;
   }
 
   const std::string tempPath = path + ".part";
-  std::unique_ptr<base::WrittenFile> file = files_.Create(tempPath);
+  base::CreateFailure why{};
+  std::unique_ptr<base::WrittenFile> file = files_.Create(tempPath, why);
   if (!file) {
-    result.errors.push_back(base::Format("Error : cannot create the archive %s\n", path.c_str()));
-    CloseSpool();
+    result.errors.push_back(why == base::CreateFailure::kCannotTrack
+                                ? NotTracked(tempPath)
+                                : base::Format("Error : cannot create the archive %s\n", shown.c_str()));
+    KeepSpool();
     return result;
   }
   // Every byte reaches the disk before the rename, so a power cut cannot put
   // an incomplete file in place of the earlier archive.
   bool written = WriteArchive(*file, path, header, result.errors);
   if (written && !file->Flush()) {
-    result.errors.push_back(base::Format("Error : cannot write the archive %s\n", path.c_str()));
+    result.errors.push_back(base::Format("Error : cannot write the archive %s\n", Shown(path).c_str()));
     written = false;
   }
   if (!file->Close() && written) {
-    result.errors.push_back(base::Format("Error : cannot write the archive %s\n", path.c_str()));
+    result.errors.push_back(base::Format("Error : cannot write the archive %s\n", Shown(path).c_str()));
     written = false;
   }
   if (!written) {
@@ -241,9 +271,9 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
     return result;
   }
   if (!files_.Replace(tempPath, path)) {
-    result.errors.push_back(base::Format("Error : cannot create the archive %s\n", path.c_str()));
+    result.errors.push_back(base::Format("Error : cannot create the archive %s\n", shown.c_str()));
     files_.Remove(tempPath);
-    CloseSpool();
+    KeepSpool();
     return result;
   }
   CloseSpool();
@@ -252,12 +282,12 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
   return result;
 }
 
-bool ArchiveWriter::WriteArchive(base::WrittenFile& file, const std::string& path, const ArchiveHeader& header,
-                                 std::vector<std::string>& errors) {
+bool ArchiveWriter::WriteArchive(base::WrittenFile& file, const std::string& path,
+                                 const ArchiveHeader& header, std::vector<std::string>& errors) {
   bool ok = file.Write(header.data(), header.size());
   for (size_t i = 0; ok && i < count_; ++i) ok = file.Write(directory_[i].bytes.data(), kEntrySize);
   if (!ok) {
-    errors.push_back(base::Format("Error : cannot write the archive %s\n", path.c_str()));
+    errors.push_back(base::Format("Error : cannot write the archive %s\n", Shown(path).c_str()));
     return false;
   }
   std::vector<uint8_t>& buffer = compressor_.Buffer();
@@ -265,11 +295,11 @@ bool ArchiveWriter::WriteArchive(base::WrittenFile& file, const std::string& pat
   while (offset < spoolSize_) {
     size_t chunk = static_cast<size_t>(std::min<uint64_t>(buffer.size(), spoolSize_ - offset));
     if (!spool_->ReadAt(buffer.data(), chunk, offset)) {
-      errors.push_back(base::Format("Error : cannot read the spool %s\n", spoolPath_.c_str()));
+      errors.push_back(base::Format("Error : cannot read the spool %s\n", Shown(spoolPath_).c_str()));
       return false;
     }
     if (!file.Write(buffer.data(), chunk)) {
-      errors.push_back(base::Format("Error : cannot write the archive %s\n", path.c_str()));
+      errors.push_back(base::Format("Error : cannot write the archive %s\n", Shown(path).c_str()));
       return false;
     }
     offset += chunk;

@@ -67,13 +67,14 @@ class ArchiveWriter final : public base::MemberSink {
 
   // Checks the compressor, creates the spool in `folder` (which ends in the
   // separator) and starts the workers. False when the compressor or the
-  // spool fails; nothing is created then.
+  // spool fails; nothing is created then. A spool that could not be noted
+  // for removal on an interruption is not created, with an error line.
   bool OpenSpool(const std::string& folder);
 
   // Compresses and spools one member. A member is left out, with a warning
   // line, when the directory is full, when it is too long for the 32-bit size
-  // fields, when no memory can be had to compress it, or when the spool
-  // cannot take it. Waits for the oldest member in flight when there are
+  // fields, when no memory can be had to compress it, when the compressor
+  // fails on it, or when the spool cannot take it. Waits for the oldest member in flight when there are
   // already as many as the writer holds.
   void AddMember(const char* name, const uint8_t* data, size_t length) override;
   void AddMember(std::string name, std::vector<uint8_t>&& bytes) override;
@@ -126,6 +127,8 @@ class ArchiveWriter final : public base::MemberSink {
   bool WriteArchive(base::WrittenFile& file, const std::string& path, const ArchiveHeader& header,
                     std::vector<std::string>& errors);
   void CloseSpool();
+  // Closes the spool and leaves it on the disk on purpose.
+  void KeepSpool();
 
   base::Diagnostics& diagnostics_;
   const base::FileStore& files_;

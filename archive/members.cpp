@@ -5,6 +5,7 @@
 
 #include "archive/archive_format.h"
 #include "base/diagnostics.h"
+#include "base/printable.h"
 #include "image/pdt_format.h"
 #include "scenario/output.h"
 #include "scenario/target_forms.h"
@@ -42,6 +43,21 @@ MemberKind KindOf(std::string_view name) {
   return MemberKind::kData;
 }
 
+MemberKind KindOf(std::string_view name, std::span<const uint8_t> bytes) {
+  const auto startsWith = [&](std::string_view magic) {
+    return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
+  };
+  switch (const MemberKind claimed = KindOf(name)) {
+    case MemberKind::kScenario:
+      return startsWith(kScenarioMagic) ? claimed : MemberKind::kData;
+    case MemberKind::kPicture:
+      return startsWith(pdt::kMagic) ? claimed : MemberKind::kData;
+    case MemberKind::kData:
+      break;
+  }
+  return MemberKind::kData;
+}
+
 std::string_view KindName(MemberKind kind) {
   switch (kind) {
     case MemberKind::kScenario:
@@ -54,25 +70,12 @@ std::string_view KindName(MemberKind kind) {
   return "data";
 }
 
-std::string Printable(std::string_view name) {
-  std::string out;
-  out.reserve(name.size());
-  for (char c : name) {
-    const auto b = static_cast<uint8_t>(c);
-    if (b < 0x20 || b >= 0x7F || c == '\\') {
-      out += Format("\\x%02X", b);
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 std::string ByteCount(uint64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
 
 std::string MemberLabel(const archive::Entry& entry) {
-  return (entry.name.empty() ? std::string("(no name)") : Printable(entry.name)) + " (entry " +
-         std::to_string(entry.index) + ")";
+  return (entry.name.empty() ? std::string("(no name)")
+                             : base::Printable(entry.name, base::TextEncoding::kAscii)) +
+         " (entry " + std::to_string(entry.index) + ")";
 }
 
 void Picture::Rgba(uint32_t x, uint32_t y, uint8_t rgba[4]) const {

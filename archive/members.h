@@ -17,19 +17,21 @@ namespace archive {
 
 enum class MemberKind { kScenario, kPicture, kData };
 
-// "SEEN" and three digits and ".TXT" is a scenario, a name ending in ".PDT"
-// a picture, anything else data.
+// The kind a member's name claims: "SEEN" and three digits and ".TXT" a
+// scenario, a name ending in ".PDT" a picture, anything else data.
 MemberKind KindOf(std::string_view name);
+// The kind of a member whose bytes are at hand: one named as a scenario or a
+// picture is data unless its bytes begin with that kind's magic ("TPC32",
+// "PDT10"). The DATA folder holds the interpreter's own files, and one of
+// them may well be named "SYSTEM.PDT" without being a picture of ours.
+MemberKind KindOf(std::string_view name, std::span<const uint8_t> bytes);
 std::string_view KindName(MemberKind kind);
-
-// The name with every byte outside printable ASCII, and the backslash,
-// written as \xNN, so that a terminal is never fed raw bytes.
-std::string Printable(std::string_view name);
 
 // "1 byte", "2 bytes".
 std::string ByteCount(uint64_t n);
 
-// How a report names a member: its printable name and its entry number,
+// How a report names a member: its name with every byte outside printable
+// ASCII written as \xNN (base::Printable) and its entry number,
 // "SEEN001.TXT (entry 0)".
 std::string MemberLabel(const archive::Entry& entry);
 

@@ -155,7 +155,7 @@ class Checker {
         continue;
       }
       std::vector<std::string> problems;
-      switch (KindOf(e.name)) {
+      switch (KindOf(e.name, bytes)) {
         case MemberKind::kPicture:
           problems = PictureProblems(bytes);
           break;

@@ -24,7 +24,8 @@ struct Verification {
 //   the directory to the end of the file, no gap, no overlap;
 // - each member: decompresses to exactly its unpacked size; a ".PDT"
 //   picture's header and length agree, a "SEEN%03d.TXT" scenario's header
-//   and code length agree.
+//   and code length agree. A member named so that does not begin with
+//   "PDT10" or "TPC32" is data, which the format leaves alone (KindOf).
 // Each problem names its member (entry number and printable name) and what
 // is wrong.
 Verification Verify(std::span<const uint8_t> file);

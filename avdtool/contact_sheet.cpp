@@ -158,9 +158,19 @@ int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, std::vecto
     notes += "no contact sheet: " + std::string(archive::Describe(reader.Error())) + "\n";
     return 1;
   }
+  // A member named as a picture that does not begin as one is data; one
+  // that cannot be read stays, to be drawn as broken.
   std::vector<const archive::Entry*> pictures;
-  for (const archive::Entry& e : reader.Entries()) {
-    if (archive::KindOf(e.name) == archive::MemberKind::kPicture) pictures.push_back(&e);
+  {
+    archive::MemberUnpacker unpacker(reader);
+    std::vector<uint8_t> bytes;
+    std::string why;
+    for (const archive::Entry& e : reader.Entries()) {
+      if (archive::KindOf(e.name) != archive::MemberKind::kPicture) continue;
+      if (unpacker.Unpack(e, bytes, why) && archive::KindOf(e.name, bytes) != archive::MemberKind::kPicture)
+        continue;
+      pictures.push_back(&e);
+    }
   }
   if (pictures.empty()) {
     notes += "no contact sheet: the archive holds no picture\n";

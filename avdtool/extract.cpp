@@ -10,9 +10,13 @@
 #include "archive/archive_reader.h"
 #include "archive/members.h"
 #include "avdtool/png.h"
+#include "base/printable.h"
 
 namespace avdtool {
 namespace {
+
+// A file name as a report line shows it.
+std::string Shown(std::string_view name) { return base::Printable(name, base::TextEncoding::kAscii); }
 
 bool IsUnsafeByte(char c) {
   const auto b = static_cast<uint8_t>(c);
@@ -69,15 +73,22 @@ class Extractor {
     const std::string safe = SafeFileName(e.name);
     const std::string fileName = Claim(safe);
     if (const std::string_view reason = WhyRenamed(e.name); !reason.empty()) {
-      report_ +=
-          archive::MemberLabel(e) + ": written as " + archive::Printable(fileName) + ", since " + std::string(reason) + "\n";
+      report_ += archive::MemberLabel(e) + ": written as " + Shown(fileName) + ", since " +
+                 std::string(reason) + "\n";
     } else if (fileName != safe) {
-      report_ += archive::MemberLabel(e) + ": written as " + archive::Printable(fileName) +
-                 ", since an earlier member of the same name took " + archive::Printable(safe) + "\n";
+      report_ += archive::MemberLabel(e) + ": written as " + Shown(fileName) +
+                 ", since an earlier member of the same name took " + Shown(safe) + "\n";
     }
     bool ok = WriteFile(e, fileName, bytes_);
     if (ok) ++members_;
-    if (png && archive::KindOf(e.name) == archive::MemberKind::kPicture) ok = Png(e, safe) && ok;
+    if (png && archive::KindOf(e.name) == archive::MemberKind::kPicture) {
+      if (archive::KindOf(e.name, bytes_) == archive::MemberKind::kPicture) {
+        ok = Png(e, safe) && ok;
+      } else {
+        report_ +=
+            archive::MemberLabel(e) + ": no PNG written: data, since it does not begin with \"PDT10\"\n";
+      }
+    }
     return ok;
   }
 
@@ -120,8 +131,8 @@ class Extractor {
     if (fd < 0) {
       const int error = errno;
       report_ += archive::MemberLabel(e) + ": not written: " +
-                 (error == EEXIST ? archive::Printable(name) + " is already in the folder; left as it is"
-                                  : "cannot create " + archive::Printable(name) + ": " + std::strerror(error)) +
+                 (error == EEXIST ? Shown(name) + " is already in the folder; left as it is"
+                                  : "cannot create " + Shown(name) + ": " + std::strerror(error)) +
                  "\n";
       return false;
     }
@@ -133,7 +144,8 @@ class Extractor {
     }
     if (!ok) {
       unlinkat(folder_, name.c_str(), 0);
-      report_ += archive::MemberLabel(e) + ": cannot write " + archive::Printable(name) + ": " + std::strerror(error) + "\n";
+      report_ +=
+          archive::MemberLabel(e) + ": cannot write " + Shown(name) + ": " + std::strerror(error) + "\n";
     }
     return ok;
   }
@@ -179,7 +191,7 @@ int Extract(std::span<const uint8_t> file, int folder, const ExtractOptions& opt
   }
   for (size_t i = 0; i < options.names.size(); ++i) {
     if (!asked[i]) {
-      report += "no member named " + archive::Printable(options.names[i]) + "\n";
+      report += "no member named " + Shown(options.names[i]) + "\n";
       ok = false;
     }
   }

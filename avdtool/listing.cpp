@@ -8,6 +8,7 @@
 
 #include "archive/archive_reader.h"
 #include "archive/members.h"
+#include "base/printable.h"
 
 namespace avdtool {
 namespace {
@@ -22,11 +23,16 @@ std::string Ratio(uint64_t packed, uint64_t unpacked) {
   return text;
 }
 
-std::string Details(const archive::Entry& e, archive::MemberUnpacker& unpacker, std::vector<uint8_t>& bytes) {
+// The member's kind (by its name alone when it cannot be read) and the
+// details column.
+std::string Details(const archive::Entry& e, archive::MemberUnpacker& unpacker, std::vector<uint8_t>& bytes,
+                    archive::MemberKind& kind) {
   std::string why;
+  kind = archive::KindOf(e.name);
   if (!unpacker.Unpack(e, bytes, why)) return "cannot be read: " + why;
+  kind = archive::KindOf(e.name, bytes);
   char text[96];
-  switch (archive::KindOf(e.name)) {
+  switch (kind) {
     case archive::MemberKind::kPicture:
       if (std::optional<archive::Picture> p = archive::ReadPicture(bytes)) {
         std::snprintf(text, sizeof text, "%u x %u%s", p->width, p->height, p->hasAlpha ? ", alpha" : "");
@@ -73,7 +79,8 @@ int List(std::span<const uint8_t> file, SortOrder order, std::string& out) {
   }
 
   size_t nameWidth = 4;
-  for (const archive::Entry& e : entries) nameWidth = std::max(nameWidth, archive::Printable(e.name).size());
+  for (const archive::Entry& e : entries)
+    nameWidth = std::max(nameWidth, base::Printable(e.name, base::TextEncoding::kAscii).size());
   const int w = static_cast<int>(nameWidth);
   char line[160];
   std::snprintf(line, sizeof line, "%-*s  %-8s  %10s  %10s  %6s  %10s  %s\n", w, "name", "kind", "packed",
@@ -85,10 +92,11 @@ int List(std::span<const uint8_t> file, SortOrder order, std::string& out) {
   uint64_t packed = 0, unpacked = 0;
   for (size_t i : rows) {
     const archive::Entry& e = entries[i];
-    const std::string details = Details(e, unpacker, bytes);
-    std::snprintf(line, sizeof line, "  %-8s  %10u  %10u  %6s  %10u  ", archive::KindName(archive::KindOf(e.name)).data(),
+    archive::MemberKind kind;
+    const std::string details = Details(e, unpacker, bytes, kind);
+    std::snprintf(line, sizeof line, "  %-8s  %10u  %10u  %6s  %10u  ", archive::KindName(kind).data(),
                   e.packed, e.unpacked, Ratio(e.packed, e.unpacked).c_str(), e.offset);
-    std::string name = archive::Printable(e.name);
+    std::string name = base::Printable(e.name, base::TextEncoding::kAscii);
     name.resize(nameWidth, ' ');
     out += name + line + details;
     while (out.ends_with(' ')) out.pop_back();

@@ -27,6 +27,7 @@
 #include "avdtool/disasm.h"
 #include "avdtool/extract.h"
 #include "avdtool/listing.h"
+#include "base/printable.h"
 #include "platform/console.h"
 
 namespace {
@@ -66,8 +67,12 @@ constexpr const char* kUsage =
     "      line is found here; v300 is variable 300\n"
     "  avdtool --help\n";
 
+// A path or an argument as a line shows it: the system's names are UTF-8,
+// and their control bytes are escaped.
+std::string Shown(std::string_view text) { return base::Printable(text, base::TextEncoding::kUtf8); }
+
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "avdtool: %s (avdtool --help shows the commands)\n", message.c_str());
+  std::fprintf(stderr, "avdtool: %s (avdtool --help shows the commands)\n", Shown(message).c_str());
   return kCannotRun;
 }
 
@@ -133,7 +138,7 @@ bool Parse(int argc, char** argv, std::string_view allowed, CommandLine& line, s
 bool Load(const std::string& path, std::vector<uint8_t>& bytes) {
   std::string error;
   if (avdtool::ReadArchiveFile(path, bytes, error)) return true;
-  std::fprintf(stderr, "avdtool: cannot read %s: %s\n", path.c_str(), error.c_str());
+  std::fprintf(stderr, "avdtool: cannot read %s: %s\n", Shown(path).c_str(), error.c_str());
   return false;
 }
 
@@ -156,7 +161,7 @@ int List(const CommandLine& line) {
   if (status == 0) {
     Print(out);
   } else {
-    std::fprintf(stderr, "avdtool: %s: %s", line.positional[0].c_str(), out.c_str());
+    std::fprintf(stderr, "avdtool: %s: %s", Shown(line.positional[0]).c_str(), out.c_str());
   }
   return status;
 }
@@ -176,12 +181,14 @@ int Extract(const CommandLine& line) {
   if (!Load(line.positional[0], bytes)) return kCannotRun;
   const std::string folder = line.positional.size() > 1 ? line.positional[1] : ".";
   if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
-    std::fprintf(stderr, "avdtool: cannot create the folder %s: %s\n", folder.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "avdtool: cannot create the folder %s: %s\n", Shown(folder).c_str(),
+                 std::strerror(errno));
     return kCannotRun;
   }
   const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
-    std::fprintf(stderr, "avdtool: cannot open the folder %s: %s\n", folder.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "avdtool: cannot open the folder %s: %s\n", Shown(folder).c_str(),
+                 std::strerror(errno));
     return kCannotRun;
   }
   avdtool::ExtractOptions options;
@@ -215,7 +222,7 @@ int ContactSheet(const CommandLine& line) {
   if (png.empty()) return kProblems;
   std::string error;
   if (!avdtool::WriteOutputFile(line.positional[1], png, error)) {
-    std::fprintf(stderr, "avdtool: %s\n", error.c_str());
+    std::fprintf(stderr, "avdtool: %s\n", Shown(error).c_str());
     return kCannotRun;
   }
   return status;

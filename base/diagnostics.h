@@ -34,6 +34,10 @@ inline std::string Format(const char* format, ...) {
   return text;
 }
 
+// The line for a file or a picture that cannot be held in memory. It has no
+// line end: whatever comes next continues on its line.
+inline constexpr std::string_view kNoMemoryLine = "Could not allocate memory.";
+
 // Where a converter reports what it has to say about its input: a warning, a
 // translation problem, a member left out. One call per line, in Shift-JIS,
 // with the line's own ending. The converters never print; whoever runs them

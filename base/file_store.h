@@ -24,15 +24,25 @@ class WrittenFile {
   virtual bool Close() = 0;
 };
 
+// Why FileStore::Create gave no file.
+enum class CreateFailure {
+  kCannotCreate,  // the system refused it: no such folder, a folder of that name, no room, no right
+  kCannotTrack,   // it could not be noted for removal on an interruption, so it was not created
+};
+
 class FileStore {
  public:
   virtual ~FileStore() = default;
   // A new, empty file in place of whatever stands at `path` (never opened
-  // through a link or FIFO); null when it cannot be created.
-  virtual std::unique_ptr<WrittenFile> Create(const std::string& path) const = 0;
+  // through a link or FIFO); null when it cannot be created, with the reason
+  // in `why`.
+  virtual std::unique_ptr<WrittenFile> Create(const std::string& path, CreateFailure& why) const = 0;
   // Puts the closed, flushed file `from` in place of `to` in one step.
   virtual bool Replace(const std::string& from, const std::string& to) const = 0;
   virtual bool Remove(const std::string& path) const = 0;
+  // The created file at `path` stays on the disk on purpose: an
+  // interruption no longer removes it.
+  virtual void Keep(const std::string& path) const { (void)path; }
 };
 
 }  // namespace base

@@ -143,13 +143,16 @@ std::string HelpText() {
          "TACHI or OPENING (any letter case). At the end a summary line reads\n"
          "  Converted: <s> scenarios, <p> pictures, <d> data files; <w> warnings;\n"
          "  <archive path> (<size> MiB)\n"
-         "with the archive's size in MiB to one decimal.\n"
+         "with the archive's size in MiB to one decimal (a count of 1 is singular:\n"
+         "1 scenario, 1 warning).\n"
          "\n"
          "Exit status: 0 the archive was written; 1 it was not (spool or archive\n"
          "failure); 2 a usage error, a GAME_FOLDER, --output or --data that is not a\n"
          "folder, or a GAME_FOLDER without game data (and no --force), with nothing\n"
-         "touched; 128+N stopped by signal N (Ctrl-C: 130), with tmp.dat and\n"
-         "DAV299.AVD.part removed and an earlier DAV299.AVD kept.\n";
+         "touched; 3 the converter's own folder cannot be found (no /proc) and\n"
+         "--output and --data do not both stand in for it, with nothing touched;\n"
+         "128+N stopped by signal N (Ctrl-C: 130), with tmp.dat and DAV299.AVD.part\n"
+         "removed and an earlier DAV299.AVD kept.\n";
 }
 
 std::string VersionText() { return std::string("avdconv ") + text::kVersion + "\n"; }

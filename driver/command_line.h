@@ -14,6 +14,10 @@ namespace driver {
 inline constexpr int kExitWritten = 0;     // the archive was written (also --help, --version)
 inline constexpr int kExitNotWritten = 1;  // the spool or the archive could not be written
 inline constexpr int kExitUsage = 2;       // a usage error, or a game folder refused before converting
+// The converter's own folder, which holds DATA and receives the archive,
+// cannot be found (on Linux: /proc is not mounted); also the status of an
+// interactive run that stops for it.
+inline constexpr int kExitNoConverterFolder = 3;
 
 inline constexpr unsigned kMaxJobs = 64;
 

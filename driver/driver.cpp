@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "archive/archive_writer.h"
+#include "base/printable.h"
 #include "driver/command_line.h"
 #include "driver/game_data.h"
 #include "driver/messages.h"
@@ -52,7 +53,7 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   std::optional<archive::FinishResult> result;
   ConversionCounts counts;
   {
-    platform::InterruptionHandling interruption(text::kInterrupted);
+    platform::InterruptionHandling interruption(text::kInterrupted, text::kInterruptedAfterWriting);
     const platform::DiskFileStore files;
     archive::ArchiveWriter writer(diag, files, workers > 0 ? workers : platform::UsableProcessors());
     if (!writer.OpenSpool(outputFolder)) {
@@ -73,18 +74,20 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   return result->written;
 }
 
+// A path from the command line or the file system as a line shows it.
+std::string Shown(std::string_view path) { return base::Printable(path, base::TextEncoding::kShiftJis); }
 
 // The folders of `options`, or the reason to refuse them (before any file is touched).
 std::string CheckFolders(const Options& options) {
-  if (!platform::IsFolder(options.gameFolder)) return "avdconv: not a folder: " + options.gameFolder;
+  if (!platform::IsFolder(options.gameFolder)) return "avdconv: not a folder: " + Shown(options.gameFolder);
   if (!options.outputFolder.empty() && !platform::IsFolder(options.outputFolder)) {
-    return "avdconv: --output is not a folder: " + options.outputFolder;
+    return "avdconv: --output is not a folder: " + Shown(options.outputFolder);
   }
   if (!options.dataFolder.empty() && !platform::IsFolder(options.dataFolder)) {
-    return "avdconv: --data is not a folder: " + options.dataFolder;
+    return "avdconv: --data is not a folder: " + Shown(options.dataFolder);
   }
   if (!options.force && !HoldsGameData(options.gameFolder)) {
-    return "avdconv: no game data in " + options.gameFolder +
+    return "avdconv: no game data in " + Shown(options.gameFolder) +
            " (no MES/*.SIO, no *.MOE); --force converts it anyway";
   }
   return {};
@@ -95,15 +98,24 @@ int RunCommandLine(platform::Console& console, const Options& options) {
     console.Error(refusal + "\n");
     return kExitUsage;
   }
-  const std::string converterFolder = platform::ExecutableFolder();
+  // Needed only for what the options leave to it.
+  std::string converterFolder;
+  if (options.outputFolder.empty() || options.dataFolder.empty()) {
+    converterFolder = platform::ExecutableFolder();
+    if (converterFolder.empty()) {
+      console.Error(text::kNoConverterFolder);
+      return kExitNoConverterFolder;
+    }
+  }
   const std::string output =
       options.outputFolder.empty() ? converterFolder : WithSeparator(options.outputFolder);
   const std::string data =
       options.dataFolder.empty() ? DataFolderOf(converterFolder) : WithSeparator(options.dataFolder);
   console.EnableProgress(!options.quiet);
   if (!options.quiet) PrintBanner(console);
-  const bool written = ConvertToArchive(console, {WithSeparator(options.gameFolder), data}, output, options.jobs,
-                                        {.messages = !options.quiet, .summary = !options.quiet});
+  const bool written =
+      ConvertToArchive(console, {WithSeparator(options.gameFolder), data}, output, options.jobs,
+                       {.messages = !options.quiet, .summary = !options.quiet});
   return written ? kExitWritten : kExitNotWritten;
 }
 
@@ -138,6 +150,14 @@ int RunInteractive(unsigned workers) {
   console.Print(text::kPrompt1);
   console.Print(text::kPrompt2);
   const std::string converterFolder = platform::ExecutableFolder();
+  if (converterFolder.empty()) {
+    // Nothing to convert into: said, and the window stays until a key is
+    // pressed, but the status is the error's, not the key's.
+    console.Error(text::kNoConverterFolder);
+    console.Print(text::kPressAKey);
+    platform::ReadKey();
+    return kExitNoConverterFolder;
+  }
   if (std::optional<std::string> gameFolder = platform::ChooseGameFolder(console, HoldsGameData);
       !gameFolder) {
     console.Print(text::kCancelled);

@@ -42,8 +42,16 @@ inline constexpr std::string_view kGameTitle = "\x83L\x83\x8B\x83i\x81[\x83g";
 
 inline constexpr const char* kVersion = "0.76";
 
-// The one line of a conversion stopped by a signal.
+// The one line of a conversion stopped by a signal, and of one stopped after
+// the archive was put in place.
 inline constexpr std::string_view kInterrupted =
     "Interrupted: the conversion was stopped and no archive was written.\n";
+inline constexpr std::string_view kInterruptedAfterWriting =
+    "Interrupted: the archive was written, then the conversion was stopped.\n";
+
+// The converter's own folder cannot be found: there is nowhere to take DATA
+// from and to put the archive.
+inline constexpr std::string_view kNoConverterFolder =
+    "avdconv: cannot find the converter's own folder, which holds DATA and receives DAV299.AVD\n";
 
 }  // namespace driver::text

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/printable.h"
 #include "driver/dispatch_table.h"
 #include "image/pdt_writer.h"
 #include "platform/file_io.h"
@@ -16,6 +17,34 @@ namespace {
 
 std::string ScenarioFolder(const std::string& gameFolder) {
   return gameFolder + "MES" + std::string(platform::kSeparatorString);
+}
+
+// A name or path as the converter's lines show it.
+std::string Shown(std::string_view name) { return base::Printable(name, base::TextEncoding::kShiftJis); }
+
+enum class Found { kRead, kEmpty, kTooLarge, kSkipped };
+
+// Reads a file a pass has found into `bytes`, saying what the policy of
+// passes.h says for one that cannot be held in memory or read.
+Found ReadFoundFile(const std::string& path, std::vector<uint8_t>& bytes, const PassContext& pass,
+                    uint64_t maxSize = UINT64_MAX) {
+  switch (platform::ReadWholeFile(path, bytes, maxSize)) {
+    case platform::ReadStatus::kOk:
+      return Found::kRead;
+    case platform::ReadStatus::kEmpty:
+      return Found::kEmpty;
+    case platform::ReadStatus::kTooLarge:
+      return Found::kTooLarge;
+    case platform::ReadStatus::kCannotOpen:
+      break;
+    case platform::ReadStatus::kNoMemory:
+      pass.diag.Line(base::kNoMemoryLine);
+      break;
+    case platform::ReadStatus::kReadError:
+      pass.diag.Report("Warning : cannot read %s; left out\n", Shown(path).c_str());
+      break;
+  }
+  return Found::kSkipped;
 }
 
 }  // namespace
@@ -44,14 +73,16 @@ size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioS
   size_t handedOn = 0;
   for (size_t number = 1; number <= scenarios.Count(); ++number) {
     const std::string& name = scenarios.Name(number);
-    progress.Next(name);
-    switch (platform::ReadWholeFile(folder + name, bytes, scenario::ScenarioTranslator::kMaxSourceSize)) {
-      case platform::ReadStatus::kOk:
+    progress.Next(Shown(name));
+    switch (ReadFoundFile(folder + name, bytes, pass, scenario::ScenarioTranslator::kMaxSourceSize)) {
+      case Found::kRead:
         break;
-      case platform::ReadStatus::kTooLarge:
-        pass.diag.Report("Warning : scenario file longer than 65536 bytes, skipped: %s\n", name.c_str());
+      case Found::kTooLarge:
+        pass.diag.Report("Warning : scenario file longer than 65536 bytes, skipped: %s\n",
+                         Shown(name).c_str());
         continue;
-      default:  // cannot be opened or read, or empty
+      case Found::kEmpty:
+      case Found::kSkipped:
         continue;
     }
     const std::span<const uint8_t> translated = translator.Translate(bytes, name);
@@ -72,9 +103,9 @@ size_t ConvertImageFolder(const std::string& root, const std::string& folder, co
   std::vector<uint8_t> file;
   size_t handedOn = 0;
   for (const std::string& name : names) {
-    progress.Next(name);
+    progress.Next(Shown(name));
     const std::string path = prefix + name;
-    if (platform::ReadWholeFile(path, file) != platform::ReadStatus::kOk) continue;
+    if (ReadFoundFile(path, file, pass) != Found::kRead) continue;
     std::optional<std::vector<uint8_t>> member = image::ConvertPicture(file, path, pass.diag);
     if (!member) continue;
     pass.sink.AddMember(image::MakePdtName(name), std::move(*member));
@@ -85,18 +116,12 @@ size_t ConvertImageFolder(const std::string& root, const std::string& folder, co
 
 bool AddRawFile(const std::string& path, const PassContext& pass) {
   std::vector<uint8_t> bytes;
-  switch (platform::ReadWholeFile(path, bytes)) {
-    case platform::ReadStatus::kOk:
-    case platform::ReadStatus::kEmpty:
+  switch (ReadFoundFile(path, bytes, pass)) {
+    case Found::kRead:
+    case Found::kEmpty:
       break;
-    case platform::ReadStatus::kCannotOpen:
-      return false;
-    case platform::ReadStatus::kNoMemory:
-    case platform::ReadStatus::kTooLarge:
-      pass.diag.Line("Could not allocate memory.");
-      return false;
-    case platform::ReadStatus::kReadError:
-      pass.diag.Report("Warning : cannot read %s; left out\n", path.c_str());
+    case Found::kTooLarge:  // no limit is asked for
+    case Found::kSkipped:
       return false;
   }
   pass.sink.AddMember(path.substr(platform::NamePartStart(path)), std::move(bytes));
@@ -109,7 +134,7 @@ size_t AddMatchingFiles(const std::string& pattern, const PassContext& pass) {
   platform::PassProgress progress(pass.console, "Data files", names.size());
   size_t handedOn = 0;
   for (const std::string& name : names) {
-    progress.Next(name);
+    progress.Next(Shown(name));
     if (AddRawFile(prefix + name, pass)) ++handedOn;
   }
   return handedOn;

@@ -13,6 +13,20 @@
 // converters turn the bytes into members and hands those on. Folders end in
 // the separator. The passes that convert return how many members they
 // handed on.
+//
+// One policy for a file a pass has found, whether scenario, picture or data
+// file:
+// - it cannot be opened (it went away since the listing, is no regular file,
+//   or may not be read): skipped without a line, as if the listing had not
+//   found it;
+// - its contents cannot be held in memory (nor, for a picture, its decoded
+//   pixels): skipped after "Could not allocate memory." (with no line end);
+// - it cannot be read whole: skipped after "Warning : cannot read <path>;
+//   left out";
+// - it is empty: a scenario or a picture is skipped without a line (there is
+//   nothing to convert), a data file becomes an empty member.
+// Every line counts as a warning, and every name or path in a line is
+// shown with its control bytes escaped (base::Printable).
 namespace driver {
 
 // The names of the files that match a pattern, in the order they are to be
@@ -41,8 +55,8 @@ struct PassContext {
 void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios, const PassContext& pass);
 
 // Translates every listed scenario into the member "SEEN%03d.TXT". A file
-// that cannot be read or is empty is skipped silently, one longer than the
-// translator takes with a warning line; skipped files keep their numbers.
+// longer than the translator takes is skipped with a warning line, others
+// as the policy above says; skipped files keep their numbers.
 size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioSet& scenarios,
                         const PassContext& pass);
 
@@ -51,9 +65,7 @@ size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioS
 size_t ConvertImageFolder(const std::string& root, const std::string& folder, const PassContext& pass);
 
 // Stores one file unchanged as a member named after the part of its path
-// behind the last separator. A file that cannot be opened is skipped
-// silently; one that cannot be held in memory or read is skipped with a line.
-// True when the member was handed on.
+// behind the last separator. True when the member was handed on.
 bool AddRawFile(const std::string& path, const PassContext& pass);
 
 // Stores every file that matches `pattern` (a folder and a name pattern);

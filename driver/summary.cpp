@@ -1,6 +1,16 @@
 #include "driver/summary.h"
 
+#include "base/printable.h"
+
 namespace driver {
+namespace {
+
+// "1 scenario", "0 scenarios", "2 scenarios".
+std::string Count(size_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+}  // namespace
 
 std::string SummaryLine(const ConversionCounts& counts, size_t warnings, const std::string& archivePath,
                         uint64_t archiveBytes) {
@@ -8,10 +18,11 @@ std::string SummaryLine(const ConversionCounts& counts, size_t warnings, const s
   // tip a value like 0.05 MiB the wrong way.
   constexpr uint64_t kMiB = 1024 * 1024;
   const uint64_t tenths = archiveBytes / kMiB * 10 + (archiveBytes % kMiB * 10 + kMiB / 2) / kMiB;
-  return "Converted: " + std::to_string(counts.scenarios) + " scenarios, " + std::to_string(counts.pictures) +
-         " pictures, " + std::to_string(counts.dataFiles) + " data files; " + std::to_string(warnings) +
-         " warnings; " + archivePath + " (" + std::to_string(tenths / 10) + "." +
-         std::to_string(tenths % 10) + " MiB)\n";
+  return "Converted: " + Count(counts.scenarios, "scenario", "scenarios") + ", " +
+         Count(counts.pictures, "picture", "pictures") + ", " +
+         Count(counts.dataFiles, "data file", "data files") + "; " + Count(warnings, "warning", "warnings") +
+         "; " + base::Printable(archivePath, base::TextEncoding::kShiftJis) + " (" +
+         std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MiB)\n";
 }
 
 }  // namespace driver

@@ -160,8 +160,25 @@ void WriteArchives(const fs::path& folder) {
                                   {"NOTHING", {}}},
                                  header));
   Write(folder, "empty", test_support::WriteArchive({}, header));
+  // Data files named as a picture and a scenario, as DATA may hold them.
+  Write(folder, "data-named-as-members",
+        test_support::WriteArchive(
+            {{"SYSTEM.PDT", text}, {"SEEN002.TXT", text}, {"PDT", {'P', 'D', 'T', '1'}}}, header));
   Write(folder, "same-names",
         test_support::WriteArchive({{"b", text}, {"B", text}, {"\x82\xA0.PDT", text}}, header));
+}
+
+// Names as folders and archives may hold them: plain, Shift-JIS, UTF-8,
+// with an escape sequence, broken in each encoding.
+void WriteNames(const fs::path& folder) {
+  const auto bytes = [](std::string_view s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+  Write(folder, "plain", bytes("SEEN001.TXT"));
+  Write(folder, "sjis", bytes("\x83L\x83\x8B\x83i\x81[\x83g\xB1\xB2.MOE"));
+  Write(folder, "utf8", bytes("\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0/\xC2\x85\xF0\x9F\x98\x80"));
+  Write(folder, "escape",
+        bytes("X\x1B]0;PWN\x07.SIO\x7F\x9B"
+              "2J\\x41"));
+  Write(folder, "broken", bytes("\x81\x1B\x80\xA0\xFD\xE0\xED\xA0\x80\xC0\xAF\xF4\x90\x80\x80\x82"));
 }
 
 }  // namespace
@@ -176,5 +193,6 @@ int main(int argc, char** argv) {
   WriteScenarios(corpus / "scenario");
   WriteMemberLists(corpus / "archive");
   WriteArchives(corpus / "avdtool");
+  WriteNames(corpus / "printable");
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/byte_order.h"
+#include "base/printable.h"
 #include "image/moe_format.h"
 #include "image/pdt_format.h"
 
@@ -70,8 +71,7 @@ std::optional<std::vector<uint8_t>> BuildPdtMember(const DecodedImage& image) {
   std::copy(pdt::kMagic.begin(), pdt::kMagic.end(), member.begin() + pdt::kMagicOffset);
   base::PutU32(member.data() + pdt::kWidthOffset, static_cast<uint32_t>(Dimension(image.width)));
   base::PutU32(member.data() + pdt::kHeightOffset, static_cast<uint32_t>(Dimension(image.height)));
-  base::PutU32(member.data() + pdt::kAlphaPlaneOffset,
-                  hasAlpha ? static_cast<uint32_t>(pixelPlaneSize) : 0);
+  base::PutU32(member.data() + pdt::kAlphaPlaneOffset, hasAlpha ? static_cast<uint32_t>(pixelPlaneSize) : 0);
   if (!hasAlpha) member.resize(pdt::kHeaderSize + pixelPlaneSize);
   return member;
 }
@@ -83,13 +83,18 @@ std::string MakePdtName(std::string_view fileName) {
 std::optional<std::vector<uint8_t>> ConvertPicture(std::span<const uint8_t> file, std::string_view path,
                                                    base::Diagnostics& diag) {
   std::optional<SourceHeader> header = ReadSourceHeader(file);
-  if (header && header->PixelBytes() > kMaxPixelBytes) {
-    diag.Report("Warning : picture too large, left out: %.*s\n", static_cast<int>(path.size()), path.data());
+  if (!header) return std::nullopt;
+  if (header->PixelBytes() > kMaxPixelBytes) {
+    diag.Report("Warning : picture too large, left out: %s\n",
+                base::Printable(path, base::TextEncoding::kShiftJis).c_str());
     return std::nullopt;
   }
+  // With a whole header and a size within bounds, only memory can fail.
   std::optional<DecodedImage> image = DecodeSourceImage(file);
-  if (!image) return std::nullopt;
-  return BuildPdtMember(*image);
+  std::optional<std::vector<uint8_t>> member;
+  if (image) member = BuildPdtMember(*image);
+  if (!member) diag.Line(base::kNoMemoryLine);
+  return member;
 }
 
 }  // namespace image

@@ -35,7 +35,8 @@ std::string MakePdtName(std::string_view fileName);
 
 // The "PDT10" member for the source picture file `file`. Nothing when the
 // picture cannot be decoded or its buffers cannot be had; a picture too large
-// to decode is reported through `diag`, naming `path`.
+// to decode is reported through `diag`, naming `path`, and one whose buffers
+// cannot be had with base::kNoMemoryLine.
 std::optional<std::vector<uint8_t>> ConvertPicture(std::span<const uint8_t> file, std::string_view path,
                                                    base::Diagnostics& diag);
 

@@ -18,12 +18,16 @@ inline constexpr size_t kMaxNotedFiles = 8;
 inline constexpr size_t kMaxNotedPathLength = 4096;
 bool NoteCreatedFile(const std::string& path);
 void ForgetCreatedFile(const std::string& path);
+// Called by ReplaceFile once it has put a file in place: an interruption
+// from then on reports that with the handling's second message.
+void NoteFileReplaced();
 
 // While an object lives, an interruption ends the process at once: the
 // noted files are removed (an earlier archive stays as it was), the progress
 // line is erased, the terminal's mode put back, `message` (one line, with
-// its line ending, at most 255 bytes) written to standard error, and the
-// process exits with 128 + the signal number. Meanwhile output to a closed
+// its line ending, at most 255 bytes) written to standard error, or
+// `messageAfterReplace` once ReplaceFile has put a file in place while the
+// object lives, and the process exits with 128 + the signal number. Meanwhile output to a closed
 // pipe fails instead of ending the process. The former handling is put back
 // when the object ends. One object at a time. On Windows the interruptions
 // are Ctrl-C, Ctrl-Break and closing the console (or logging off), and the
@@ -31,7 +35,7 @@ void ForgetCreatedFile(const std::string& path);
 // same event: 130, 149, 129 (143).
 class InterruptionHandling {
  public:
-  explicit InterruptionHandling(std::string_view message);
+  InterruptionHandling(std::string_view message, std::string_view messageAfterReplace);
   ~InterruptionHandling();
   InterruptionHandling(const InterruptionHandling&) = delete;
   InterruptionHandling& operator=(const InterruptionHandling&) = delete;

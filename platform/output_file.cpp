@@ -2,6 +2,8 @@
 // platform.
 #include "platform/output_file.h"
 
+#include "platform/interruption.h"
+
 namespace platform {
 namespace {
 
@@ -9,7 +11,9 @@ class DiskFile final : public base::WrittenFile {
  public:
   explicit DiskFile(OutputFile file) : file_(std::move(file)) {}
   bool Write(const uint8_t* data, size_t size) override { return file_.Write(data, size); }
-  bool ReadAt(uint8_t* dest, size_t size, uint64_t offset) override { return file_.ReadAt(dest, size, offset); }
+  bool ReadAt(uint8_t* dest, size_t size, uint64_t offset) override {
+    return file_.ReadAt(dest, size, offset);
+  }
   bool Flush() override { return file_.Flush(); }
   bool Close() override { return file_.Close(); }
 
@@ -32,14 +36,19 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
 
 OutputFile::~OutputFile() { Close(); }
 
-std::unique_ptr<base::WrittenFile> DiskFileStore::Create(const std::string& path) const {
-  std::optional<OutputFile> file = OutputFile::Create(path);
+std::unique_ptr<base::WrittenFile> DiskFileStore::Create(const std::string& path,
+                                                         base::CreateFailure& why) const {
+  std::optional<OutputFile> file = OutputFile::Create(path, &why);
   if (!file) return nullptr;
   return std::make_unique<DiskFile>(std::move(*file));
 }
 
-bool DiskFileStore::Replace(const std::string& from, const std::string& to) const { return ReplaceFile(from, to); }
+bool DiskFileStore::Replace(const std::string& from, const std::string& to) const {
+  return ReplaceFile(from, to);
+}
 
 bool DiskFileStore::Remove(const std::string& path) const { return RemoveFile(path); }
+
+void DiskFileStore::Keep(const std::string& path) const { ForgetCreatedFile(path); }
 
 }  // namespace platform

@@ -22,8 +22,9 @@ class OutputFile {
   // empty regular file open for writing and reading: a leftover is removed,
   // never opened, so creating the file neither blocks nor writes through a
   // link. Fails when `path` names a folder or its folder cannot take the
-  // file.
-  static std::optional<OutputFile> Create(const std::string& path);
+  // file, and, without touching anything, when the file cannot be noted for
+  // removal on an interruption; `why` (when given) tells which.
+  static std::optional<OutputFile> Create(const std::string& path, base::CreateFailure* why = nullptr);
 
   OutputFile(OutputFile&& other) noexcept;
   OutputFile& operator=(OutputFile&& other) noexcept;
@@ -68,9 +69,10 @@ bool RemoveFile(const std::string& path);
 // The archive writer's files on the disk, through OutputFile.
 class DiskFileStore final : public base::FileStore {
  public:
-  std::unique_ptr<base::WrittenFile> Create(const std::string& path) const override;
+  std::unique_ptr<base::WrittenFile> Create(const std::string& path, base::CreateFailure& why) const override;
   bool Replace(const std::string& from, const std::string& to) const override;
   bool Remove(const std::string& path) const override;
+  void Keep(const std::string& path) const override;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "base/printable.h"
 #include "scenario/scenario_set.h"
 
 namespace scenario {
@@ -192,7 +193,7 @@ void ChoiceMenu(Translator& t) {
   }
   if (dropped) {
     t.diag.Report("Warning : choice menu at 0x%04x has more than 16 options, only the first 16 kept: %s\n",
-                  opcodePos, t.sourceName.c_str());
+                  opcodePos, base::Printable(t.sourceName, base::TextEncoding::kShiftJis).c_str());
   }
 
   t.out.OutByte(35);

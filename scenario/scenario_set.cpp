@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/printable.h"
 #include "base/sjis.h"
 
 namespace scenario {
@@ -22,7 +23,8 @@ void ScenarioSet::AddFoundName(std::string_view found, base::Diagnostics& diag) 
       std::swap(names_.front(), name);
       leftOut = name;
     }
-    diag.Line("Warning : more than 999 scenario files, left out: " + leftOut + "\n");
+    diag.Line("Warning : more than 999 scenario files, left out: " +
+              base::Printable(leftOut, base::TextEncoding::kShiftJis) + "\n");
     return;
   }
   names_.push_back(std::move(name));

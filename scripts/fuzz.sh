@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(image scenario archive avdtool)
+[ ${#targets[@]} -gt 0 ] || targets=(image scenario archive avdtool printable)
 
 scripts/install-deps.sh
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAVD_FUZZ=ON -DAVD_TESTS=OFF -DAVD_WERROR=ON \
@@ -33,6 +33,7 @@ for t in "${targets[@]}"; do
     scenario) options+=(-max_len=70000 -dict=fuzz/scenario.dict) ;;
     archive) options+=(-max_len=4096) ;;
     avdtool) options+=(-max_len=8192) ;;
+    printable) options+=(-max_len=512) ;;
   esac
   echo "== $t: ${seconds} s"
   if ! "build-fuzz/fuzz/${t}_fuzzer" "${options[@]}" "$work" "fuzz/corpus/$t" >"build-fuzz/$t.log" 2>&1; then

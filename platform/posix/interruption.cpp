@@ -22,8 +22,13 @@ struct NotedFile {
 };
 NotedFile gNotedFiles[kMaxNotedFiles];
 
-char gMessage[256];
-size_t gMessageLength = 0;
+struct Message {
+  char text[256];
+  size_t length;
+};
+// Before and after a file has been put in place.
+Message gMessages[2];
+volatile sig_atomic_t gReplaced = 0;
 bool gEraseProgress = false;
 int gTerminalFd = -1;
 termios gTerminalMode;
@@ -44,7 +49,8 @@ extern "C" void OnInterruption(int sig) {
   }
   if (gEraseProgress) WriteAll(STDOUT_FILENO, "\r\x1b[K", 4);
   if (gTerminalFd >= 0) tcsetattr(gTerminalFd, TCSANOW, &gTerminalMode);
-  WriteAll(STDERR_FILENO, gMessage, gMessageLength);
+  const Message& message = gMessages[gReplaced ? 1 : 0];
+  WriteAll(STDERR_FILENO, message.text, message.length);
   _exit(128 + sig);
 }
 
@@ -74,6 +80,11 @@ void ForgetCreatedFile(const std::string& path) {
   }
 }
 
+void NoteFileReplaced() {
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  gReplaced = 1;
+}
+
 struct InterruptionHandling::Saved {
   struct sigaction actions[std::size(kSignals)];
   bool replaced[std::size(kSignals)] = {};
@@ -81,9 +92,14 @@ struct InterruptionHandling::Saved {
   bool pipeReplaced = false;
 };
 
-InterruptionHandling::InterruptionHandling(std::string_view message) : saved_(std::make_unique<Saved>()) {
-  gMessageLength = std::min(message.size(), sizeof gMessage);
-  std::memcpy(gMessage, message.data(), gMessageLength);
+InterruptionHandling::InterruptionHandling(std::string_view message, std::string_view messageAfterReplace)
+    : saved_(std::make_unique<Saved>()) {
+  const std::string_view texts[] = {message, messageAfterReplace};
+  for (size_t i = 0; i < std::size(texts); ++i) {
+    gMessages[i].length = std::min(texts[i].size(), sizeof gMessages[i].text);
+    std::memcpy(gMessages[i].text, texts[i].data(), gMessages[i].length);
+  }
+  gReplaced = 0;
   gEraseProgress = isatty(STDOUT_FILENO) == 1;
   gTerminalFd = -1;
   for (int fd : {STDOUT_FILENO, STDIN_FILENO, STDERR_FILENO}) {

@@ -42,11 +42,15 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-std::optional<OutputFile> OutputFile::Create(const std::string& path) {
-  LetOversizedWritesFail();
+std::optional<OutputFile> OutputFile::Create(const std::string& path, base::CreateFailure* why) {
   // Noted before it exists, so an interruption at any moment from here on
-  // removes it; whatever stood there was about to be removed anyway.
-  NoteCreatedFile(path);
+  // removes it; whatever stood there was about to be removed anyway. A file
+  // an interruption could not remove is not made at all.
+  if (!NoteCreatedFile(path)) {
+    if (why) *why = base::CreateFailure::kCannotTrack;
+    return std::nullopt;
+  }
+  LetOversizedWritesFail();
   // unlink removes a file, a link (not its target) or a FIFO and fails on a
   // folder, which O_EXCL then refuses; O_NOFOLLOW also refuses a link made
   // in between.
@@ -54,6 +58,7 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path) {
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     ForgetCreatedFile(path);
+    if (why) *why = base::CreateFailure::kCannotCreate;
     return std::nullopt;
   }
   return OutputFile(fd);
@@ -107,6 +112,7 @@ bool OutputFile::Close() {
 bool ReplaceFile(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) != 0) return false;
   ForgetCreatedFile(from);  // in place now: an interruption must keep it
+  NoteFileReplaced();
   // The new name lives in the folder's own data: sync it too, so the rename
   // itself survives a power cut. A file system that cannot sync folders
   // keeps the rename as durable as it makes any; it is done either way.

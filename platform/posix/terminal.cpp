@@ -1,10 +1,14 @@
 #include "platform/terminal.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <iterator>
+#include <optional>
 
 #include "platform/posix/raw_terminal.h"
 
@@ -36,16 +40,68 @@ RawTerminal::~RawTerminal() {
 
 }  // namespace posix
 
-int ReadKey() {
-  posix::RawTerminal terminal;
-  if (terminal.Fd() < 0) return -1;
+namespace {
+
+// The terminal and its mode to put back when a signal ends the wait for a
+// key: mutable globals, as a signal handler can reach nothing else, set
+// while the signals that use them are blocked.
+int gKeyWaitFd = -1;
+termios gKeyWaitMode;
+
+// Ctrl-C and Ctrl-\ are keys in raw mode, but the signals may still come
+// from elsewhere (kill, a closed terminal).
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+extern "C" void RestoreAndEnd(int sig) {
+  if (gKeyWaitFd >= 0) tcsetattr(gKeyWaitFd, TCSANOW, &gKeyWaitMode);
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);  // delivered, and fatal, once the handler returns
+}
+
+int ReadKeyFrom(int fd) {
   for (;;) {
     unsigned char c;
-    ssize_t n = read(terminal.Fd(), &c, 1);
+    ssize_t n = read(fd, &c, 1);
     if (n < 0 && errno == EINTR) continue;
     if (n == 1 && c == 0) continue;  // a key that reports 0 first: read its second code
     return n == 1 ? c : -1;
   }
+}
+
+}  // namespace
+
+int ReadKey() {
+  // No signal may end the process between raw mode and its handler.
+  sigset_t ending, savedMask;
+  sigemptyset(&ending);
+  for (int sig : kEndingSignals) sigaddset(&ending, sig);
+  pthread_sigmask(SIG_BLOCK, &ending, &savedMask);
+  std::optional<posix::RawTerminal> terminal(std::in_place);
+  gKeyWaitFd = terminal->Fd();
+  gKeyWaitMode = terminal->Saved();
+  struct sigaction restore {};
+  restore.sa_handler = RestoreAndEnd;
+  sigemptyset(&restore.sa_mask);
+  struct sigaction saved[std::size(kEndingSignals)];
+  bool replaced[std::size(kEndingSignals)] = {};
+  for (size_t i = 0; i < std::size(kEndingSignals); ++i) {
+    // A signal the process was started ignoring stays ignored.
+    if (sigaction(kEndingSignals[i], nullptr, &saved[i]) != 0 || saved[i].sa_handler == SIG_IGN) continue;
+    replaced[i] = sigaction(kEndingSignals[i], &restore, nullptr) == 0;
+  }
+  pthread_sigmask(SIG_SETMASK, &savedMask, nullptr);
+
+  const int key = terminal->Fd() < 0 ? -1 : ReadKeyFrom(terminal->Fd());
+
+  // The mode is put back before the handlers go.
+  pthread_sigmask(SIG_BLOCK, &ending, nullptr);
+  terminal.reset();
+  for (size_t i = 0; i < std::size(kEndingSignals); ++i) {
+    if (replaced[i]) sigaction(kEndingSignals[i], &saved[i], nullptr);
+  }
+  gKeyWaitFd = -1;
+  pthread_sigmask(SIG_SETMASK, &savedMask, nullptr);
+  return key;
 }
 
 int TerminalColumns() {

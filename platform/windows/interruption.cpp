@@ -21,8 +21,13 @@ struct NotedFile {
 SRWLOCK gTableLock = SRWLOCK_INIT;
 NotedFile gNotedFiles[kMaxNotedFiles];
 
-char gMessage[256];
-DWORD gMessageLength = 0;
+struct Message {
+  char text[256];
+  DWORD length;
+};
+// Before and after a file has been put in place.
+Message gMessages[2];
+std::atomic<bool> gReplaced{false};
 std::atomic<bool> gHandling{false};
 
 // The exit status, as 128 + the number of the signal the C runtime or a
@@ -52,8 +57,9 @@ BOOL WINAPI OnControlEvent(DWORD event) {
   if (const HANDLE console = windows::StandardOutputConsole()) windows::EraseLine(console);
   const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   DWORD written = 0;
+  const Message& message = gMessages[gReplaced.load() ? 1 : 0];
   if (err != nullptr && err != INVALID_HANDLE_VALUE)
-    WriteFile(err, gMessage, gMessageLength, &written, nullptr);
+    WriteFile(err, message.text, message.length, &written, nullptr);
   // At once, as _exit does: no exit handlers and no buffered output, which
   // the interrupted thread may be in the middle of.
   TerminateProcess(GetCurrentProcess(), ExitStatusFor(event));
@@ -89,13 +95,20 @@ void ForgetCreatedFile(const std::string& path) {
   ReleaseSRWLockExclusive(&gTableLock);
 }
 
+void NoteFileReplaced() { gReplaced.store(true); }
+
 struct InterruptionHandling::Saved {
   bool installed = false;
 };
 
-InterruptionHandling::InterruptionHandling(std::string_view message) : saved_(std::make_unique<Saved>()) {
-  gMessageLength = static_cast<DWORD>(std::min(message.size(), sizeof gMessage));
-  std::memcpy(gMessage, message.data(), gMessageLength);
+InterruptionHandling::InterruptionHandling(std::string_view message, std::string_view messageAfterReplace)
+    : saved_(std::make_unique<Saved>()) {
+  const std::string_view texts[] = {message, messageAfterReplace};
+  for (size_t i = 0; i < std::size(texts); ++i) {
+    gMessages[i].length = static_cast<DWORD>(std::min(texts[i].size(), sizeof gMessages[i].text));
+    std::memcpy(gMessages[i].text, texts[i].data(), gMessages[i].length);
+  }
+  gReplaced.store(false);
   gHandling.store(true);
   // A process started with Ctrl-C ignored keeps ignoring it: the system
   // does not call the handlers then.

@@ -16,10 +16,14 @@ HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
 
-std::optional<OutputFile> OutputFile::Create(const std::string& path) {
+std::optional<OutputFile> OutputFile::Create(const std::string& path, base::CreateFailure* why) {
   // Noted before it exists, so an interruption at any moment from here on
-  // removes it; whatever stood there was about to be removed anyway.
-  NoteCreatedFile(path);
+  // removes it; whatever stood there was about to be removed anyway. A file
+  // an interruption could not remove is not made at all.
+  if (!NoteCreatedFile(path)) {
+    if (why) *why = base::CreateFailure::kCannotTrack;
+    return std::nullopt;
+  }
   // DeleteFileA removes a leftover file and fails on a folder, which
   // CREATE_NEW then refuses, as it refuses anything made in between.
   DeleteFileA(path.c_str());
@@ -29,6 +33,7 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path) {
                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     ForgetCreatedFile(path);
+    if (why) *why = base::CreateFailure::kCannotCreate;
     return std::nullopt;
   }
   return OutputFile(reinterpret_cast<intptr_t>(file));
@@ -93,6 +98,7 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
   if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return false;
   ForgetCreatedFile(from);  // in place now: an interruption must keep it
+  NoteFileReplaced();
   return true;
 }
 

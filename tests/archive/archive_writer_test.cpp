@@ -20,6 +20,8 @@
 
 #include "archive/archive_reader.h"
 #include "archive/lzo_worst_case.h"
+#include "memory_files.h"
+#include "platform/interruption.h"
 #include "platform/output_file.h"
 #include "test_support.h"
 
@@ -194,6 +196,14 @@ TEST_F(ArchiveWriterTest, AnArchiveNameThatIsAFolderKeepsTheSpoolAndReportsTheFi
   EXPECT_TRUE(std::filesystem::is_directory(ArchivePath()));
   EXPECT_TRUE(std::filesystem::exists(dir.Folder() + "tmp.dat"));
   EXPECT_FALSE(std::filesystem::exists(ArchivePath() + ".part"));
+  // Kept on purpose, the spool is no longer noted for removal on an
+  // interruption: more such runs than the table holds still get a spool.
+  for (size_t i = 0; i <= platform::kMaxNotedFiles; ++i) {
+    base::CollectedDiagnostics lines;
+    archive::ArchiveWriter again(lines, kDisk, 1);
+    ASSERT_TRUE(again.OpenSpool(dir.Folder() + "again" + std::to_string(i) + "-")) << i;
+    EXPECT_FALSE(again.FinishArchive(ArchivePath(), header).written);
+  }
 }
 
 TEST_F(ArchiveWriterTest, AnEarlierArchiveSurvivesARunWhoseArchiveCannotBeCreated) {
@@ -286,6 +296,37 @@ TEST(ArchiveWriterFailures, AFullDiskNeverReplacesAGoodArchive) {
   EXPECT_EQ(archiveFull, 0);
   EXPECT_EQ(ReadFile(archivePath), Bytes("good archive of an earlier run"));
   EXPECT_FALSE(std::filesystem::exists(archivePath + ".part"));
+}
+
+// A file an interruption could not remove is not created: said, and the
+// run goes no further with it. Paths show their control bytes escaped.
+TEST(ArchiveWriterFailures, AFileTheInterruptionTableCannotHoldIsNotCreatedAndSaysSo) {
+  const std::string folder = "out\x1b]0;x\x07/";
+  {
+    base::CollectedDiagnostics diagnostics;
+    test_support::MemoryFiles files;
+    files.RefuseToTrack("tmp.dat");
+    archive::ArchiveWriter writer(diagnostics, files, 1);
+    EXPECT_FALSE(writer.OpenSpool(folder));
+    EXPECT_EQ(diagnostics.Text(),
+              "Error : out\\x1B]0;x\\x07/tmp.dat was not created: it could not be noted for removal on an "
+              "interruption\n");
+    EXPECT_EQ(files.Find(folder + "tmp.dat"), nullptr);
+  }
+  base::CollectedDiagnostics diagnostics;
+  test_support::MemoryFiles files;
+  files.RefuseToTrack(".part");
+  archive::ArchiveWriter writer(diagnostics, files, 1);
+  ASSERT_TRUE(writer.OpenSpool(folder));
+  writer.AddMember("A", reinterpret_cast<const uint8_t*>("a"), 1);
+  archive::ArchiveHeader header{};
+  const archive::FinishResult result = writer.FinishArchive(folder + "DAV299.AVD", header);
+  EXPECT_FALSE(result.written);
+  EXPECT_EQ(result.errors,
+            (std::vector<std::string>{"Error : out\\x1B]0;x\\x07/DAV299.AVD.part was not created: it "
+                                      "could not be noted for removal on an interruption\n"}));
+  EXPECT_EQ(files.Find(folder + "DAV299.AVD"), nullptr);
+  EXPECT_NE(files.Find(folder + "tmp.dat"), nullptr) << "kept, as when the archive cannot be created";
 }
 
 TEST(ArchiveWriterFailures, ASpoolFailureIsReportedAtItsMemberAndTheArchiveRefusedAfterwards) {

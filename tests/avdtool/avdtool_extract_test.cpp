@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "base/sjis.h"
-#include "avdtool_support.h"
 #include "avdtool/extract.h"
+#include "avdtool_support.h"
+#include "base/sjis.h"
 
 namespace {
 
@@ -141,7 +141,7 @@ TEST_F(AvdtoolExtract, NeverWritesThroughALinkNorOverAFileAlreadyThere) {
 }
 
 TEST_F(AvdtoolExtract, WhatCannotBeReadIsReportedAndTheRestWritten) {
-  std::vector<uint8_t> file = ArchiveOf({{"A", Bytes("aaa")}, {"B.PDT", Bytes("not a picture")}});
+  std::vector<uint8_t> file = ArchiveOf({{"A", Bytes("aaa")}, {"B.PDT", Bytes("PDT10 but cut short")}});
   base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), 4);
   EXPECT_EQ(Extract(file, {{}, true}), 1);
   EXPECT_EQ(report_,
@@ -153,6 +153,15 @@ TEST_F(AvdtoolExtract, WhatCannotBeReadIsReportedAndTheRestWritten) {
   base::PutU16(file.data() + archive::kCountOffset, 100);
   EXPECT_EQ(Extract(file), 1);
   EXPECT_EQ(report_, "nothing written: the directory of the member count does not fit in the file\n");
+}
+
+TEST_F(AvdtoolExtract, APictureNameOnDataWritesTheDataAsItIsAndNoPng) {
+  const std::vector<uint8_t> own = Bytes("the interpreter's own file");
+  EXPECT_EQ(Extract(ArchiveOf({{"SYSTEM.PDT", own}}), {{}, true}), 0);
+  EXPECT_EQ(report_,
+            "SYSTEM.PDT (entry 0): no PNG written: data, since it does not begin with \"PDT10\"\n"
+            "1 member written\n");
+  EXPECT_EQ(Files(Out()), (std::map<std::string, std::vector<uint8_t>>{{"SYSTEM.PDT", own}}));
 }
 
 TEST(AvdtoolSafeFileName, KeepsWhatStaysInsideTheFolder) {

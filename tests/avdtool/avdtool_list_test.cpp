@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "avdtool_support.h"
 #include "avdtool/listing.h"
+#include "avdtool_support.h"
 
 namespace {
 
@@ -71,15 +71,24 @@ TEST(AvdtoolList, EscapesBytesOutsidePrintableAscii) {
 }
 
 TEST(AvdtoolList, AMemberThatCannotBeReadSaysSoInItsRow) {
-  std::vector<uint8_t> file =
-      ArchiveOf({{"A.PDT", Bytes("not a picture")}, {"B", Bytes("b")}, {"SEEN001.TXT", {}}});
+  std::vector<uint8_t> file = ArchiveOf({{"A.PDT", Bytes("PDT10, then too short")},
+                                         {"B.PDT", Bytes("b")},
+                                         {"SEEN001.TXT", Bytes("TPC32")},
+                                         {"SEEN002.TXT", {}},
+                                         {"SYSTEM.PDT", Bytes("the interpreter's own")}});
   base::PutU32(EntryField(file, 1, archive::kEntryUnpackedField), 5);
   const std::string table = List(file);
+  EXPECT_NE(table.find("\nA.PDT        picture  "), std::string::npos) << table;
   EXPECT_NE(table.find("  not a well-formed PDT10 picture\n"), std::string::npos) << table;
+  // Unread, it is what its name says.
+  EXPECT_NE(table.find("\nB.PDT        picture  "), std::string::npos) << table;
   EXPECT_NE(table.find("  cannot be read: the LZO1X stream makes fewer bytes than the unpacked size\n"),
             std::string::npos)
       << table;
   EXPECT_NE(table.find("  shorter than the TPC32 header\n"), std::string::npos) << table;
+  // Without its magic, a member is data whatever its name.
+  EXPECT_NE(table.find("\nSEEN002.TXT  data  "), std::string::npos) << table;
+  EXPECT_NE(table.find("\nSYSTEM.PDT   data  "), std::string::npos) << table;
 }
 
 TEST(AvdtoolList, ADirectoryThatCannotBeReadIsAFailure) {

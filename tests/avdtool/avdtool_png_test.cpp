@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "avdtool_support.h"
-#include "avdtool/contact_sheet.h"
 #include "archive/members.h"
+#include "avdtool/contact_sheet.h"
 #include "avdtool/png.h"
+#include "avdtool_support.h"
 
 namespace {
 
@@ -209,7 +209,9 @@ TEST(AvdtoolContactSheet, LargePicturesAreScaledDownKeepingTheirShape) {
 }
 
 TEST(AvdtoolContactSheet, APictureThatCannotBeDrawnIsMarkedAndReported) {
-  std::vector<uint8_t> file = ArchiveOf({{"BAD.PDT", Bytes("junk")}, {"GONE.PDT", Pdt(2, 2, {1})}});
+  // SYSTEM.PDT is data, not a picture: no cell, no note.
+  std::vector<uint8_t> file = ArchiveOf(
+      {{"BAD.PDT", Bytes("PDT10 junk")}, {"GONE.PDT", Pdt(2, 2, {1})}, {"SYSTEM.PDT", Bytes("junk")}});
   base::PutU32(EntryField(file, 1, archive::kEntryUnpackedField), 99);
   Decoded d;
   std::string notes;

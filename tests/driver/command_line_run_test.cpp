@@ -7,8 +7,8 @@
 #include "driver/command_line.h"
 #include "driver/messages.h"
 #include "run_converter.h"
-#include "test_support.h"
 #include "sample/sample_game.h"
+#include "test_support.h"
 #include "verified_archive.h"
 
 namespace {
@@ -47,6 +47,35 @@ struct Installed {
 std::string Counts(int scenarios, int pictures, int dataFiles) {
   return "Converted: " + std::to_string(scenarios) + " scenarios, " + std::to_string(pictures) +
          " pictures, " + std::to_string(dataFiles) + " data files; 0 warnings; ";
+}
+
+// Without its own folder the converter has no DATA and nowhere to put the
+// archive by default: an error of its own, never the working folder instead.
+TEST(CommandLineRun, WithoutItsOwnFolderTheConverterStopsWithItsLineAndStatus3UnlessTheOptionsNameBoth) {
+  Installed s;
+  TempDir out;
+  RunResult r =
+      RunPiped(s.exe, {s.game}, "C", std::chrono::seconds(60), test_support::WithoutExecutablePath());
+  EXPECT_EQ(r.exitStatus, driver::kExitNoConverterFolder);
+  EXPECT_EQ(r.errors, kNoConverterFolder);
+  EXPECT_EQ(r.output, "");
+  r = RunPiped(s.exe, {s.game, "--output", out.Folder()}, "C", std::chrono::seconds(60),
+               test_support::WithoutExecutablePath());
+  EXPECT_EQ(r.exitStatus, driver::kExitNoConverterFolder) << "DATA is still the converter's";
+  EXPECT_EQ(s.Entries(), (std::set<std::string>{"DATA", "avdconv"}));
+  EXPECT_FALSE(fs::exists(out.Path() / "DAV299.AVD"));
+
+  r = RunPiped(s.exe, {s.game, "--output", out.Folder(), "--data", (s.Folder() / "DATA").string()}, "C",
+               std::chrono::seconds(60), test_support::WithoutExecutablePath());
+  EXPECT_EQ(r.exitStatus, driver::kExitWritten) << r.errors;
+  EXPECT_TRUE(ArchiveContents(ReadFile(out.Path() / "DAV299.AVD")).valid);
+
+  // At a terminal the line waits for a key, and the status is still the error's.
+  test_support::TerminalSession t(s.exe, {}, test_support::WithoutExecutablePath());
+  ASSERT_TRUE(t.WaitFor(std::string(kNoConverterFolder) + std::string(kPressAKey)));
+  t.Type("a");
+  EXPECT_EQ(t.Finish(), driver::kExitNoConverterFolder);
+  EXPECT_EQ(t.Output().find(test_support::kChooserTitleSjis), std::string::npos);
 }
 
 TEST(CommandLineRun, WithoutATerminalTheArchiveIsTheInteractiveOneAndTheStatusIs0) {

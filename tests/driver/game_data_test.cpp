@@ -42,6 +42,12 @@ TEST(SummaryLine, CountsPathAndTheSizeInMiBToOneDecimal) {
   driver::ConversionCounts counts{120, 600, 3};
   EXPECT_EQ(driver::SummaryLine(counts, 2, "out/DAV299.AVD", 6450244),
             "Converted: 120 scenarios, 600 pictures, 3 data files; 2 warnings; out/DAV299.AVD (6.2 MiB)\n");
+  // One of each is singular, none plural; a control byte in the path is escaped.
+  EXPECT_EQ(
+      driver::SummaryLine({1, 1, 1}, 1, "out\x1b]0;x\a/DAV299.AVD", 0),
+      "Converted: 1 scenario, 1 picture, 1 data file; 1 warning; out\\x1B]0;x\\x07/DAV299.AVD (0.0 MiB)\n");
+  EXPECT_EQ(driver::SummaryLine({}, 0, "A", 0),
+            "Converted: 0 scenarios, 0 pictures, 0 data files; 0 warnings; A (0.0 MiB)\n");
   auto size = [&](uint64_t bytes) {
     std::string line = driver::SummaryLine({}, 0, "A", bytes);
     return line.substr(line.find('(') + 1);

@@ -95,6 +95,25 @@ TEST(ConvertImageFolder, AReportedPictureNamesItsPathAndTheProgressLineStaysOffA
   EXPECT_EQ(pass.out.Text(), "Warning : picture too large, left out: " + path + "\n");
 }
 
+#ifndef _WIN32  // control bytes in file names
+// A name may hold an escape sequence that would retitle the window; a
+// Shift-JIS name keeps its characters.
+TEST(Passes, NamesInLinesShowTheirControlBytesEscapedAndTheirShiftJisAsItIs) {
+  TempDir dir;
+  dir.Write("MES/X\x1b]0;PWN\x07.SIO", std::vector<uint8_t>(70000, 0x12));
+  const std::string picture = dir.Write("CG/\x83L\x1b\x81.MOE", test_support::Hex("FF FF FF FF 00"));
+  Pass pass;
+  scenario::ScenarioSet scenarios;
+  driver::ListScenarios(dir.Folder(), scenarios, pass.Context());
+  driver::ConvertScenarios(dir.Folder(), scenarios, pass.Context());
+  driver::ConvertImageFolder(dir.Folder(), "CG", pass.Context());
+  EXPECT_EQ(pass.out.Text(),
+            "Warning : scenario file longer than 65536 bytes, skipped: X\\x1B]0;PWN\\x07.SIO\n"
+            "Warning : picture too large, left out: " +
+                dir.Folder() + "CG/\x83L\\x1B\\x81.MOE\n");
+}
+#endif
+
 TEST(ArchiveHeader, HoldsMagicFixedFieldsAndTitle) {
   archive::ArchiveHeader h = driver::PrepareArchiveHeader();
   EXPECT_EQ(std::vector<uint8_t>(h.begin(), h.begin() + 32),

@@ -2,8 +2,8 @@
 // (its marks, arrows and Space, a resize), interruption, the progress line
 // in a narrow window and the terminal's codeset. What the chooser shows and
 // does for each key is tests/platform/chooser_model_test.cpp.
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/inotify.h>
 
 #include <csignal>
 #include <filesystem>
@@ -96,15 +96,18 @@ TEST(TerminalRun, AResizedWindowGetsTheChooserRedrawnForItsWidth) {
   EXPECT_EQ(t.Finish(), 'q');
 }
 
-// Interrupts a conversion of a quarter of the bench sample at the moment
-// `interruptNow` picks, with an earlier archive in place.
-void ExpectCleanInterruption(const std::function<void(TerminalSession&, const fs::path&)>& interruptNow) {
-  Installed s(0.25);
+// Interrupts a conversion with an earlier archive in place, where the
+// converter stops itself at `point` (test_support::StopAt).
+void ExpectCleanInterruption(const std::string& point,
+                             const std::function<void(const fs::path&)>& whenStopped) {
+  Installed s;
   s.bin.Write("DAV299.AVD", "an earlier archive");
-  TerminalSession t(s.exe);
+  TerminalSession t(s.exe, {}, test_support::StopAt(point));
   ASSERT_TRUE(t.WaitFor(kChooserTitleSjis));
   t.Type(s.game + "\r");
-  interruptNow(t, fs::canonical(s.bin.Path()));
+  ASSERT_TRUE(t.WaitForStop()) << point;
+  whenStopped(fs::canonical(s.bin.Path()));
+  t.SignalStopped(SIGINT);
   EXPECT_EQ(t.Finish(), 128 + SIGINT);
   EXPECT_FALSE(fs::exists(s.bin.Path() / "tmp.dat"));
   EXPECT_FALSE(fs::exists(s.bin.Path() / "DAV299.AVD.part"));
@@ -116,42 +119,57 @@ void ExpectCleanInterruption(const std::function<void(TerminalSession&, const fs
 }
 
 TEST(TerminalRun, CtrlCDuringThePicturesRemovesTheSpoolAndKeepsTheEarlierArchive) {
-  ExpectCleanInterruption([](TerminalSession& t, const fs::path&) {
-    ASSERT_TRUE(t.WaitFor("\rPictures CG: 2/"));
-    t.Signal(SIGINT);
+  ExpectCleanInterruption("open .MOE 2", [](const fs::path& folder) {
+    EXPECT_TRUE(fs::exists(folder / "tmp.dat"));
+    EXPECT_FALSE(fs::exists(folder / "DAV299.AVD.part"));
   });
 }
 
 TEST(TerminalRun, CtrlCDuringTheFinalWriteRemovesTheTemporaryArchiveToo) {
-  ExpectCleanInterruption([](TerminalSession& t, const fs::path& folder) {
-    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    ASSERT_GE(watch, 0);
-    ASSERT_GE(inotify_add_watch(watch, folder.c_str(), IN_CREATE), 0);
-    bool stopped = false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!stopped && std::chrono::steady_clock::now() < deadline) {
-      // The terminal is read all along, so the converter never blocks on it.
-      pollfd p[2] = {{watch, POLLIN, 0}, {t.Master(), POLLIN, 0}};
-      if (poll(p, 2, 100) <= 0) continue;
-      if (p[1].revents & POLLIN) t.ReadSome();
-      alignas(inotify_event) char events[4096];
-      const ssize_t n = read(watch, events, sizeof events);
-      for (ssize_t at = 0; at < n;) {
-        const auto* e = reinterpret_cast<const inotify_event*>(events + at);
-        if (e->len > 0 && std::string_view(e->name) == "DAV299.AVD.part") {
-          // Held still while the archive is being written.
-          t.Signal(SIGSTOP);
-          stopped = true;
-        }
-        at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-      }
-    }
-    close(watch);
-    ASSERT_TRUE(stopped);
-    ASSERT_TRUE(fs::exists(folder / "DAV299.AVD.part"));
-    t.Signal(SIGINT);
-    t.Signal(SIGCONT);
+  ExpectCleanInterruption("create DAV299.AVD.part", [](const fs::path& folder) {
+    EXPECT_TRUE(fs::exists(folder / "DAV299.AVD.part"));
   });
+}
+
+// Between the rename and the spool's removal (the spool's second unlink;
+// the first clears the way when it is created) the archive is in place.
+TEST(TerminalRun, CtrlCAfterTheRenameSaysTheArchiveWasWritten) {
+  Installed s;
+  TerminalSession t(s.exe, {}, test_support::StopAt("unlink tmp.dat 2"));
+  ASSERT_TRUE(t.WaitFor(kChooserTitleSjis));
+  t.Type(s.game + "\r");
+  ASSERT_TRUE(t.WaitForStop());
+  EXPECT_TRUE(fs::exists(s.bin.Path() / "tmp.dat"));
+  t.SignalStopped(SIGINT);
+  EXPECT_EQ(t.Finish(), 128 + SIGINT);
+  EXPECT_TRUE(t.Output().ends_with(kInterruptedAfterWriting)) << t.Output();
+  EXPECT_FALSE(fs::exists(s.bin.Path() / "tmp.dat"));
+  EXPECT_FALSE(fs::exists(s.bin.Path() / "DAV299.AVD.part"));
+  EXPECT_TRUE(archive::ArchiveContents(ReadFile(s.Archive())).valid);
+}
+
+// The second raw mode is the key wait's (the chooser's is the first); the
+// converter stops as it reads the key.
+TEST(TerminalRun, ASignalDuringTheKeyWaitPutsTheTerminalBack) {
+  Installed s;
+  TerminalSession t(s.exe, {}, test_support::StopAt("key - 2"));
+  ASSERT_TRUE(t.WaitFor(kChooserTitleSjis));
+  t.Type(s.game + "\r");
+  ASSERT_TRUE(t.WaitFor(kPressAKey));
+  ASSERT_TRUE(t.WaitForStop());
+  // The terminal's mode, read through a slave of our own, closed again so
+  // that the end of the converter still ends the terminal.
+  const auto canonical = [&t] {
+    const int terminal = open(ptsname(t.Master()), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios mode{};
+    const bool read = terminal >= 0 && tcgetattr(terminal, &mode) == 0;
+    if (terminal >= 0) close(terminal);
+    return read && (mode.c_lflag & ICANON) != 0;
+  };
+  EXPECT_FALSE(canonical()) << "raw while waiting";
+  t.SignalStopped(SIGTERM);
+  EXPECT_EQ(t.Finish(), 128 + SIGTERM);
+  EXPECT_TRUE(canonical()) << "put back";
 }
 
 TEST(TerminalRun, In30ColumnsTheProgressLineStaysWithinTheWindow) {

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "driver/messages.h"
+#include "member_data.h"
 #include "run_converter.h"
 #include "test_support.h"
 #include "verified_archive.h"
-#include "member_data.h"
 
 namespace stress {
 
@@ -45,19 +45,23 @@ class ConverterSetup {
   std::string SpoolPath() const { return (Folder() / "tmp.dat").string(); }
 
   // Converts `gameFolder` (typed into the chooser), with the size of every
-  // file the converter writes limited to `fileSizeLimit` bytes. The run must
+  // file the converter writes limited to `fileSizeLimit` bytes and its
+  // address space to `addressSpaceLimit`. The run must
   // end within `seconds` (scaled under the sanitizers) and the memory bound;
   // one that hangs is stopped soon after.
   test_support::RunResult Convert(const std::filesystem::path& gameFolder, double seconds,
-                                  rlim_t fileSizeLimit = RLIM_INFINITY) {
+                                  rlim_t fileSizeLimit = RLIM_INFINITY,
+                                  rlim_t addressSpaceLimit = RLIM_INFINITY) {
     const double bound = seconds * kSlowdown;
     const auto start = std::chrono::steady_clock::now();
     test_support::RunResult r = test_support::RunWithTerminal(
         exe_, gameFolder.string() + "\r", 'a', std::chrono::seconds(static_cast<int>(2 * bound) + 10),
-        [fileSizeLimit] {
+        [fileSizeLimit, addressSpaceLimit] {
           std::signal(SIGXFSZ, SIG_IGN);
           rlimit limit{fileSizeLimit, fileSizeLimit};
           setrlimit(RLIMIT_FSIZE, &limit);
+          rlimit space{addressSpaceLimit, addressSpaceLimit};
+          setrlimit(RLIMIT_AS, &space);
         });
     const double taken = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(r.exitStatus, 'a') << "the run did not end normally";

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -112,7 +113,8 @@ TEST(WriteFailures, ASpoolNameTakenByAFolderEndsTheRunBeforeConverting) {
 // A game with one readable file of each kind, and `odd` standing in for one
 // more file of each kind.
 template <typename MakeOdd>
-ArchiveContents ConvertWithOddFiles(ConverterSetup& setup, MakeOdd odd, RunResult& r) {
+ArchiveContents ConvertWithOddFiles(ConverterSetup& setup, MakeOdd odd, RunResult& r,
+                                    rlim_t addressSpaceLimit = RLIM_INFINITY) {
   TempDir game;
   game.Write("MES/PROLOGUE.SIO", Hex("0B 0001 000007"));
   game.Write("CG/SMALL.MOE", Hex(stress::kSmallPicture));
@@ -121,7 +123,7 @@ ArchiveContents ConvertWithOddFiles(ConverterSetup& setup, MakeOdd odd, RunResul
   odd(game.Path() / "ODD.MOE");
   odd(game.Path() / "CG" / "ODD.MOE");
   odd(setup.Folder() / "DATA" / "ODD.BIN");
-  r = setup.Convert(game.Path(), 2);
+  r = setup.Convert(game.Path(), 2, RLIM_INFINITY, addressSpaceLimit);
   return setup.Archive();
 }
 
@@ -141,6 +143,29 @@ TEST(UnreadableGameFiles, DanglingLinksAreLeftOutSilently) {
   EXPECT_EQ(PassLines(r), "");
   ExpectOnlyTheReadableFiles(a);
   ExpectNoLeftovers(setup);
+}
+
+// One policy for every kind: a file that cannot be held in memory is left
+// out after the one line (which has no line end).
+TEST(UnreadableGameFiles, FilesTooLargeToHoldAreLeftOutWithTheSameLineWhateverTheirKind) {
+#ifdef AVD_SANITIZED
+  GTEST_SKIP() << "the sanitizers reserve more address space than any limit would leave";
+#else
+  ConverterSetup setup;
+  RunResult r;
+  // 4 GiB files without a byte on the disk, in 1 GiB of address space.
+  ArchiveContents a = ConvertWithOddFiles(
+      setup, [](const fs::path& p) { std::ofstream(p).close(), fs::resize_file(p, uint64_t{4} << 30); }, r,
+      rlim_t{1} << 30);
+  // The summary runs on in the last line, and counts one of each and the four lines.
+  EXPECT_EQ(PassLines(r),
+            "Warning : scenario file longer than 65536 bytes, skipped: ODD.SIO\n"
+            "Could not allocate memory.Could not allocate memory.Could not allocate memory."
+            "Converted: 1 scenario, 1 picture, 1 data file; 4 warnings; " +
+                setup.ArchivePath() + " (0.0 MiB)\n");
+  ExpectOnlyTheReadableFiles(a);
+  ExpectNoLeftovers(setup);
+#endif
 }
 
 TEST(UnreadableGameFiles, FifosAreLeftOutWithoutWaitingForAWriter) {

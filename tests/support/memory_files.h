@@ -17,7 +17,16 @@ class MemoryFiles final : public base::FileStore {
  public:
   explicit MemoryFiles(uint64_t spoolLimit = UINT64_MAX) : spoolLimit_(spoolLimit) {}
 
-  std::unique_ptr<base::WrittenFile> Create(const std::string& path) const override {
+  // Creating a file whose path ends in `suffix` fails as one that cannot be
+  // noted for removal on an interruption.
+  void RefuseToTrack(std::string suffix) { untracked_ = std::move(suffix); }
+
+  std::unique_ptr<base::WrittenFile> Create(const std::string& path,
+                                            base::CreateFailure& why) const override {
+    if (!untracked_.empty() && path.ends_with(untracked_)) {
+      why = base::CreateFailure::kCannotTrack;
+      return nullptr;
+    }
     auto bytes = std::make_shared<std::vector<uint8_t>>();
     files_[path] = bytes;
     const bool isSpool = path.size() >= 7 && path.compare(path.size() - 7, 7, "tmp.dat") == 0;
@@ -61,6 +70,7 @@ class MemoryFiles final : public base::FileStore {
   };
 
   uint64_t spoolLimit_;
+  std::string untracked_;
   // The files by path; a file taken away by Replace or Remove lives on while
   // it is open.
   mutable std::map<std::string, std::shared_ptr<std::vector<uint8_t>>> files_;

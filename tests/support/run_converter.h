@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -64,25 +65,68 @@ inline std::string InstallConverter(const std::filesystem::path& folder) {
 
 namespace detail {
 
+// The exit status of a process that ended, 128 + the signal's number for one
+// a signal ended (as a shell reports it).
+inline int StatusOf(int waitStatus) {
+  if (WIFEXITED(waitStatus)) return WEXITSTATUS(waitStatus);
+  return WIFSIGNALED(waitStatus) ? 128 + WTERMSIG(waitStatus) : -1;
+}
+
+// Waits for the child `pid` to end: its status (StatusOf), or -1 when it has
+// not ended by the deadline (it is killed then).
 inline int WaitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline, long* peakRssKb = nullptr) {
+  // A pidfd turns readable when the process ends: no polling interval.
+  const int ended = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  int result = -1;
   for (;;) {
     int status = 0;
     rusage usage{};
     pid_t r = wait4(pid, &status, WNOHANG, &usage);
     if (r == pid) {
       if (peakRssKb) *peakRssKb = usage.ru_maxrss;
-      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      result = StatusOf(status);
+      break;
     }
-    if (std::chrono::steady_clock::now() > deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (r < 0 || left.count() <= 0) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
-      return -1;
+      break;
     }
-    usleep(10000);
+    pollfd p{ended, POLLIN, 0};
+    poll(&p, ended >= 0 ? 1 : 0, static_cast<int>(std::min<int64_t>(left.count(), ended >= 0 ? 60000 : 10)));
   }
+  if (ended >= 0) close(ended);
+  return result;
 }
 
 }  // namespace detail
+
+#ifdef STOP_AT_LIBRARY
+// Runs in the child before the converter starts: preloads
+// tests/support/stop_at.c with `variable` set to `value`.
+inline std::function<void()> WithStopAtLibrary(const std::string& variable, const std::string& value) {
+  return [variable, value] {
+    setenv("LD_PRELOAD", STOP_AT_LIBRARY, 1);
+    setenv(variable.c_str(), value.c_str(), 1);
+    // A sanitized converter accepts a library loaded ahead of its runtime.
+    const char* asan = getenv("ASAN_OPTIONS");
+    setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
+  };
+}
+
+// The converter stops itself at `point` (see tests/support/stop_at.c for
+// the points), so a test can interrupt it exactly there.
+inline std::function<void()> StopAt(const std::string& point) {
+  return WithStopAtLibrary("AVD_STOP_AT", point);
+}
+
+// The converter cannot find its own folder, as on a system without /proc.
+inline std::function<void()> WithoutExecutablePath() {
+  return WithStopAtLibrary("AVD_NO_EXECUTABLE_PATH", "1");
+}
+#endif
 
 // Runs the converter at `exe` under a pseudo-terminal with a Shift-JIS
 // locale: waits for the folder chooser, types `typed` (a path and Enter, or
@@ -154,7 +198,8 @@ inline RunResult RunWithoutTerminal(const std::string& exe,
 // and standard error on pipes of their own. `lang` is LANG (nothing: unset).
 inline RunResult RunPiped(const std::string& exe, const std::vector<std::string>& args,
                           const std::optional<std::string>& lang = std::string("C"),
-                          std::chrono::seconds timeout = std::chrono::seconds(60)) {
+                          std::chrono::seconds timeout = std::chrono::seconds(60),
+                          const std::function<void()>& beforeExec = {}) {
   RunResult result;
   int out[2], err[2];
   if (pipe(out) != 0) return result;
@@ -175,6 +220,7 @@ inline RunResult RunPiped(const std::string& exe, const std::vector<std::string>
     }
     unsetenv("LC_ALL");
     unsetenv("LC_CTYPE");
+    if (beforeExec) beforeExec();
     std::vector<char*> argv{const_cast<char*>(exe.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -247,13 +293,37 @@ class TerminalSession {
     ws.ws_col = columns;
     ioctl(master_, TIOCSWINSZ, &ws);  // the terminal signals the converter itself
   }
-  // Reads what is left and waits for the end: the exit status, -1 when the
-  // converter did not end by itself in time.
+  // Reads what is left and waits for the end: the exit status (128 + N for
+  // signal N), -1 when the converter did not end by itself in time.
   int Finish() {
     while (pty_io::ReadUntil(master_, output_, "\x01\x02\x03-never", output_.size(), deadline_)) {
     }
+    if (finished_) return status_;
     finished_ = true;
     return detail::WaitForExit(pid_, deadline_);
+  }
+  // Waits until the converter has stopped itself (see StopAt), reading the
+  // terminal meanwhile so that it never blocks on it. False when it ended
+  // or the time ran out first.
+  bool WaitForStop() {
+    for (;;) {
+      int status = 0;
+      const pid_t r = waitpid(pid_, &status, WUNTRACED | WNOHANG);
+      if (r == pid_ && WIFSTOPPED(status)) return true;
+      if (r == pid_ || r < 0) {
+        finished_ = true;
+        status_ = detail::StatusOf(status);
+        return false;
+      }
+      if (std::chrono::steady_clock::now() > deadline_) return false;
+      ReadSome();
+    }
+  }
+  // Sends `sig` to the converter that has stopped itself, and lets it go on
+  // to receive it.
+  void SignalStopped(int sig) {
+    kill(pid_, sig);
+    kill(pid_, SIGCONT);
   }
   // Reads once what the terminal has (waiting at most 100 ms): for callers
   // that watch something else besides.
@@ -275,6 +345,7 @@ class TerminalSession {
   std::string output_;
   size_t seen_ = 0;
   bool finished_ = false;
+  int status_ = -1;  // once finished_ by WaitForStop
 };
 
 }  // namespace test_support

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 
+#include "platform/output_file.h"
 #include "test_support.h"
 
 namespace {
@@ -54,7 +55,7 @@ TEST(Interruption, RemovesTheNotedFilesPrintsTheLineAndExitsWith128PlusTheSignal
     const std::string renamed = dir.Folder() + "renamed", earlier = dir.Folder() + "DAV299.AVD";
     Touch(earlier);
     ChildEnd end = InChild([&] {
-      platform::InterruptionHandling handling("Interrupted.\n");
+      platform::InterruptionHandling handling("Interrupted.\n", "Interrupted after the rename.\n");
       for (const std::string& path : {spool, part, renamed}) {
         platform::NoteCreatedFile(path);
         Touch(path);
@@ -73,11 +74,29 @@ TEST(Interruption, RemovesTheNotedFilesPrintsTheLineAndExitsWith128PlusTheSignal
   }
 }
 
+TEST(Interruption, OnceAFileIsReplacedIntoPlaceTheSecondLineSaysSo) {
+  TempDir dir;
+  const std::string spool = dir.Folder() + "tmp.dat", archive = dir.Folder() + "DAV299.AVD";
+  ChildEnd end = InChild([&] {
+    platform::InterruptionHandling handling("Interrupted.\n", "Interrupted after the rename.\n");
+    std::optional<platform::OutputFile> part = platform::OutputFile::Create(archive + ".part");
+    if (!platform::OutputFile::Create(spool) || !part || !part->Close()) _exit(98);
+    if (!platform::ReplaceFile(archive + ".part", archive)) _exit(97);
+    raise(SIGTERM);
+    _exit(99);
+  });
+  EXPECT_TRUE(end.exited);
+  EXPECT_EQ(end.status, 128 + SIGTERM);
+  EXPECT_EQ(end.stderrText, "Interrupted after the rename.\n");
+  EXPECT_TRUE(std::filesystem::exists(archive));
+  EXPECT_FALSE(std::filesystem::exists(spool));
+}
+
 TEST(Interruption, TheFormerHandlingIsBackAfterwardsIgnoredSignalsStayIgnoredAndABrokenPipeIsHarmless) {
   TempDir dir;
   const std::string spool = dir.Folder() + "tmp.dat";
   ChildEnd end = InChild([&] {
-    { platform::InterruptionHandling handling("never shown\n"); }
+    { platform::InterruptionHandling handling("never shown\n", "never shown\n"); }
     platform::NoteCreatedFile(spool);
     Touch(spool);
     raise(SIGTERM);
@@ -87,7 +106,7 @@ TEST(Interruption, TheFormerHandlingIsBackAfterwardsIgnoredSignalsStayIgnoredAnd
   EXPECT_TRUE(std::filesystem::exists(spool));
 
   end = InChild([&] {
-    platform::InterruptionHandling handling("never shown\n");
+    platform::InterruptionHandling handling("never shown\n", "never shown\n");
     raise(SIGPIPE);  // a reader that went away does not end the conversion
     _exit(8);
   });
@@ -96,7 +115,7 @@ TEST(Interruption, TheFormerHandlingIsBackAfterwardsIgnoredSignalsStayIgnoredAnd
 
   end = InChild([&] {
     signal(SIGHUP, SIG_IGN);
-    platform::InterruptionHandling handling("never shown\n");
+    platform::InterruptionHandling handling("never shown\n", "never shown\n");
     raise(SIGHUP);
     _exit(7);
   });
@@ -105,13 +124,17 @@ TEST(Interruption, TheFormerHandlingIsBackAfterwardsIgnoredSignalsStayIgnoredAnd
   EXPECT_EQ(end.stderrText, "");
 }
 
-TEST(Interruption, TheTableOfNotedFilesIsBounded) {
-  ChildEnd end = InChild([] {
+TEST(Interruption, TheTableOfNotedFilesIsBoundedAndAFileItCannotHoldIsNotCreated) {
+  TempDir dir;
+  const std::string unnoted = dir.Folder() + "tmp.dat";
+  ChildEnd end = InChild([&] {
     for (size_t i = 0; i < platform::kMaxNotedFiles; ++i) {
       if (!platform::NoteCreatedFile("/nonexistent/" + std::to_string(i))) _exit(1);
     }
     if (!platform::NoteCreatedFile("/nonexistent/0")) _exit(2);  // noted already
     if (platform::NoteCreatedFile("/nonexistent/full")) _exit(3);
+    base::CreateFailure why = base::CreateFailure::kCannotCreate;
+    if (platform::OutputFile::Create(unnoted, &why) || why != base::CreateFailure::kCannotTrack) _exit(9);
     platform::ForgetCreatedFile("/nonexistent/3");
     if (!platform::NoteCreatedFile("/nonexistent/again")) _exit(4);
     if (platform::NoteCreatedFile(std::string(platform::kMaxNotedPathLength, 'a'))) _exit(5);
@@ -120,6 +143,7 @@ TEST(Interruption, TheTableOfNotedFilesIsBounded) {
   });
   EXPECT_TRUE(end.exited);
   EXPECT_EQ(end.status, 0);
+  EXPECT_FALSE(std::filesystem::exists(unnoted));
 }
 
 }  // namespace

@@ -38,7 +38,8 @@ bool Write(platform::OutputFile& file, std::string_view text) {
 // into place: then the event. Returns only when the event ends nothing.
 int Interrupt(const std::string& folder, std::string_view how) {
   TakeAConsoleOfItsOwn();
-  std::optional<platform::InterruptionHandling> handling(std::in_place, "Interrupted.\n");
+  std::optional<platform::InterruptionHandling> handling(std::in_place, "Interrupted.\n",
+                                                         "Interrupted after the rename.\n");
   if (how == "after") handling.reset();
   std::optional<platform::OutputFile> spool = platform::OutputFile::Create(folder + "tmp.dat");
   std::optional<platform::OutputFile> renamed = platform::OutputFile::Create(folder + "renamed.part");

@@ -7,6 +7,7 @@
 #include "archive/members.h"
 #include "base/byte_order.h"
 #include "base/diagnostics.h"
+#include "base/printable.h"
 #include "base/sjis.h"
 #include "scenario/output.h"
 #include "scenario/source.h"
@@ -78,7 +79,7 @@ std::string ShownText(std::string_view sjis) {
     } else if (b >= 0xA1 && b <= 0xDF) {
       out += sjis[i];  // a single-byte katakana
     } else if (b >= 0x20 && b < 0x7F && b != '"') {
-      out += archive::Printable(sjis.substr(i, 1));  // '\\' escaped
+      out += base::Printable(sjis.substr(i, 1), base::TextEncoding::kAscii);  // "\\" escaped
     } else {
       out += Format("\\x%02X", b);
     }
@@ -243,7 +244,7 @@ int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& n
   }
   for (size_t i = 0; i < wanted.size(); ++i) {
     if (!found[i]) {
-      out += "no scenario member named " + archive::Printable(names[i]) + "\n";
+      out += "no scenario member named " + base::Printable(names[i], base::TextEncoding::kAscii) + "\n";
       ok = false;
     }
   }

@@ -45,7 +45,7 @@ started=$SECONDS
 # machine (the sample DATA folder, the Linux archives the tests compare
 # with) configures the whole project, avdtool included.
 packages=(cmake ninja-build g++ liblzo2-dev libpng-dev g++-mingw-w64-x86-64-posix wine64 dpkg-dev debian-keyring
-          googletest zip libz-mingw-w64-dev)
+          googletest zip libz-mingw-w64-dev gettext)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -104,6 +104,9 @@ class ArchiveWriter final : public base::MemberSink {
    public:
     explicit Ordered(ArchiveWriter& writer) : writer_(writer) {}
     void Line(std::string_view sjis) override { writer_.OrderedLine(sjis); }
+    const char* Translate(const char* english) const override __attribute__((format_arg(2))) {
+      return writer_.diagnostics_.Translate(english);
+    }
 
    private:
     ArchiveWriter& writer_;

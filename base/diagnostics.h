@@ -42,16 +42,25 @@ inline constexpr std::string_view kNoMemoryLine = "Could not allocate memory.";
 // translation problem, a member left out. One call per line, in Shift-JIS,
 // with the line's own ending. The converters never print; whoever runs them
 // decides where the lines go (the console, a test's capture).
+//
+// The lines a converter adds are written in English, and Report gives them
+// in the user's language: the English format is the key of the catalog
+// (see base/translations.h). The historical Japanese messages go through
+// Line and stay as they are.
 class Diagnostics {
  public:
   virtual ~Diagnostics() = default;
   virtual void Line(std::string_view sjis) = 0;
+  // `english` in the language of whoever receives the lines; English itself
+  // unless a receiver says otherwise.
+  virtual const char* Translate(const char* english) const __attribute__((format_arg(2))) { return english; }
 
-  // Formats like printf and reports the result as one line.
+  // Formats the translation of `format` like printf and reports the result
+  // as one line.
   void Report(const char* format, ...) AVD_PRINTF_FORMAT(2, 3) {
     va_list args;
     va_start(args, format);
-    const std::string text = FormatV(format, args);
+    const std::string text = FormatV(Translate(format), args);
     va_end(args);
     Line(text);
   }

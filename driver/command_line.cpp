@@ -1,7 +1,10 @@
 #include "driver/command_line.h"
 
+#include <cstdarg>
 #include <optional>
 
+#include "base/diagnostics.h"
+#include "base/printable.h"
 #include "driver/messages.h"
 
 namespace driver {
@@ -19,9 +22,12 @@ std::optional<unsigned> ParseJobs(std::string_view text) {
   return value;
 }
 
+// An argument as a line shows it.
+std::string Shown(std::string_view arg) { return base::Printable(arg, base::TextEncoding::kShiftJis); }
+
 class Parser {
  public:
-  explicit Parser(std::span<const std::string_view> args) : args_(args) {}
+  Parser(std::span<const std::string_view> args, const base::Translations& texts) : args_(args), texts_(texts) {}
 
   ParsedCommandLine Parse() {
     if (args_.empty()) return {};
@@ -37,7 +43,7 @@ class Parser {
         Option(arg);
       }
     }
-    if (error_.empty() && !help_ && !version_ && !haveGame_) Fail("no game folder given (see --help)");
+    if (error_.empty() && !help_ && !version_ && !haveGame_) Fail(texts_.Tr("no game folder given (see --help)"));
     if (!error_.empty()) return {options_, "avdconv: " + error_};
     if (help_) options_.action = Options::Action::kHelp;
     if (!help_ && version_) options_.action = Options::Action::kVersion;
@@ -45,25 +51,32 @@ class Parser {
   }
 
  private:
-  void Fail(std::string error) {
-    if (error_.empty()) error_ = std::move(error);
+  // The first error found is the one reported.
+  void Fail(const char* format, ...) AVD_PRINTF_FORMAT(2, 3) {
+    if (!error_.empty()) return;
+    va_list args;
+    va_start(args, format);
+    error_ = base::FormatV(format, args);
+    va_end(args);
   }
 
   void Operand(std::string_view arg) {
-    if (haveGame_)
-      return Fail("more than one game folder given: " + options_.gameFolder + ", " + std::string(arg));
-    if (arg.empty()) return Fail("the game folder is an empty name");
+    if (haveGame_) {
+      return Fail(texts_.Tr("more than one game folder given: %s, %s"), Shown(options_.gameFolder).c_str(),
+                  Shown(arg).c_str());
+    }
+    if (arg.empty()) return Fail("%s", texts_.Tr("the game folder is an empty name"));
     options_.gameFolder = arg;
     haveGame_ = true;
   }
 
   // The value of `name`: behind '=' in `arg`, or the next argument.
-  std::optional<std::string_view> Value(std::string_view name, std::optional<std::string_view> inline_,
-                                        std::string_view what) {
+  // `missing` is the error when there is none.
+  std::optional<std::string_view> Value(std::optional<std::string_view> inline_, const std::string& missing) {
     std::optional<std::string_view> value = inline_;
     if (!value && next_ < args_.size() && !args_[next_].starts_with("-")) value = args_[next_++];
     if (!value || value->empty()) {
-      Fail(std::string(name) + " needs " + std::string(what));
+      Fail("%s", missing.c_str());
       return std::nullopt;
     }
     return value;
@@ -71,15 +84,15 @@ class Parser {
 
   void Folder(std::string_view name, std::optional<std::string_view> inline_, std::string& folder,
               bool& seen) {
-    std::optional<std::string_view> value = Value(name, inline_, "a folder");
+    std::optional<std::string_view> value = Value(inline_, base::Format(texts_.Tr("%s needs a folder"), std::string(name).c_str()));
     if (!value) return;
-    if (seen) return Fail(std::string(name) + " given twice");
+    if (seen) return Fail(texts_.Tr("%s given twice"), std::string(name).c_str());
     folder = *value;
     seen = true;
   }
 
   void Flag(std::string_view name, std::optional<std::string_view> inline_, bool& flag) {
-    if (inline_) return Fail(std::string(name) + " takes no value");
+    if (inline_) return Fail(texts_.Tr("%s takes no value"), std::string(name).c_str());
     flag = true;
   }
 
@@ -97,20 +110,25 @@ class Parser {
     if (name == "--help") return Flag(name, inline_, help_);
     if (name == "--version") return Flag(name, inline_, version_);
     if (name == "--jobs") {
-      const std::string range = "a number of workers from 1 to " + std::to_string(kMaxJobs);
-      std::optional<std::string_view> value = Value(name, inline_, range);
+      std::optional<std::string_view> value =
+          Value(inline_, base::Format(texts_.Tr("%s needs a number of workers from 1 to %u"),
+                                      std::string(name).c_str(), kMaxJobs));
       if (!value) return;
       std::optional<unsigned> jobs = ParseJobs(*value);
-      if (!jobs) return Fail(std::string(name) + " needs " + range + ", not " + std::string(*value));
-      if (haveJobs_) return Fail(std::string(name) + " given twice");
+      if (!jobs) {
+        return Fail(texts_.Tr("%s needs a number of workers from 1 to %u, not %s"), std::string(name).c_str(),
+                    kMaxJobs, Shown(*value).c_str());
+      }
+      if (haveJobs_) return Fail(texts_.Tr("%s given twice"), std::string(name).c_str());
       options_.jobs = *jobs;
       haveJobs_ = true;
       return;
     }
-    Fail("unknown option " + std::string(name) + " (see --help)");
+    Fail(texts_.Tr("unknown option %s (see --help)"), Shown(name).c_str());
   }
 
   std::span<const std::string_view> args_;
+  const base::Translations& texts_;
   size_t next_ = 0;
   Options options_;
   std::string error_;
@@ -120,15 +138,18 @@ class Parser {
 
 }  // namespace
 
-ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args) { return Parser(args).Parse(); }
+ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args, const base::Translations& texts) {
+  return Parser(args, texts).Parse();
+}
 
-std::string HelpText() {
-  return "Usage: avdconv [--output DIR] [--data DIR] [--jobs N] [--quiet] [--force] GAME_FOLDER\n"
-         "       avdconv --help | --version\n"
-         "       avdconv            (no argument: choose the game folder interactively)\n"
-         "\n"
+std::string HelpText(const base::Translations& texts) {
+  return std::string(
+             "Usage: avdconv [--output DIR] [--data DIR] [--jobs N] [--quiet] [--force] GAME_FOLDER\n"
+             "       avdconv --help | --version\n") +
+         texts.Tr("       avdconv            (no argument: choose the game folder interactively)\n") + "\n" +
+         texts.Tr(
          "Converts the game installed in GAME_FOLDER into the archive DAV299.AVD.\n"
-         "\n"
+         ) + "\n" + texts.Tr(
          "  --output DIR  write DAV299.AVD and the temporary spool tmp.dat into DIR\n"
          "                (default: the converter's own folder)\n"
          "  --data DIR    store the files of DIR as members (default: DATA beside the\n"
@@ -138,21 +159,26 @@ std::string HelpText() {
          "  --force       convert GAME_FOLDER even when it holds no game data\n"
          "  --help        show this text\n"
          "  --version     show the version\n"
-         "\n"
+         ) + "\n" + texts.Tr(
          "A folder holds game data when it has MES/*.SIO, or *.MOE in it or in CG,\n"
          "TACHI or OPENING (any letter case). At the end a summary line reads\n"
          "  Converted: <s> scenarios, <p> pictures, <d> data files; <w> warnings;\n"
          "  <archive path> (<size> MiB)\n"
          "with the archive's size in MiB to one decimal (a count of 1 is singular:\n"
          "1 scenario, 1 warning).\n"
-         "\n"
+         ) + "\n" + texts.Tr(
          "Exit status: 0 the archive was written; 1 it was not (spool or archive\n"
          "failure); 2 a usage error, a GAME_FOLDER, --output or --data that is not a\n"
          "folder, or a GAME_FOLDER without game data (and no --force), with nothing\n"
          "touched; 3 the converter's own folder cannot be found (no /proc) and\n"
          "--output and --data do not both stand in for it, with nothing touched;\n"
          "128+N stopped by signal N (Ctrl-C: 130), with tmp.dat and DAV299.AVD.part\n"
-         "removed and an earlier DAV299.AVD kept.\n";
+         "removed and an earlier DAV299.AVD kept.\n"
+         ) + "\n" + texts.Tr(
+         "Language: Japanese when the first of LC_ALL, LC_MESSAGES and LANG that is\n"
+         "set begins with \"ja\" (on Windows: when the user's display language is\n"
+         "Japanese), English otherwise. The converter's own Japanese messages are the\n"
+         "same in every language.\n");
 }
 
 std::string VersionText() { return std::string("avdconv ") + text::kVersion + "\n"; }

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/translations.h"
+
 // The converter's command line:
 //   avdconv [--output DIR] [--data DIR] [--jobs N] [--quiet] [--force] GAME_FOLDER
 //   avdconv --help | --version
@@ -43,10 +45,11 @@ struct ParsedCommandLine {
 // after '=' ("--jobs=2"); "--" ends the options. The first usage error
 // found is the one reported; without one, --help or --version wins over a
 // conversion. No argument at all is the interactive run.
-ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args);
+ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args,
+                                   const base::Translations& texts = base::Translations());
 
 // The text of --help and of --version, each ending in a line break.
-std::string HelpText();
+std::string HelpText(const base::Translations& texts = base::Translations());
 std::string VersionText();
 
 }  // namespace driver

@@ -12,6 +12,7 @@
 #include "platform/file_io.h"
 #include "platform/folder_chooser.h"
 #include "platform/interruption.h"
+#include "platform/language.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
 #include "platform/processors.h"
@@ -53,7 +54,14 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   std::optional<archive::FinishResult> result;
   ConversionCounts counts;
   {
-    platform::InterruptionHandling interruption(text::kInterrupted, text::kInterruptedAfterWriting);
+    // Written by the signal handler as they stand: made ready for the
+    // terminal now.
+    const auto shown = [&console](const char* line) {
+      return console.IsTerminal() ? console.ForTerminal(line) : std::string(line);
+    };
+    const std::string interrupted = shown(console.Tr(text::kInterrupted));
+    const std::string interruptedAfterWriting = shown(console.Tr(text::kInterruptedAfterWriting));
+    platform::InterruptionHandling interruption(interrupted, interruptedAfterWriting);
     const platform::DiskFileStore files;
     archive::ArchiveWriter writer(diag, files, workers > 0 ? workers : platform::UsableProcessors());
     if (!writer.OpenSpool(outputFolder)) {
@@ -68,7 +76,7 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   for (const std::string& error : result->errors) console.Print(error);
   if (reporting.summary && result->written) {
     const uint64_t size = platform::FileSize(archivePath).value_or(0);
-    console.Print(SummaryLine(counts, diag.Count(), archivePath, size));
+    console.Print(SummaryLine(counts, diag.Count(), archivePath, size, console.Texts()));
   }
   if (reporting.messages) console.Print(text::kFinished);
   return result->written;
@@ -78,23 +86,25 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
 std::string Shown(std::string_view path) { return base::Printable(path, base::TextEncoding::kShiftJis); }
 
 // The folders of `options`, or the reason to refuse them (before any file is touched).
-std::string CheckFolders(const Options& options) {
-  if (!platform::IsFolder(options.gameFolder)) return "avdconv: not a folder: " + Shown(options.gameFolder);
+std::string CheckFolders(const Options& options, const base::Translations& texts) {
+  if (!platform::IsFolder(options.gameFolder)) {
+    return base::Format(texts.Tr("avdconv: not a folder: %s"), Shown(options.gameFolder).c_str());
+  }
   if (!options.outputFolder.empty() && !platform::IsFolder(options.outputFolder)) {
-    return "avdconv: --output is not a folder: " + Shown(options.outputFolder);
+    return base::Format(texts.Tr("avdconv: --output is not a folder: %s"), Shown(options.outputFolder).c_str());
   }
   if (!options.dataFolder.empty() && !platform::IsFolder(options.dataFolder)) {
-    return "avdconv: --data is not a folder: " + Shown(options.dataFolder);
+    return base::Format(texts.Tr("avdconv: --data is not a folder: %s"), Shown(options.dataFolder).c_str());
   }
   if (!options.force && !HoldsGameData(options.gameFolder)) {
-    return "avdconv: no game data in " + Shown(options.gameFolder) +
-           " (no MES/*.SIO, no *.MOE); --force converts it anyway";
+    return base::Format(texts.Tr("avdconv: no game data in %s (no MES/*.SIO, no *.MOE); --force converts it anyway"),
+                        Shown(options.gameFolder).c_str());
   }
   return {};
 }
 
 int RunCommandLine(platform::Console& console, const Options& options) {
-  if (std::string refusal = CheckFolders(options); !refusal.empty()) {
+  if (std::string refusal = CheckFolders(options, console.Texts()); !refusal.empty()) {
     console.Error(refusal + "\n");
     return kExitUsage;
   }
@@ -103,7 +113,7 @@ int RunCommandLine(platform::Console& console, const Options& options) {
   if (options.outputFolder.empty() || options.dataFolder.empty()) {
     converterFolder = platform::ExecutableFolder();
     if (converterFolder.empty()) {
-      console.Error(text::kNoConverterFolder);
+      console.Error(console.Tr(text::kNoConverterFolder));
       return kExitNoConverterFolder;
     }
   }
@@ -146,6 +156,7 @@ ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass
 
 int RunInteractive(unsigned workers) {
   platform::Console console;
+  console.UseLanguage(platform::UserLanguage());
   PrintBanner(console);
   console.Print(text::kPrompt1);
   console.Print(text::kPrompt2);
@@ -153,7 +164,7 @@ int RunInteractive(unsigned workers) {
   if (converterFolder.empty()) {
     // Nothing to convert into: said, and the window stays until a key is
     // pressed, but the status is the error's, not the key's.
-    console.Error(text::kNoConverterFolder);
+    console.Error(console.Tr(text::kNoConverterFolder));
     console.Print(text::kPressAKey);
     platform::ReadKey();
     return kExitNoConverterFolder;
@@ -172,15 +183,16 @@ int RunInteractive(unsigned workers) {
 
 int Run(std::span<const std::string_view> args) {
   if (args.empty()) return RunInteractive();
-  const ParsedCommandLine parsed = ParseCommandLine(args);
   platform::Console console;
+  console.UseLanguage(platform::UserLanguage());
+  const ParsedCommandLine parsed = ParseCommandLine(args, console.Texts());
   if (!parsed.error.empty()) {
     console.Error(parsed.error + "\n");
     return kExitUsage;
   }
   switch (parsed.options.action) {
     case Options::Action::kHelp:
-      console.Print(HelpText());
+      console.Print(HelpText(console.Texts()));
       return kExitWritten;
     case Options::Action::kVersion:
       console.Print(VersionText());

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "base/translations.h"
+
 // The driver's console texts, as the Shift-JIS bytes it prints.
 namespace driver::text {
 
@@ -44,14 +46,15 @@ inline constexpr const char* kVersion = "0.76";
 
 // The one line of a conversion stopped by a signal, and of one stopped after
 // the archive was put in place.
-inline constexpr std::string_view kInterrupted =
-    "Interrupted: the conversion was stopped and no archive was written.\n";
-inline constexpr std::string_view kInterruptedAfterWriting =
-    "Interrupted: the archive was written, then the conversion was stopped.\n";
+// (English: the keys of their translations.)
+inline constexpr const char* kInterrupted =
+    base::ToTranslate("Interrupted: the conversion was stopped and no archive was written.\n");
+inline constexpr const char* kInterruptedAfterWriting =
+    base::ToTranslate("Interrupted: the archive was written, then the conversion was stopped.\n");
 
 // The converter's own folder cannot be found: there is nowhere to take DATA
 // from and to put the archive.
-inline constexpr std::string_view kNoConverterFolder =
-    "avdconv: cannot find the converter's own folder, which holds DATA and receives DAV299.AVD\n";
+inline constexpr const char* kNoConverterFolder = base::ToTranslate(
+    "avdconv: cannot find the converter's own folder, which holds DATA and receives DAV299.AVD\n");
 
 }  // namespace driver::text

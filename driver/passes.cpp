@@ -69,7 +69,7 @@ size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioS
   scenario::ScenarioTranslator translator(TranslatorDispatchTable(), scenarios, pass.diag);
   const std::string folder = ScenarioFolder(gameFolder);
   std::vector<uint8_t> bytes;
-  platform::PassProgress progress(pass.console, "Scenarios", scenarios.Count());
+  platform::PassProgress progress(pass.console, pass.console.Tr("Scenarios"), scenarios.Count());
   size_t handedOn = 0;
   for (size_t number = 1; number <= scenarios.Count(); ++number) {
     const std::string& name = scenarios.Name(number);
@@ -98,7 +98,9 @@ size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioS
 size_t ConvertImageFolder(const std::string& root, const std::string& folder, const PassContext& pass) {
   const std::string prefix = folder.empty() ? root : root + folder + platform::kSeparator;
   const std::vector<std::string> names = pass.listNames(prefix + "*.MOE");
-  platform::PassProgress progress(pass.console, folder.empty() ? "Pictures" : "Pictures " + folder,
+  platform::PassProgress progress(pass.console,
+                                  folder.empty() ? pass.console.Tr("Pictures")
+                                                 : base::Format(pass.console.Tr("Pictures %s"), folder.c_str()),
                                   names.size());
   std::vector<uint8_t> file;
   size_t handedOn = 0;
@@ -131,7 +133,7 @@ bool AddRawFile(const std::string& path, const PassContext& pass) {
 size_t AddMatchingFiles(const std::string& pattern, const PassContext& pass) {
   const std::string prefix = pattern.substr(0, platform::NamePartStart(pattern));
   const std::vector<std::string> names = pass.listNames(pattern);
-  platform::PassProgress progress(pass.console, "Data files", names.size());
+  platform::PassProgress progress(pass.console, pass.console.Tr("Data files"), names.size());
   size_t handedOn = 0;
   for (const std::string& name : names) {
     progress.Next(Shown(name));

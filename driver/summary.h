@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/diagnostics.h"
+#include "base/translations.h"
 
 namespace driver {
 
@@ -24,6 +25,9 @@ class CountingDiagnostics final : public base::Diagnostics {
     ++count_;
     next_.Line(sjis);
   }
+  const char* Translate(const char* english) const override __attribute__((format_arg(2))) {
+    return next_.Translate(english);
+  }
   size_t Count() const { return count_; }
 
  private:
@@ -36,6 +40,6 @@ class CountingDiagnostics final : public base::Diagnostics {
 // of one is singular ("1 scenario", "1 warning"), and the path's control
 // bytes are escaped.
 std::string SummaryLine(const ConversionCounts& counts, size_t warnings, const std::string& archivePath,
-                        uint64_t archiveBytes);
+                        uint64_t archiveBytes, const base::Translations& texts = base::Translations());
 
 }  // namespace driver

@@ -11,21 +11,6 @@
 namespace platform {
 namespace {
 
-// The key help when the screen is wide enough for all of it, and the
-// essential keys otherwise.
-constexpr std::string_view kHelp[] = {
-    "Up/Down/PgUp/PgDn/Home/End: move   Enter/Right: open   Left/Backspace: parent",
-    "Space: choose the highlighted folder (on ../: the folder shown)   Esc: cancel",
-    "Or type a path (Tab completes) and press Enter.   [game data]: holds the game",
-};
-constexpr std::string_view kShortHelp[] = {"Space:choose Enter:open Esc:quit",
-                                           "Spc:choose Ent:open Esc:quit"};
-constexpr std::string_view kGameDataMark = "  [game data]";
-constexpr std::string_view kConfirm =
-    "No game data in this folder (no MES/*.SIO, no *.MOE). Convert anyway? [y/N]";
-constexpr std::string_view kPathLabel = "Path: ";
-constexpr std::string_view kCannotOpen = "Cannot open that folder.";
-
 constexpr std::string_view kHighlight = "\x1b[7m", kBold = "\x1b[1m", kPlain = "\x1b[0m";
 
 // `text` in lines of at most `columns` columns, broken after a space where
@@ -80,7 +65,7 @@ std::vector<std::string> ChooserModel::SortedSubFolders(const std::string& folde
 void ChooserModel::Enter(const std::string& folder, const std::string& highlight) {
   std::string canonical = system_.canonicalFolder(folder);
   if (canonical.empty()) {
-    notice_ = kCannotOpen;
+    notice_ = system_.texts.cannotOpen;
     return;
   }
   current_ = std::move(canonical);
@@ -133,7 +118,7 @@ ChooserModel::Outcome ChooserModel::Handle(int key) {
     if (key != '\r' && key != '\n') return Outcome::kOpen;
     std::string folder = system_.canonicalFolder(Expand(typed_));
     if (folder.empty()) {
-      notice_ = "Not a folder: " + typed_;
+      notice_ = system_.texts.notAFolder + typed_;
       return Outcome::kOpen;
     }
     return Offer(folder);
@@ -177,7 +162,7 @@ ChooserModel::Outcome ChooserModel::Handle(int key) {
       if (count == 0 || Highlighted() == "..") return Offer(current_);
       std::string folder = system_.canonicalFolder(Join(Highlighted()));
       if (folder.empty()) {
-        notice_ = kCannotOpen;
+        notice_ = system_.texts.cannotOpen;
         break;
       }
       return Offer(folder);
@@ -223,7 +208,7 @@ void ChooserModel::Complete() {
       c.names.push_back(name);
     }
     if (c.names.empty()) {
-      notice_ = "No folder name to complete.";
+      notice_ = system_.texts.nothingToComplete;
       return;
     }
     completion_ = std::move(c);
@@ -247,9 +232,11 @@ std::string ChooserModel::EntryLine(size_t i, size_t width) {
   const bool highlighted = static_cast<int>(i) == selected_;
   // In a window of one column even the cursor is cut.
   const std::string_view cursor = std::string_view(highlighted ? "> " : "  ").substr(0, width);
-  std::string_view mark = Marked(i) ? kGameDataMark : "";
-  if (width < cursor.size() + mark.size() + 2) mark = "";
-  const size_t room = width > cursor.size() + mark.size() ? width - cursor.size() - mark.size() : 0;
+  std::string_view mark = Marked(i) ? std::string_view(system_.texts.gameDataMark) : "";
+  const size_t markColumns = TextColumns(mark, system_.encoding);
+  const size_t markWidth = width < cursor.size() + markColumns + 2 ? 0 : markColumns;
+  if (markWidth == 0) mark = "";
+  const size_t room = width > cursor.size() + markWidth ? width - cursor.size() - markWidth : 0;
   std::string line = std::string(cursor) + FitToColumns(entries_[i] + "/", system_.encoding, room);
   line += mark;
   return highlighted ? std::string(kHighlight) + line + std::string(kPlain) : line;
@@ -261,17 +248,18 @@ std::vector<std::string> ChooserModel::Screen(int rows, int columns) {
 
   std::vector<std::string> header = {FitToColumns(system_.title, encoding, width), "",
                                      FitTailToColumns(current_, encoding, width), ""};
+  const ChooserTexts& texts = system_.texts;
   bool wideHelp = true;
-  for (std::string_view line : kHelp) wideHelp = wideHelp && line.size() <= width;
+  for (const std::string& line : texts.help) wideHelp = wideHelp && TextColumns(line, encoding) <= width;
   std::vector<std::string> help;
   auto setHelp = [&] {
     help.clear();
     if (wideHelp) {
-      for (std::string_view line : kHelp) help.emplace_back(line);
-    } else {
-      std::string_view shortest = kShortHelp[std::size(kShortHelp) - 1];
-      for (std::string_view line : kShortHelp) {
-        if (line.size() <= width) {
+      for (const std::string& line : texts.help) help.emplace_back(line);
+    } else if (!texts.shortHelp.empty()) {
+      std::string_view shortest = texts.shortHelp.back();
+      for (const std::string& line : texts.shortHelp) {
+        if (TextColumns(line, encoding) <= width) {
           shortest = line;
           break;
         }
@@ -284,12 +272,11 @@ std::vector<std::string> ChooserModel::Screen(int rows, int columns) {
   for (const std::string& line : Wrap(notice_, encoding, width)) below.push_back(Bold(line));
   if (pending_) {
     below.push_back(FitTailToColumns(*pending_, encoding, width));
-    for (const std::string& line : Wrap(kConfirm, encoding, width)) below.push_back(Bold(line));
+    for (const std::string& line : Wrap(texts.confirm, encoding, width)) below.push_back(Bold(line));
   }
   if (!typed_.empty()) {
-    const size_t label = std::min(width, kPathLabel.size());
-    below.push_back(std::string(kPathLabel.substr(0, label)) +
-                    FitTailToColumns(typed_, encoding, width - label));
+    const std::string label = FitToColumns(texts.pathLabel, encoding, width);
+    below.push_back(label + FitTailToColumns(typed_, encoding, width - TextColumns(label, encoding)));
   }
   bool statusLine = true;
   auto listRows = [&] {
@@ -307,7 +294,7 @@ std::vector<std::string> ChooserModel::Screen(int rows, int columns) {
   std::vector<std::string> lines = std::move(header);
   for (int i = top_; i < count && i < top_ + listRows_; ++i)
     lines.push_back(EntryLine(static_cast<size_t>(i), width));
-  if (count == 0) lines.push_back(FitToColumns("  (no sub-folders)", encoding, width));
+  if (count == 0) lines.push_back(FitToColumns(texts.noSubFolders, encoding, width));
   if (statusLine) {
     lines.push_back(count > listRows_
                         ? FitToColumns("  " + std::to_string(selected_ + 1) + "/" + std::to_string(count),

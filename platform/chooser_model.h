@@ -14,6 +14,26 @@
 // absolute and separated by '/'.
 namespace platform {
 
+// The chooser's own lines, in the screen's encoding; English unless the
+// terminal gives them in the user's language.
+struct ChooserTexts {
+  // The key help when the screen is wide enough for all of it, and the
+  // essential keys otherwise (the first that fits).
+  std::vector<std::string> help = {
+      "Up/Down/PgUp/PgDn/Home/End: move   Enter/Right: open   Left/Backspace: parent",
+      "Space: choose the highlighted folder (on ../: the folder shown)   Esc: cancel",
+      "Or type a path (Tab completes) and press Enter.   [game data]: holds the game",
+  };
+  std::vector<std::string> shortHelp = {"Space:choose Enter:open Esc:quit", "Spc:choose Ent:open Esc:quit"};
+  std::string gameDataMark = "  [game data]";
+  std::string confirm = "No game data in this folder (no MES/*.SIO, no *.MOE). Convert anyway? [y/N]";
+  std::string pathLabel = "Path: ";
+  std::string cannotOpen = "Cannot open that folder.";
+  std::string notAFolder = "Not a folder: ";  // before the typed path
+  std::string nothingToComplete = "No folder name to complete.";
+  std::string noSubFolders = "  (no sub-folders)";
+};
+
 // What the chooser learns from the system.
 struct ChooserSystem {
   // The names of the sub-folders of the folder at the absolute `path`, in
@@ -28,6 +48,7 @@ struct ChooserSystem {
   FolderCheck holdsGameData;
   TerminalEncoding encoding = TerminalEncoding::kUtf8;  // of the screen's text
   std::string title;                                    // in that encoding
+  ChooserTexts texts;                                   // in that encoding too
 };
 
 class ChooserModel {

@@ -1,6 +1,7 @@
 // The parts of the console that are the same on every platform.
 #include "platform/console.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -39,8 +40,13 @@ void Console::Error(std::string_view text) {
     return;
   }
   ClearProgress();
+  // English lines go out as they are; a translated one is Shift-JIS, shown
+  // in the terminal's codeset as every message is.
+  std::string shown(text);
+  if (IsTerminal() && std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; }))
+    shown = ForTerminal(text);
   std::fflush(stdout);
-  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fwrite(shown.data(), 1, shown.size(), stderr);
   std::fflush(stderr);
 }
 
@@ -89,8 +95,8 @@ void Console::Printf(const char* format, ...) {
 
 void PassProgress::Next(std::string_view file) {
   ++current_;
-  console_.ShowProgress(pass_ + ": " + std::to_string(current_) + "/" + std::to_string(total_) + ", now " +
-                        std::string(file));
+  console_.ShowProgress(base::Format(console_.Tr("%s: %zu/%zu, now %s"), pass_.c_str(), current_, total_,
+                                     std::string(file).c_str()));
 }
 
 TerminalCodeset ChooseTerminalCodeset(std::string_view localeName, std::string_view installedCodeset) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/diagnostics.h"
+#include "base/translations.h"
 #include "platform/text_columns.h"
 
 namespace platform {
@@ -67,9 +68,16 @@ class Console {
   // How the text from ForTerminal encodes characters, to cut it to a width.
   TerminalEncoding Encoding() const;
 
+  // The language of the lines the product adds (English unless told).
+  void UseLanguage(base::Language language) { texts_ = base::Translations(language); }
+  const base::Translations& Texts() const { return texts_; }
+  // `english` in that language, in Shift-JIS.
+  const char* Tr(const char* english) const __attribute__((format_arg(2))) { return texts_.Tr(english); }
+
  private:
   struct State;
   std::unique_ptr<State> state_;
+  base::Translations texts_;
 };
 
 // Progress of one pass over `total` files: "<pass>: <n>/<total>, now
@@ -98,6 +106,9 @@ class ConsoleDiagnostics final : public base::Diagnostics {
  public:
   explicit ConsoleDiagnostics(Console& console) : console_(console) {}
   void Line(std::string_view sjis) override { console_.Print(sjis); }
+  const char* Translate(const char* english) const override __attribute__((format_arg(2))) {
+    return console_.Tr(english);
+  }
 
  private:
   Console& console_;

@@ -23,8 +23,8 @@ void ScenarioSet::AddFoundName(std::string_view found, base::Diagnostics& diag) 
       std::swap(names_.front(), name);
       leftOut = name;
     }
-    diag.Line("Warning : more than 999 scenario files, left out: " +
-              base::Printable(leftOut, base::TextEncoding::kShiftJis) + "\n");
+    diag.Report("Warning : more than 999 scenario files, left out: %s\n",
+                base::Printable(leftOut, base::TextEncoding::kShiftJis).c_str());
     return;
   }
   names_.push_back(std::move(name));

@@ -38,7 +38,7 @@ void ResolveJumps(Translator& t) {
     if (it != t.addressMap.end() && it->source == fixup.label) {
       t.out.PatchSlot(fixup.slot, it->output);
     } else if (fixup.label < t.src.Len()) {
-      t.diag.Report("******************* Jump point (0x%04x) not found!!!!!\n", fixup.label);
+      t.diag.Line(base::Format("******************* Jump point (0x%04x) not found!!!!!\n", fixup.label));
     }
   }
 }

@@ -46,7 +46,7 @@ void TranslateShowCharacters(scenario::Translator& t) {
     return;
   }
   if (count > kLayouts.size()) {
-    t.diag.Report("***** Too Many Chars (%d)\n", shown);
+    t.diag.Line(base::Format("***** Too Many Chars (%d)\n", shown));
     return;
   }
   const Layout layout = kLayouts[count - 1];

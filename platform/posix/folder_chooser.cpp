@@ -117,6 +117,25 @@ int ReadByte(int fd, const sigset_t& waitMask, int timeoutMs) {
   }
 }
 
+// The chooser's lines in the console's language and the terminal's codeset.
+ChooserTexts Texts(const Console& console) {
+  // Named as the console's call, so that the catalog check finds the texts.
+  const auto Tr = [&console](const char* english) { return console.ForTerminal(console.Tr(english)); };
+  ChooserTexts t;
+  t.help = {Tr("Up/Down/PgUp/PgDn/Home/End: move   Enter/Right: open   Left/Backspace: parent"),
+            Tr("Space: choose the highlighted folder (on ../: the folder shown)   Esc: cancel"),
+            Tr("Or type a path (Tab completes) and press Enter.   [game data]: holds the game")};
+  t.shortHelp = {Tr("Space:choose Enter:open Esc:quit"), Tr("Spc:choose Ent:open Esc:quit")};
+  t.gameDataMark = Tr("  [game data]");
+  t.confirm = Tr("No game data in this folder (no MES/*.SIO, no *.MOE). Convert anyway? [y/N]");
+  t.pathLabel = Tr("Path: ");
+  t.cannotOpen = Tr("Cannot open that folder.");
+  t.notAFolder = Tr("Not a folder: ");
+  t.nothingToComplete = Tr("No folder name to complete.");
+  t.noSubFolders = Tr("  (no sub-folders)");
+  return t;
+}
+
 // Draws the chooser and feeds it keys until a folder is chosen or the
 // chooser is left.
 std::optional<std::string> Run(int fd, const Console& console, const FolderCheck& holdsGameData,
@@ -130,6 +149,7 @@ std::optional<std::string> Run(int fd, const Console& console, const FolderCheck
   system.holdsGameData = holdsGameData;
   system.encoding = console.Encoding();
   system.title = console.ForTerminal(kTitle);
+  system.texts = Texts(console);
   ChooserModel model(std::move(system));
   KeyReader keys([fd, &waitMask](int timeoutMs) { return ReadByte(fd, waitMask, timeoutMs); });
   for (;;) {

@@ -80,6 +80,9 @@ struct TerminalSetup {
   unsigned short columns = 120;
   // LANG; nothing leaves LANG unset. LC_ALL and LC_CTYPE are always unset.
   std::optional<std::string> lang = "ja_JP.SJIS";
+  // LC_MESSAGES, the language of the product's own lines: English unless a
+  // test asks for another (nothing leaves it unset, so that LANG decides).
+  std::optional<std::string> messages = "C";
   std::vector<std::string> args;  // after the program's name
 };
 
@@ -107,6 +110,11 @@ inline pid_t StartUnderTerminal(const std::string& exe, int& master,
     }
     unsetenv("LC_ALL");
     unsetenv("LC_CTYPE");
+    if (setup.messages) {
+      setenv("LC_MESSAGES", setup.messages->c_str(), 1);
+    } else {
+      unsetenv("LC_MESSAGES");
+    }
     if (beforeExec) beforeExec();
     std::vector<char*> argv{const_cast<char*>(exe.c_str())};
     for (const std::string& arg : setup.args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -220,6 +220,7 @@ inline RunResult RunPiped(const std::string& exe, const std::vector<std::string>
     }
     unsetenv("LC_ALL");
     unsetenv("LC_CTYPE");
+    unsetenv("LC_MESSAGES");  // LANG decides the language too
     if (beforeExec) beforeExec();
     std::vector<char*> argv{const_cast<char*>(exe.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -27,7 +27,8 @@ std::string Shown(std::string_view name) { return base::Printable(name, base::Te
 // not have removed it.
 std::string NotTracked(const std::string& path, const base::Diagnostics& diagnostics) {
   return base::Format(
-      diagnostics.Translate("Error : %s was not created: it could not be noted for removal on an interruption\n"),
+      diagnostics.Translate(
+          "Error : %s was not created: it could not be noted for removal on an interruption\n"),
       Shown(path).c_str());
 }
 
@@ -238,7 +239,8 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
 
   if (spoolFailed_) {
     result.errors.push_back(base::Format(
-        diagnostics_.Translate("Error : the archive %s was not written, since the spool is incomplete\n"), shown.c_str()));
+        diagnostics_.Translate("Error : the archive %s was not written, since the spool is incomplete\n"),
+        shown.c_str()));
     CloseSpool();
     files_.Remove(spoolPath_);
     return result;
@@ -248,9 +250,10 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
   base::CreateFailure why{};
   std::unique_ptr<base::WrittenFile> file = files_.Create(tempPath, why);
   if (!file) {
-    result.errors.push_back(why == base::CreateFailure::kCannotTrack
-                                ? NotTracked(tempPath, diagnostics_)
-                                : base::Format(diagnostics_.Translate("Error : cannot create the archive %s\n"), shown.c_str()));
+    result.errors.push_back(
+        why == base::CreateFailure::kCannotTrack
+            ? NotTracked(tempPath, diagnostics_)
+            : base::Format(diagnostics_.Translate("Error : cannot create the archive %s\n"), shown.c_str()));
     KeepSpool();
     return result;
   }
@@ -258,11 +261,13 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
   // an incomplete file in place of the earlier archive.
   bool written = WriteArchive(*file, path, header, result.errors);
   if (written && !file->Flush()) {
-    result.errors.push_back(base::Format(diagnostics_.Translate("Error : cannot write the archive %s\n"), Shown(path).c_str()));
+    result.errors.push_back(
+        base::Format(diagnostics_.Translate("Error : cannot write the archive %s\n"), Shown(path).c_str()));
     written = false;
   }
   if (!file->Close() && written) {
-    result.errors.push_back(base::Format(diagnostics_.Translate("Error : cannot write the archive %s\n"), Shown(path).c_str()));
+    result.errors.push_back(
+        base::Format(diagnostics_.Translate("Error : cannot write the archive %s\n"), Shown(path).c_str()));
     written = false;
   }
   if (!written) {
@@ -272,7 +277,8 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
     return result;
   }
   if (!files_.Replace(tempPath, path)) {
-    result.errors.push_back(base::Format(diagnostics_.Translate("Error : cannot create the archive %s\n"), shown.c_str()));
+    result.errors.push_back(
+        base::Format(diagnostics_.Translate("Error : cannot create the archive %s\n"), shown.c_str()));
     files_.Remove(tempPath);
     KeepSpool();
     return result;
@@ -288,7 +294,8 @@ bool ArchiveWriter::WriteArchive(base::WrittenFile& file, const std::string& pat
   bool ok = file.Write(header.data(), header.size());
   for (size_t i = 0; ok && i < count_; ++i) ok = file.Write(directory_[i].bytes.data(), kEntrySize);
   if (!ok) {
-    errors.push_back(base::Format(diagnostics_.Translate("Error : cannot write the archive %s\n"), Shown(path).c_str()));
+    errors.push_back(
+        base::Format(diagnostics_.Translate("Error : cannot write the archive %s\n"), Shown(path).c_str()));
     return false;
   }
   std::vector<uint8_t>& buffer = compressor_.Buffer();
@@ -296,11 +303,13 @@ bool ArchiveWriter::WriteArchive(base::WrittenFile& file, const std::string& pat
   while (offset < spoolSize_) {
     size_t chunk = static_cast<size_t>(std::min<uint64_t>(buffer.size(), spoolSize_ - offset));
     if (!spool_->ReadAt(buffer.data(), chunk, offset)) {
-      errors.push_back(base::Format(diagnostics_.Translate("Error : cannot read the spool %s\n"), Shown(spoolPath_).c_str()));
+      errors.push_back(base::Format(diagnostics_.Translate("Error : cannot read the spool %s\n"),
+                                    Shown(spoolPath_).c_str()));
       return false;
     }
     if (!file.Write(buffer.data(), chunk)) {
-      errors.push_back(base::Format(diagnostics_.Translate("Error : cannot write the archive %s\n"), Shown(path).c_str()));
+      errors.push_back(
+          base::Format(diagnostics_.Translate("Error : cannot write the archive %s\n"), Shown(path).c_str()));
       return false;
     }
     offset += chunk;

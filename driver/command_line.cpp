@@ -27,7 +27,8 @@ std::string Shown(std::string_view arg) { return base::Printable(arg, base::Text
 
 class Parser {
  public:
-  Parser(std::span<const std::string_view> args, const base::Translations& texts) : args_(args), texts_(texts) {}
+  Parser(std::span<const std::string_view> args, const base::Translations& texts)
+      : args_(args), texts_(texts) {}
 
   ParsedCommandLine Parse() {
     if (args_.empty()) return {};
@@ -43,7 +44,8 @@ class Parser {
         Option(arg);
       }
     }
-    if (error_.empty() && !help_ && !version_ && !haveGame_) Fail(texts_.Tr("no game folder given (see --help)"));
+    if (error_.empty() && !help_ && !version_ && !haveGame_)
+      Fail(texts_.Tr("no game folder given (see --help)"));
     if (!error_.empty()) return {options_, "avdconv: " + error_};
     if (help_) options_.action = Options::Action::kHelp;
     if (!help_ && version_) options_.action = Options::Action::kVersion;
@@ -84,7 +86,8 @@ class Parser {
 
   void Folder(std::string_view name, std::optional<std::string_view> inline_, std::string& folder,
               bool& seen) {
-    std::optional<std::string_view> value = Value(inline_, base::Format(texts_.Tr("%s needs a folder"), std::string(name).c_str()));
+    std::optional<std::string_view> value =
+        Value(inline_, base::Format(texts_.Tr("%s needs a folder"), std::string(name).c_str()));
     if (!value) return;
     if (seen) return Fail(texts_.Tr("%s given twice"), std::string(name).c_str());
     folder = *value;
@@ -147,38 +150,40 @@ std::string HelpText(const base::Translations& texts) {
              "Usage: avdconv [--output DIR] [--data DIR] [--jobs N] [--quiet] [--force] GAME_FOLDER\n"
              "       avdconv --help | --version\n") +
          texts.Tr("       avdconv            (no argument: choose the game folder interactively)\n") + "\n" +
+         texts.Tr("Converts the game installed in GAME_FOLDER into the archive DAV299.AVD.\n") + "\n" +
          texts.Tr(
-         "Converts the game installed in GAME_FOLDER into the archive DAV299.AVD.\n"
-         ) + "\n" + texts.Tr(
-         "  --output DIR  write DAV299.AVD and the temporary spool tmp.dat into DIR\n"
-         "                (default: the converter's own folder)\n"
-         "  --data DIR    store the files of DIR as members (default: DATA beside the\n"
-         "                converter)\n"
-         "  --jobs N      compression workers, 1 to 64 (default: one per processor)\n"
-         "  --quiet       print warnings and errors only\n"
-         "  --force       convert GAME_FOLDER even when it holds no game data\n"
-         "  --help        show this text\n"
-         "  --version     show the version\n"
-         ) + "\n" + texts.Tr(
-         "A folder holds game data when it has MES/*.SIO, or *.MOE in it or in CG,\n"
-         "TACHI or OPENING (any letter case). At the end a summary line reads\n"
-         "  Converted: <s> scenarios, <p> pictures, <d> data files; <w> warnings;\n"
-         "  <archive path> (<size> MiB)\n"
-         "with the archive's size in MiB to one decimal (a count of 1 is singular:\n"
-         "1 scenario, 1 warning).\n"
-         ) + "\n" + texts.Tr(
-         "Exit status: 0 the archive was written; 1 it was not (spool or archive\n"
-         "failure); 2 a usage error, a GAME_FOLDER, --output or --data that is not a\n"
-         "folder, or a GAME_FOLDER without game data (and no --force), with nothing\n"
-         "touched; 3 the converter's own folder cannot be found (no /proc) and\n"
-         "--output and --data do not both stand in for it, with nothing touched;\n"
-         "128+N stopped by signal N (Ctrl-C: 130), with tmp.dat and DAV299.AVD.part\n"
-         "removed and an earlier DAV299.AVD kept.\n"
-         ) + "\n" + texts.Tr(
-         "Language: Japanese when the first of LC_ALL, LC_MESSAGES and LANG that is\n"
-         "set begins with \"ja\" (on Windows: when the user's display language is\n"
-         "Japanese), English otherwise. The converter's own Japanese messages are the\n"
-         "same in every language.\n");
+             "  --output DIR  write DAV299.AVD and the temporary spool tmp.dat into DIR\n"
+             "                (default: the converter's own folder)\n"
+             "  --data DIR    store the files of DIR as members (default: DATA beside the\n"
+             "                converter)\n"
+             "  --jobs N      compression workers, 1 to 64 (default: one per processor)\n"
+             "  --quiet       print warnings and errors only\n"
+             "  --force       convert GAME_FOLDER even when it holds no game data\n"
+             "  --help        show this text\n"
+             "  --version     show the version\n") +
+         "\n" +
+         texts.Tr(
+             "A folder holds game data when it has MES/*.SIO, or *.MOE in it or in CG,\n"
+             "TACHI or OPENING (any letter case). At the end a summary line reads\n"
+             "  Converted: <s> scenarios, <p> pictures, <d> data files; <w> warnings;\n"
+             "  <archive path> (<size> MiB)\n"
+             "with the archive's size in MiB to one decimal (a count of 1 is singular:\n"
+             "1 scenario, 1 warning).\n") +
+         "\n" +
+         texts.Tr(
+             "Exit status: 0 the archive was written; 1 it was not (spool or archive\n"
+             "failure); 2 a usage error, a GAME_FOLDER, --output or --data that is not a\n"
+             "folder, or a GAME_FOLDER without game data (and no --force), with nothing\n"
+             "touched; 3 the converter's own folder cannot be found (no /proc) and\n"
+             "--output and --data do not both stand in for it, with nothing touched;\n"
+             "128+N stopped by signal N (Ctrl-C: 130), with tmp.dat and DAV299.AVD.part\n"
+             "removed and an earlier DAV299.AVD kept.\n") +
+         "\n" +
+         texts.Tr(
+             "Language: Japanese when the first of LC_ALL, LC_MESSAGES and LANG that is\n"
+             "set begins with \"ja\" (on Windows: when the user's display language is\n"
+             "Japanese), English otherwise. The converter's own Japanese messages are the\n"
+             "same in every language.\n");
 }
 
 std::string VersionText() { return std::string("avdconv ") + text::kVersion + "\n"; }

@@ -91,14 +91,16 @@ std::string CheckFolders(const Options& options, const base::Translations& texts
     return base::Format(texts.Tr("avdconv: not a folder: %s"), Shown(options.gameFolder).c_str());
   }
   if (!options.outputFolder.empty() && !platform::IsFolder(options.outputFolder)) {
-    return base::Format(texts.Tr("avdconv: --output is not a folder: %s"), Shown(options.outputFolder).c_str());
+    return base::Format(texts.Tr("avdconv: --output is not a folder: %s"),
+                        Shown(options.outputFolder).c_str());
   }
   if (!options.dataFolder.empty() && !platform::IsFolder(options.dataFolder)) {
     return base::Format(texts.Tr("avdconv: --data is not a folder: %s"), Shown(options.dataFolder).c_str());
   }
   if (!options.force && !HoldsGameData(options.gameFolder)) {
-    return base::Format(texts.Tr("avdconv: no game data in %s (no MES/*.SIO, no *.MOE); --force converts it anyway"),
-                        Shown(options.gameFolder).c_str());
+    return base::Format(
+        texts.Tr("avdconv: no game data in %s (no MES/*.SIO, no *.MOE); --force converts it anyway"),
+        Shown(options.gameFolder).c_str());
   }
   return {};
 }

@@ -99,8 +99,9 @@ size_t ConvertImageFolder(const std::string& root, const std::string& folder, co
   const std::string prefix = folder.empty() ? root : root + folder + platform::kSeparator;
   const std::vector<std::string> names = pass.listNames(prefix + "*.MOE");
   platform::PassProgress progress(pass.console,
-                                  folder.empty() ? pass.console.Tr("Pictures")
-                                                 : base::Format(pass.console.Tr("Pictures %s"), folder.c_str()),
+                                  folder.empty()
+                                      ? pass.console.Tr("Pictures")
+                                      : base::Format(pass.console.Tr("Pictures %s"), folder.c_str()),
                                   names.size());
   std::vector<uint8_t> file;
   size_t handedOn = 0;

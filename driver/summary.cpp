@@ -4,9 +4,7 @@
 #include "base/printable.h"
 
 namespace driver {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 std::string SummaryLine(const ConversionCounts& counts, size_t warnings, const std::string& archivePath,
                         uint64_t archiveBytes, const base::Translations& texts) {
@@ -17,12 +15,13 @@ std::string SummaryLine(const ConversionCounts& counts, size_t warnings, const s
   const std::string size = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
   // A count of one is singular: "1 scenario", "0 scenarios", "2 scenarios".
   const size_t s = counts.scenarios, p = counts.pictures, d = counts.dataFiles, w = warnings;
-  const std::string scenarios = base::Format(s == 1 ? texts.Tr("%zu scenario") : texts.Tr("%zu scenarios"), s);
+  const std::string scenarios =
+      base::Format(s == 1 ? texts.Tr("%zu scenario") : texts.Tr("%zu scenarios"), s);
   const std::string pictures = base::Format(p == 1 ? texts.Tr("%zu picture") : texts.Tr("%zu pictures"), p);
   const std::string data = base::Format(d == 1 ? texts.Tr("%zu data file") : texts.Tr("%zu data files"), d);
   const std::string lines = base::Format(w == 1 ? texts.Tr("%zu warning") : texts.Tr("%zu warnings"), w);
-  return base::Format(texts.Tr("Converted: %s, %s, %s; %s; %s (%s MiB)\n"), scenarios.c_str(), pictures.c_str(),
-                      data.c_str(), lines.c_str(),
+  return base::Format(texts.Tr("Converted: %s, %s, %s; %s; %s (%s MiB)\n"), scenarios.c_str(),
+                      pictures.c_str(), data.c_str(), lines.c_str(),
                       base::Printable(archivePath, base::TextEncoding::kShiftJis).c_str(), size.c_str());
 }
 

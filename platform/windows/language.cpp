@@ -6,7 +6,7 @@ namespace platform {
 
 base::Language UserLanguage() {
   return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? base::Language::kJapanese
-                                                                     : base::Language::kEnglish;
+                                                                    : base::Language::kEnglish;
 }
 
 }  // namespace platform

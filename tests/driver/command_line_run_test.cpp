@@ -8,6 +8,7 @@
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "sample/sample_game.h"
+#include "sample/sio_writer.h"
 #include "test_support.h"
 #include "verified_archive.h"
 
@@ -205,3 +206,39 @@ TEST(CommandLineRun, AnArchiveThatCannotBeWrittenGivesStatus1) {
 }
 
 }  // namespace
+
+// A Japanese user gets every line the product adds in Japanese (Shift-JIS on
+// a pipe, as every message), the converter's own lines unchanged, and the
+// archive of an English run.
+TEST(CommandLineRun, InJapaneseTheAddedLinesAreJapaneseAndTheArchiveIsTheSame) {
+  Installed s;
+  ASSERT_EQ(RunPiped(s.exe, {s.game}, "C").exitStatus, driver::kExitWritten);
+  const std::vector<uint8_t> english = ReadFile(s.Archive());
+  fs::remove(s.Archive());
+
+  RunResult r = RunPiped(s.exe, {s.game}, "ja_JP.UTF-8");
+  EXPECT_EQ(r.exitStatus, driver::kExitWritten);
+  EXPECT_EQ(ReadFile(s.Archive()), english);
+  const std::string summary =
+      tools::Sjis("変換しました: シナリオ " + std::to_string(s.report.scenarios) + " 個, 画像 " +
+                  std::to_string(s.report.pictures) + " 枚, データファイル " +
+                  std::to_string(s.report.dataFiles) + " 個; 警告 0 件; ") +
+      s.Archive().string() + " (0.2 MiB)\n";
+  EXPECT_EQ(r.output, std::string(kBanner1) + std::string(kBanner2) + "Version 0.76\n\n" +
+                          std::string(kConverting) + summary + std::string(kFinished));
+
+  RunResult help = RunPiped(s.exe, {"--help"}, "ja_JP.UTF-8");
+  EXPECT_EQ(help.exitStatus, 0);
+  EXPECT_TRUE(help.output.starts_with("Usage: avdconv [--output DIR]")) << help.output;
+  EXPECT_NE(help.output.find(tools::Sjis("  --quiet       警告とエラーだけを表示します\n")),
+            std::string::npos);
+  EXPECT_NE(help.output.find(tools::Sjis("言語: LC_ALL, LC_MESSAGES, LANG のうち")), std::string::npos);
+
+  // LC_MESSAGES before LANG: English lines in a Japanese locale.
+  RunResult refused = RunPiped(s.exe, {"--bogus"}, "ja_JP.UTF-8", std::chrono::seconds(60),
+                               [] { setenv("LC_MESSAGES", "C", 1); });
+  EXPECT_EQ(refused.errors, "avdconv: unknown option --bogus (see --help)\n");
+  refused = RunPiped(s.exe, {"--bogus"}, "ja_JP.UTF-8");
+  EXPECT_EQ(refused.exitStatus, driver::kExitUsage);
+  EXPECT_EQ(refused.errors, tools::Sjis("avdconv: 不明なオプションです: --bogus (--help をご覧ください)\n"));
+}

@@ -11,6 +11,7 @@
 #include "driver/messages.h"
 #include "run_converter.h"
 #include "sample/sample_game.h"
+#include "sample/sio_writer.h"
 #include "test_support.h"
 #include "verified_archive.h"
 
@@ -263,3 +264,25 @@ TEST(TerminalRun, AnInteractiveRunWithItsOutputOnAPipeWritesExactlyTheMessages) 
 }
 
 }  // namespace
+
+// A Japanese user at a UTF-8 terminal: the chooser's help and marks and the
+// interruption line are Japanese, in the terminal's codeset.
+TEST(TerminalRun, InJapaneseTheChooserAndTheInterruptionLineAreJapanese) {
+  Installed s;
+  pty_io::TerminalSetup setup;
+  setup.lang = "ja_JP.UTF-8";
+  setup.messages.reset();
+  TerminalSession t(s.exe, setup, [&s] {
+    test_support::StopAt("open .MOE 2")();
+    if (chdir(s.games.Path().c_str()) != 0) _exit(126);
+  });
+  ASSERT_TRUE(t.WaitFor("game/  [ゲームデータ]"));
+  EXPECT_NE(t.Output().find("Space: 選んだフォルダに決定 (../ では表示中のフォルダ)   Esc: 中止"),
+            std::string::npos);
+  t.Type("game\r");
+  ASSERT_TRUE(t.WaitForStop());
+  t.SignalStopped(SIGINT);
+  EXPECT_EQ(t.Finish(), 128 + SIGINT);
+  EXPECT_TRUE(t.Output().ends_with("中断しました: 変換を止めました. アーカイブは書き込んでいません.\n"))
+      << t.Output().substr(t.Output().size() - std::min<size_t>(t.Output().size(), 200));
+}

@@ -377,28 +377,41 @@ TEST(ChooserModel, NoLineIsWiderThanTheWindowLessOneColumnNorAreThereMoreLinesTh
   const std::string kanji = "\xE7\x94\xBB\xE5\x83\x8F";  // 画像
   tree.folders.insert("/home/me/" + kanji + kanji + kanji);
   tree.folders.insert("/home/me/alpha/" + std::string(150, 'n'));
-  Chooser c(tree);
-  c.model = ChooserModel([&] {
-    platform::ChooserSystem s =
-        c.System(true, TerminalEncoding::kUtf8, "/home/me/alpha/" + std::string(150, 'n'));
-    s.title = kanji + kanji + kanji + kanji;
-    return s;
-  }());
-  auto columns = [](const std::string& line) {
-    return platform::TextColumns(Plain(line), TerminalEncoding::kUtf8);
-  };
-  for (std::string_view keys : {"", "\x1b[D", "\x1b[B\x1b[B ",
-                                "\x1b[B\x1b[B n"
-                                "missing"
-                                "\xE7\x94\xBB\r"}) {
-    c.Type(keys);
-    for (int width = 1; width <= 125; ++width) {
-      for (int rows = 1; rows <= 32; ++rows) {
-        const std::vector<std::string> screen = c.Screen(rows, width);
-        ASSERT_LE(screen.size(), static_cast<size_t>(rows));
-        for (const std::string& line : screen) {
-          ASSERT_LE(columns(line), static_cast<size_t>(std::max(1, width - 1)))
-              << width << "x" << rows << " after " << keys << ": " << line;
+  // The chooser's own lines in English, and in Japanese (double-width).
+  platform::ChooserTexts japanese;
+  japanese.help = {"↑↓/PgUp/PgDn/Home/End: 移動   Enter/→: 開く   ←/Backspace: 親フォルダ",
+                   "Space: 選んだフォルダに決定 (../ では表示中のフォルダ)   Esc: 中止",
+                   "パスを入力して Enter でも決定できます (Tab で補完).   [ゲームデータ]: ゲームあり"};
+  japanese.shortHelp = {"Space:決定 Enter:開く Esc:中止", "Spc:決定 Ent:開く Esc:中止"};
+  japanese.gameDataMark = "  [ゲームデータ]";
+  japanese.confirm = "このフォルダにはゲームデータがありません. それでも変換しますか? [y/N]";
+  japanese.pathLabel = "パス: ";
+  japanese.notAFolder = "フォルダではありません: ";
+  for (const platform::ChooserTexts& texts : {platform::ChooserTexts(), japanese}) {
+    Chooser c(tree);
+    c.model = ChooserModel([&] {
+      platform::ChooserSystem s =
+          c.System(true, TerminalEncoding::kUtf8, "/home/me/alpha/" + std::string(150, 'n'));
+      s.title = kanji + kanji + kanji + kanji;
+      s.texts = texts;
+      return s;
+    }());
+    auto columns = [](const std::string& line) {
+      return platform::TextColumns(Plain(line), TerminalEncoding::kUtf8);
+    };
+    for (std::string_view keys : {"", "\x1b[D", "\x1b[B\x1b[B ",
+                                  "\x1b[B\x1b[B n"
+                                  "missing"
+                                  "\xE7\x94\xBB\r"}) {
+      c.Type(keys);
+      for (int width = 1; width <= 125; ++width) {
+        for (int rows = 1; rows <= 32; ++rows) {
+          const std::vector<std::string> screen = c.Screen(rows, width);
+          ASSERT_LE(screen.size(), static_cast<size_t>(rows));
+          for (const std::string& line : screen) {
+            ASSERT_LE(columns(line), static_cast<size_t>(std::max(1, width - 1)))
+                << width << "x" << rows << " after " << keys << ": " << line;
+          }
         }
       }
     }

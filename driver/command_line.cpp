@@ -157,4 +157,8 @@ std::string HelpText() {
 
 std::string VersionText() { return std::string("avdconv ") + text::kVersion + "\n"; }
 
+bool WaitsForAKeyAtTheEnd(unsigned consoleProcesses, bool outputIsConsole) {
+  return consoleProcesses == 1 && outputIsConsole;
+}
+
 }  // namespace driver

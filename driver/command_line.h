@@ -45,6 +45,13 @@ struct ParsedCommandLine {
 // conversion. No argument at all is the interactive run.
 ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args);
 
+// True when a command-line run ends with "何かキーを押してください." and the
+// key wait: when the console belongs to this run alone (`consoleProcesses`
+// is 1, as when Windows' Explorer starts the converter with a folder dropped
+// onto it, and the window would close with the run) and standard output is
+// that console. From a shell, a script or a pipe there is no wait.
+bool WaitsForAKeyAtTheEnd(unsigned consoleProcesses, bool outputIsConsole);
+
 // The text of --help and of --version, each ending in a line break.
 std::string HelpText();
 std::string VersionText();

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "archive/archive_writer.h"
-#include "base/printable.h"
 #include "driver/command_line.h"
 #include "driver/game_data.h"
 #include "driver/messages.h"
@@ -74,28 +73,27 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   return result->written;
 }
 
-// A path from the command line or the file system as a line shows it.
-std::string Shown(std::string_view path) { return base::Printable(path, base::TextEncoding::kShiftJis); }
-
-// The folders of `options`, or the reason to refuse them (before any file is touched).
-std::string CheckFolders(const Options& options) {
-  if (!platform::IsFolder(options.gameFolder)) return "avdconv: not a folder: " + Shown(options.gameFolder);
+// The folders of `options`, or the line that refuses them (before any file
+// is touched).
+std::optional<platform::PathLine> CheckFolders(const Options& options) {
+  if (!platform::IsFolder(options.gameFolder))
+    return platform::PathLine{"avdconv: not a folder: ", options.gameFolder, "\n"};
   if (!options.outputFolder.empty() && !platform::IsFolder(options.outputFolder)) {
-    return "avdconv: --output is not a folder: " + Shown(options.outputFolder);
+    return platform::PathLine{"avdconv: --output is not a folder: ", options.outputFolder, "\n"};
   }
   if (!options.dataFolder.empty() && !platform::IsFolder(options.dataFolder)) {
-    return "avdconv: --data is not a folder: " + Shown(options.dataFolder);
+    return platform::PathLine{"avdconv: --data is not a folder: ", options.dataFolder, "\n"};
   }
   if (!options.force && !HoldsGameData(options.gameFolder)) {
-    return "avdconv: no game data in " + Shown(options.gameFolder) +
-           " (no MES/*.SIO, no *.MOE); --force converts it anyway";
+    return platform::PathLine{"avdconv: no game data in ", options.gameFolder,
+                              " (no MES/*.SIO, no *.MOE); --force converts it anyway\n"};
   }
-  return {};
+  return std::nullopt;
 }
 
 int RunCommandLine(platform::Console& console, const Options& options) {
-  if (std::string refusal = CheckFolders(options); !refusal.empty()) {
-    console.Error(refusal + "\n");
+  if (const std::optional<platform::PathLine> refusal = CheckFolders(options)) {
+    console.Error(*refusal);
     return kExitUsage;
   }
   // Needed only for what the options leave to it.
@@ -170,10 +168,11 @@ int RunInteractive(unsigned workers) {
   return platform::ReadKey();
 }
 
-int Run(std::span<const std::string_view> args) {
-  if (args.empty()) return RunInteractive();
+namespace {
+
+// A command-line run: its exit status.
+int RunArguments(platform::Console& console, std::span<const std::string_view> args) {
   const ParsedCommandLine parsed = ParseCommandLine(args);
-  platform::Console console;
   if (!parsed.error.empty()) {
     console.Error(parsed.error + "\n");
     return kExitUsage;
@@ -188,6 +187,21 @@ int Run(std::span<const std::string_view> args) {
     default:
       return RunCommandLine(console, parsed.options);
   }
+}
+
+}  // namespace
+
+int Run(std::span<const std::string_view> args) {
+  if (args.empty()) return RunInteractive();
+  platform::Console console;
+  const int status = RunArguments(console, args);
+  // A window that would close with the run stays until it has been read;
+  // the status stays the run's.
+  if (WaitsForAKeyAtTheEnd(platform::ConsoleProcessCount(), console.IsTerminal())) {
+    console.Print(text::kPressAKey);
+    platform::ReadKey();
+  }
+  return status;
 }
 
 }  // namespace driver

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/names.h"
 #include "platform/standard_output.h"
 #include "platform/terminal.h"
 
@@ -42,6 +43,34 @@ void Console::Error(std::string_view text) {
   std::fflush(stdout);
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fflush(stderr);
+}
+
+std::string PathLine::Sjis() const { return before + PathForMessage(path) + after; }
+
+void Console::Print(const PathLine& line) {
+  if (state_->capture) {
+    state_->capture(line.Sjis());
+    return;
+  }
+  ClearProgress();
+  StandardOutput& output = *state_->output;
+  if (!output.IsTerminal()) {
+    output.Write(line.Sjis());
+    return;
+  }
+  output.Write(line.before);
+  output.WritePath(line.path);
+  output.Write(line.after);
+}
+
+void Console::Error(const PathLine& line) {
+  if (state_->capture) {
+    state_->capture(line.Sjis());
+    return;
+  }
+  ClearProgress();
+  std::fflush(stdout);
+  state_->output->WriteError(line);
 }
 
 // A capturing console hands on the Shift-JIS bytes themselves.

@@ -38,4 +38,11 @@ int TerminalColumns() {
   return columns > 0 ? columns : 0;
 }
 
+unsigned ConsoleProcessCount() {
+  // The list itself is not needed: asked for room for one, the call
+  // returns how many there are.
+  DWORD first = 0;
+  return static_cast<unsigned>(GetConsoleProcessList(&first, 1));
+}
+
 }  // namespace platform

@@ -57,6 +57,15 @@ std::optional<std::string> ArchiveNameOf(std::string_view fileName) {
   return SjisOfUtf8(fileName);
 }
 
+std::string FileNameOfMember(std::string_view name) {
+#ifdef _WIN32
+  if (std::optional<std::string> utf8 = Utf8OfSjis(name)) return *utf8;
+  return base::Printable(name, base::TextEncoding::kAscii);
+#else
+  return std::string(name);
+#endif
+}
+
 std::string PathForMessage(std::string_view path) {
   if (IsAscii(path) || !IsUtf8(path)) return base::Printable(path, base::TextEncoding::kShiftJis);
   if (std::optional<std::string> whole = SjisOfUtf8(path))

@@ -32,6 +32,12 @@ bool IsUtf8(std::string_view text);
 // names stay as they are.
 std::optional<std::string> ArchiveNameOf(std::string_view fileName);
 
+// The name a file takes on this system for an archive member named `name`
+// (Shift-JIS): on Windows its characters in UTF-8 (a name that is no
+// well-formed Shift-JIS with its bytes beyond ASCII as \xNN), elsewhere the
+// bytes themselves, as the converter takes a raw Shift-JIS name.
+std::string FileNameOfMember(std::string_view name);
+
 // A path (or a file's own name) as a Shift-JIS message shows it: a UTF-8
 // path in Shift-JIS, each character Shift-JIS cannot hold as the \xNN of its
 // UTF-8 bytes; any other path byte for byte. Control bytes and bytes that

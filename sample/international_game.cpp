@@ -36,7 +36,8 @@ std::vector<uint8_t> Picture(int width, int height, uint8_t seed, bool palette) 
     pixels[i + 1] = static_cast<uint8_t>(seed * 40);
     pixels[i + 2] = static_cast<uint8_t>(row * 12);
   }
-  return palette ? EncodePaletteForm(width, height, pixels.data()) : EncodeRunLength(width, height, pixels.data());
+  return palette ? EncodePaletteForm(width, height, pixels.data())
+                 : EncodeRunLength(width, height, pixels.data());
 }
 
 std::vector<uint8_t> Scenario(std::string_view text, std::string_view next) {

@@ -17,7 +17,7 @@ enum class NameForm { kUtf8, kShiftJis };
 
 // Writes the game into `game` and its data files into `data` (both created
 // when missing). Returns false with a message in `error` when it cannot.
-bool WriteInternationalGame(const std::filesystem::path& game, const std::filesystem::path& data, NameForm form,
-                            std::string& error);
+bool WriteInternationalGame(const std::filesystem::path& game, const std::filesystem::path& data,
+                            NameForm form, std::string& error);
 
 }  // namespace tools

@@ -189,7 +189,8 @@ TEST(WindowsRun, TheWholeSampleGameHasTheLinuxBuildsMembersButForTheScenarioNumb
 
 TEST(WindowsRun, TheWholeSampleGameGivesTheLinuxBuildsArchiveWhenLinuxListsFoldersAsWindowsDoes) {
   const LinuxRun linux = Reference("full");
-  const fs::path linuxInWindowsOrder = fs::absolute(AVD_LINUX_REFERENCE) / "full-windows-order" / "DAV299.AVD";
+  const fs::path linuxInWindowsOrder =
+      fs::absolute(AVD_LINUX_REFERENCE) / "full-windows-order" / "DAV299.AVD";
   ASSERT_TRUE(fs::exists(linuxInWindowsOrder));
   Installed s;
   TempDir out;

@@ -22,7 +22,7 @@ TEST(ArchiveName, AsciiAndRawShiftJisNamesAreTakenByteForByte) {
 TEST(ArchiveName, AUtf8NameBecomesItsShiftJisForm) {
   EXPECT_EQ(ArchiveNameOf("第二話.SIO"), "\x91\xE6\x93\xF1\x98\x62.SIO");
   EXPECT_EQ(ArchiveNameOf("背景１.MOE"), "\x94\x77\x8C\x69\x82\x50.MOE");  // a full-width digit
-  EXPECT_EQ(ArchiveNameOf("ελ～.DAT"), "\x83\xC3\x83\xC9\x81\x60.DAT");     // Greek, U+FF5E
+  EXPECT_EQ(ArchiveNameOf("ελ～.DAT"), "\x83\xC3\x83\xC9\x81\x60.DAT");    // Greek, U+FF5E
 }
 
 TEST(ArchiveName, ANameShiftJisCannotHoldHasNone) {
@@ -32,7 +32,7 @@ TEST(ArchiveName, ANameShiftJisCannotHoldHasNone) {
   // that no two systems store them differently.
   EXPECT_EQ(ArchiveNameOf("¥100.TXT"), std::nullopt);
   EXPECT_EQ(ArchiveNameOf("波〜.TXT"), std::nullopt);  // U+301C, not U+FF5E
-  EXPECT_EQ(ArchiveNameOf("A−B.TXT"), std::nullopt);  // U+2212
+  EXPECT_EQ(ArchiveNameOf("A−B.TXT"), std::nullopt);   // U+2212
 }
 
 TEST(PathForMessage, ShowsWhatShiftJisHoldsAndEscapesTheRest) {

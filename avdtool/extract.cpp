@@ -57,9 +57,12 @@ class Extractor {
       report_ += archive::MemberLabel(e) + ": not written: " + why + "\n";
       return false;
     }
-    const std::string safe = SafeFileName(platform::FileNameOfMember(e.name));
+    // Judged by the name the file takes on this system: on Windows a
+    // Shift-JIS character whose second byte is 0x5C is no separator there.
+    const std::string own = platform::FileNameOfMember(e.name);
+    const std::string safe = SafeFileName(own);
     const std::string fileName = Claim(safe);
-    if (const std::string_view reason = WhyRenamed(e.name); !reason.empty()) {
+    if (const std::string_view reason = WhyRenamed(own); !reason.empty()) {
       report_ += archive::MemberLabel(e) + ": written as " + Shown(fileName) + ", since " +
                  std::string(reason) + "\n";
     } else if (fileName != safe) {

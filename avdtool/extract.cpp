@@ -1,16 +1,13 @@
 #include "avdtool/extract.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <set>
 
 #include "archive/archive_reader.h"
 #include "archive/members.h"
 #include "avdtool/png.h"
 #include "base/printable.h"
+#include "platform/names.h"
+#include "platform/paths.h"
 
 namespace avdtool {
 namespace {
@@ -20,7 +17,8 @@ std::string Shown(std::string_view name) { return base::Printable(name, base::Te
 
 bool IsUnsafeByte(char c) {
   const auto b = static_cast<uint8_t>(c);
-  return c == '/' || c == '\\' || b < 0x20 || b == 0x7F;
+  return c == '/' || c == '\\' || b < 0x20 || b == 0x7F ||
+         platform::kNotInNames.find(c) != std::string_view::npos;
 }
 
 // Why a member's own name is not used as it is; empty when it is.
@@ -45,20 +43,9 @@ bool SameLetters(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 class Extractor {
  public:
-  Extractor(std::span<const uint8_t> file, int folder, std::string& report)
+  Extractor(std::span<const uint8_t> file, platform::OutputFolder& folder, std::string& report)
       : reader_(file), unpacker_(reader_), folder_(folder), report_(report) {}
 
   const archive::ArchiveReader& Reader() const { return reader_; }
@@ -70,9 +57,12 @@ class Extractor {
       report_ += archive::MemberLabel(e) + ": not written: " + why + "\n";
       return false;
     }
-    const std::string safe = SafeFileName(e.name);
+    // Judged by the name the file takes on this system: on Windows a
+    // Shift-JIS character whose second byte is 0x5C is no separator there.
+    const std::string own = platform::FileNameOfMember(e.name);
+    const std::string safe = SafeFileName(own);
     const std::string fileName = Claim(safe);
-    if (const std::string_view reason = WhyRenamed(e.name); !reason.empty()) {
+    if (const std::string_view reason = WhyRenamed(own); !reason.empty()) {
       report_ += archive::MemberLabel(e) + ": written as " + Shown(fileName) + ", since " +
                  std::string(reason) + "\n";
     } else if (fileName != safe) {
@@ -127,32 +117,24 @@ class Extractor {
   }
 
   bool WriteFile(const archive::Entry& e, const std::string& name, const std::vector<uint8_t>& data) {
-    const int fd = openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-      const int error = errno;
-      report_ += archive::MemberLabel(e) + ": not written: " +
-                 (error == EEXIST ? Shown(name) + " is already in the folder; left as it is"
-                                  : "cannot create " + Shown(name) + ": " + std::strerror(error)) +
-                 "\n";
-      return false;
+    std::string error;
+    switch (folder_.Write(name, data, error)) {
+      case platform::OutputFolder::Written::kWritten:
+        return true;
+      case platform::OutputFolder::Written::kExists:
+        report_ += archive::MemberLabel(e) + ": not written: " + Shown(name) +
+                   " is already in the folder; left as it is\n";
+        return false;
+      case platform::OutputFolder::Written::kFailed:
+        break;
     }
-    bool ok = WriteAll(fd, data.data(), data.size());
-    int error = ok ? 0 : errno;
-    if (close(fd) != 0 && ok) {
-      ok = false;
-      error = errno;
-    }
-    if (!ok) {
-      unlinkat(folder_, name.c_str(), 0);
-      report_ +=
-          archive::MemberLabel(e) + ": cannot write " + Shown(name) + ": " + std::strerror(error) + "\n";
-    }
-    return ok;
+    report_ += archive::MemberLabel(e) + ": cannot write " + Shown(name) + ": " + error + "\n";
+    return false;
   }
 
   archive::ArchiveReader reader_;
   archive::MemberUnpacker unpacker_;
-  int folder_;
+  platform::OutputFolder& folder_;
   std::string& report_;
   std::set<std::string> taken_;
   std::vector<uint8_t> bytes_, png_;
@@ -173,7 +155,8 @@ std::string SafeFileName(std::string_view name) {
   return safe;
 }
 
-int Extract(std::span<const uint8_t> file, int folder, const ExtractOptions& options, std::string& report) {
+int Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const ExtractOptions& options,
+            std::string& report) {
   Extractor extractor(file, folder, report);
   const archive::ArchiveReader& reader = extractor.Reader();
   if (!reader.Ok()) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/tool_files.h"
+
 namespace avdtool {
 
 struct ExtractOptions {
@@ -14,13 +16,13 @@ struct ExtractOptions {
 };
 
 // The file name a member is written under, before it is made unique: the
-// name itself when it stays inside the folder; otherwise every '/', '\\',
-// control character and dot of a ".." replaced by '_'. "unnamed" for an
+// name itself (as platform::FileNameOfMember gives it) when it stays inside
+// the folder; otherwise every '/', '\\', control character, dot of a ".."
+// and byte the system takes in no name replaced by '_'. "unnamed" for an
 // empty name.
 std::string SafeFileName(std::string_view name);
 
-// Writes members of the archive in `file` into the folder open as the
-// descriptor `folder`, each under its name, or, with a note, under a safe
+// Writes members of the archive in `file` into `folder`, each under its name, or, with a note, under a safe
 // one (SafeFileName, then "~2", "~3", ... when an earlier member of this run
 // took it). Nothing is written outside the folder: files are created
 // exclusively and never through a link, so a file or link already in the
@@ -29,6 +31,7 @@ std::string SafeFileName(std::string_view name);
 //
 // Returns 0 when everything asked for was written, 1 otherwise; `report`
 // gets a line for each note or failure and a closing summary.
-int Extract(std::span<const uint8_t> file, int folder, const ExtractOptions& options, std::string& report);
+int Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const ExtractOptions& options,
+            std::string& report);
 
 }  // namespace avdtool

@@ -9,10 +9,6 @@
 // Exit status: 0 when all is well, 1 when the archive has problems or a
 // member could not be written, 2 when the archive cannot be read or the
 // command line is wrong.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -28,7 +24,9 @@
 #include "avdtool/extract.h"
 #include "avdtool/listing.h"
 #include "base/printable.h"
+#include "platform/arguments.h"
 #include "platform/console.h"
+#include "platform/tool_files.h"
 
 namespace {
 
@@ -67,8 +65,9 @@ constexpr const char* kUsage =
     "      line is found here; v300 is variable 300\n"
     "  avdtool --help\n";
 
-// A path or an argument as a line shows it: the system's names are UTF-8,
-// and their control bytes are escaped.
+// A path or an argument as a line shows it: the system's names are UTF-8
+// (on Windows too: the arguments come from the wide command line), and
+// their control bytes are escaped.
 std::string Shown(std::string_view text) { return base::Printable(text, base::TextEncoding::kUtf8); }
 
 int UsageError(const std::string& message) {
@@ -89,10 +88,11 @@ struct CommandLine {
 // Splits the arguments after the command into options and the rest; false
 // with a message for an option the command does not take or one without its
 // value.
-bool Parse(int argc, char** argv, std::string_view allowed, CommandLine& line, std::string& error) {
+bool Parse(const std::vector<std::string>& args, std::string_view allowed, CommandLine& line,
+           std::string& error) {
   bool optionsEnd = false;
-  for (int i = 2; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
     if (optionsEnd || !arg.starts_with("--")) {
       line.positional.emplace_back(arg);
       continue;
@@ -105,14 +105,14 @@ bool Parse(int argc, char** argv, std::string_view allowed, CommandLine& line, s
     const std::string_view name = arg.substr(0, equals);
     if (name.size() < 3 ||
         (" " + std::string(allowed) + " ").find(" " + std::string(name) + " ") == std::string::npos) {
-      error = "unknown option " + std::string(arg) + " for " + argv[1];
+      error = "unknown option " + std::string(arg) + " for " + args[0];
       return false;
     }
     const auto value = [&](std::string& into) {
       if (equals != std::string_view::npos) {
         into = arg.substr(equals + 1);
-      } else if (i + 1 < argc) {
-        into = argv[++i];
+      } else if (i + 1 < args.size()) {
+        into = args[++i];
       } else {
         error = "option " + std::string(name) + " needs a value";
         return false;
@@ -179,16 +179,11 @@ int Extract(const CommandLine& line) {
   if (line.positional.empty()) return UsageError("extract takes an archive");
   std::vector<uint8_t> bytes;
   if (!Load(line.positional[0], bytes)) return kCannotRun;
-  const std::string folder = line.positional.size() > 1 ? line.positional[1] : ".";
-  if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
-    std::fprintf(stderr, "avdtool: cannot create the folder %s: %s\n", Shown(folder).c_str(),
-                 std::strerror(errno));
-    return kCannotRun;
-  }
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    std::fprintf(stderr, "avdtool: cannot open the folder %s: %s\n", Shown(folder).c_str(),
-                 std::strerror(errno));
+  const std::string folderPath = line.positional.size() > 1 ? line.positional[1] : ".";
+  std::string error;
+  const std::unique_ptr<platform::OutputFolder> folder = platform::OutputFolder::Open(folderPath, error);
+  if (!folder) {
+    std::fprintf(stderr, "avdtool: %s\n", Shown(error).c_str());
     return kCannotRun;
   }
   avdtool::ExtractOptions options;
@@ -196,8 +191,7 @@ int Extract(const CommandLine& line) {
   options.names.assign(line.positional.begin() + std::min<ptrdiff_t>(2, std::ssize(line.positional)),
                        line.positional.end());
   std::string report;
-  const int status = avdtool::Extract(bytes, fd, options, report);
-  close(fd);
+  const int status = avdtool::Extract(bytes, *folder, options, report);
   Print(report);
   return status;
 }
@@ -250,19 +244,19 @@ int Disasm(const CommandLine& line) {
   const std::vector<std::string> names(line.positional.begin() + 1, line.positional.end());
   const int status = avdtool::Disassemble(bytes, names, out);
   if (status == kCannotRun) {
-    std::fprintf(stderr, "avdtool: %s: %s", line.positional[0].c_str(), out.c_str());
+    std::fprintf(stderr, "avdtool: %s: %s", Shown(line.positional[0]).c_str(), out.c_str());
   } else {
     PrintText(out);
   }
   return status;
 }
 
-int Run(int argc, char** argv) {
-  if (argc < 2) {
+int Run(const std::vector<std::string>& args) {
+  if (args.empty()) {
     std::fputs(kUsage, stderr);
     return kCannotRun;
   }
-  const std::string_view command = argv[1];
+  const std::string_view command = args[0];
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
     return kGood;
@@ -280,7 +274,7 @@ int Run(int argc, char** argv) {
     if (c.name != command) continue;
     CommandLine line;
     std::string error;
-    if (!Parse(argc, argv, c.options, line, error)) return UsageError(error);
+    if (!Parse(args, c.options, line, error)) return UsageError(error);
     return c.run(line);
   }
   return UsageError("unknown command " + std::string(command));
@@ -289,9 +283,12 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Opened first, so that standard output and error take the bytes as they
+  // are written on every system (no "\r\n" on Windows).
+  const platform::Console console;
   int status;
   try {
-    status = Run(argc, argv);
+    status = Run(platform::ProgramArguments(argc, argv));
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "avdtool: not enough memory\n");
     return kCannotRun;

@@ -96,7 +96,8 @@ bool EncodePng(uint32_t width, uint32_t height, bool alpha, const RowSource& row
   return true;
 }
 
-bool PictureToPng(const archive::Picture& picture, std::vector<uint8_t>& out, std::string& note, std::string& error) {
+bool PictureToPng(const archive::Picture& picture, std::vector<uint8_t>& out, std::string& note,
+                  std::string& error) {
   note.clear();
   if (picture.width == 0 || picture.height == 0) {
     note = "has no pixels; written as a 1 x 1 transparent PNG";

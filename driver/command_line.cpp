@@ -188,4 +188,8 @@ std::string HelpText(const base::Translations& texts) {
 
 std::string VersionText() { return std::string("avdconv ") + text::kVersion + "\n"; }
 
+bool WaitsForAKeyAtTheEnd(unsigned consoleProcesses, bool outputIsConsole) {
+  return consoleProcesses == 1 && outputIsConsole;
+}
+
 }  // namespace driver

@@ -48,6 +48,13 @@ struct ParsedCommandLine {
 ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args,
                                    const base::Translations& texts = base::Translations());
 
+// True when a command-line run ends with "何かキーを押してください." and the
+// key wait: when the console belongs to this run alone (`consoleProcesses`
+// is 1, as when Windows' Explorer starts the converter with a folder dropped
+// onto it, and the window would close with the run) and standard output is
+// that console. From a shell, a script or a pipe there is no wait.
+bool WaitsForAKeyAtTheEnd(unsigned consoleProcesses, bool outputIsConsole);
+
 // The text of --help and of --version, each ending in a line break.
 std::string HelpText(const base::Translations& texts = base::Translations());
 std::string VersionText();

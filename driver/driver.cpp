@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "archive/archive_writer.h"
-#include "base/printable.h"
 #include "driver/command_line.h"
 #include "driver/game_data.h"
 #include "driver/messages.h"
@@ -82,32 +81,26 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   return result->written;
 }
 
-// A path from the command line or the file system as a line shows it.
-std::string Shown(std::string_view path) { return base::Printable(path, base::TextEncoding::kShiftJis); }
-
-// The folders of `options`, or the reason to refuse them (before any file is touched).
-std::string CheckFolders(const Options& options, const base::Translations& texts) {
-  if (!platform::IsFolder(options.gameFolder)) {
-    return base::Format(texts.Tr("avdconv: not a folder: %s"), Shown(options.gameFolder).c_str());
-  }
-  if (!options.outputFolder.empty() && !platform::IsFolder(options.outputFolder)) {
-    return base::Format(texts.Tr("avdconv: --output is not a folder: %s"),
-                        Shown(options.outputFolder).c_str());
-  }
-  if (!options.dataFolder.empty() && !platform::IsFolder(options.dataFolder)) {
-    return base::Format(texts.Tr("avdconv: --data is not a folder: %s"), Shown(options.dataFolder).c_str());
-  }
+// The folders of `options`, or the line that refuses them (before any file
+// is touched).
+std::optional<platform::PathLine> CheckFolders(const Options& options, const base::Translations& texts) {
+  if (!platform::IsFolder(options.gameFolder))
+    return platform::WithPath(texts.Tr("avdconv: not a folder: %s\n"), options.gameFolder);
+  if (!options.outputFolder.empty() && !platform::IsFolder(options.outputFolder))
+    return platform::WithPath(texts.Tr("avdconv: --output is not a folder: %s\n"), options.outputFolder);
+  if (!options.dataFolder.empty() && !platform::IsFolder(options.dataFolder))
+    return platform::WithPath(texts.Tr("avdconv: --data is not a folder: %s\n"), options.dataFolder);
   if (!options.force && !HoldsGameData(options.gameFolder)) {
-    return base::Format(
-        texts.Tr("avdconv: no game data in %s (no MES/*.SIO, no *.MOE); --force converts it anyway"),
-        Shown(options.gameFolder).c_str());
+    return platform::WithPath(
+        texts.Tr("avdconv: no game data in %s (no MES/*.SIO, no *.MOE); --force converts it anyway\n"),
+        options.gameFolder);
   }
-  return {};
+  return std::nullopt;
 }
 
 int RunCommandLine(platform::Console& console, const Options& options) {
-  if (std::string refusal = CheckFolders(options, console.Texts()); !refusal.empty()) {
-    console.Error(refusal + "\n");
+  if (const std::optional<platform::PathLine> refusal = CheckFolders(options, console.Texts())) {
+    console.Error(*refusal);
     return kExitUsage;
   }
   // Needed only for what the options leave to it.
@@ -183,10 +176,10 @@ int RunInteractive(unsigned workers) {
   return platform::ReadKey();
 }
 
-int Run(std::span<const std::string_view> args) {
-  if (args.empty()) return RunInteractive();
-  platform::Console console;
-  console.UseLanguage(platform::UserLanguage());
+namespace {
+
+// A command-line run: its exit status.
+int RunArguments(platform::Console& console, std::span<const std::string_view> args) {
   const ParsedCommandLine parsed = ParseCommandLine(args, console.Texts());
   if (!parsed.error.empty()) {
     console.Error(parsed.error + "\n");
@@ -202,6 +195,22 @@ int Run(std::span<const std::string_view> args) {
     default:
       return RunCommandLine(console, parsed.options);
   }
+}
+
+}  // namespace
+
+int Run(std::span<const std::string_view> args) {
+  if (args.empty()) return RunInteractive();
+  platform::Console console;
+  console.UseLanguage(platform::UserLanguage());
+  const int status = RunArguments(console, args);
+  // A window that would close with the run stays until it has been read;
+  // the status stays the run's.
+  if (WaitsForAKeyAtTheEnd(platform::ConsoleProcessCount(), console.IsTerminal())) {
+    console.Print(text::kPressAKey);
+    platform::ReadKey();
+  }
+  return status;
 }
 
 }  // namespace driver

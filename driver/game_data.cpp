@@ -6,6 +6,8 @@
 namespace driver {
 namespace {
 
+// A file whose name Shift-JIS cannot hold counts too: it shows there is
+// game data here, though the conversion leaves it out.
 bool HasMatch(const std::string& pattern) {
   platform::FileSearch search;
   return search.FindFirstName(pattern) != nullptr;

@@ -9,6 +9,7 @@
 #include "image/pdt_writer.h"
 #include "platform/file_io.h"
 #include "platform/file_search.h"
+#include "platform/names.h"
 #include "platform/paths.h"
 #include "scenario/scenario_translator.h"
 
@@ -20,7 +21,22 @@ std::string ScenarioFolder(const std::string& gameFolder) {
 }
 
 // A name or path as the converter's lines show it.
-std::string Shown(std::string_view name) { return base::Printable(name, base::TextEncoding::kShiftJis); }
+std::string Shown(std::string_view path) { return platform::PathForMessage(path); }
+// An archive name (Shift-JIS) as the lines show it.
+std::string ShownName(std::string_view name) { return base::Printable(name, base::TextEncoding::kShiftJis); }
+
+// The files `pattern` finds whose names Shift-JIS can hold; every other one
+// is left out with its line.
+std::vector<platform::FoundName> ListHoldable(const std::string& pattern, const PassContext& pass) {
+  std::vector<platform::FoundName> found = pass.listNames(pattern);
+  const std::string folder = pattern.substr(0, platform::NamePartStart(pattern));
+  std::erase_if(found, [&](const platform::FoundName& f) {
+    if (!f.archive.empty()) return false;
+    pass.diag.Report("Warning : no Shift-JIS name for %s; left out\n", Shown(folder + f.file).c_str());
+    return true;
+  });
+  return found;
+}
 
 enum class Found { kRead, kEmpty, kTooLarge, kSkipped };
 
@@ -51,16 +67,16 @@ Found ReadFoundFile(const std::string& path, std::vector<uint8_t>& bytes, const 
 
 void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenarios, const PassContext& pass) {
   scenarios.Clear();
-  for (const std::string& found : pass.listNames(ScenarioFolder(gameFolder) + "*.SIO")) {
-    scenarios.AddFoundName(found, pass.diag);
+  for (const platform::FoundName& found : ListHoldable(ScenarioFolder(gameFolder) + "*.SIO", pass)) {
+    scenarios.AddFoundName(found.archive, pass.diag, found.file);
   }
 }
 
-std::vector<std::string> ListMatchingNames(const std::string& pattern) {
-  std::vector<std::string> names;
+std::vector<platform::FoundName> ListMatchingNames(const std::string& pattern) {
+  std::vector<platform::FoundName> names;
   platform::FileSearch search;
-  for (const char* name = search.FindFirstName(pattern); name; name = search.FindNextName())
-    names.push_back(name);
+  for (const platform::FoundName* found = search.FindFirstName(pattern); found; found = search.FindNextName())
+    names.push_back(*found);
   return names;
 }
 
@@ -73,13 +89,14 @@ size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioS
   size_t handedOn = 0;
   for (size_t number = 1; number <= scenarios.Count(); ++number) {
     const std::string& name = scenarios.Name(number);
-    progress.Next(Shown(name));
-    switch (ReadFoundFile(folder + name, bytes, pass, scenario::ScenarioTranslator::kMaxSourceSize)) {
+    progress.Next(ShownName(name));
+    switch (ReadFoundFile(folder + scenarios.FileName(number), bytes, pass,
+                          scenario::ScenarioTranslator::kMaxSourceSize)) {
       case Found::kRead:
         break;
       case Found::kTooLarge:
         pass.diag.Report("Warning : scenario file longer than 65536 bytes, skipped: %s\n",
-                         Shown(name).c_str());
+                         ShownName(name).c_str());
         continue;
       case Found::kEmpty:
       case Found::kSkipped:
@@ -97,7 +114,7 @@ size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioS
 
 size_t ConvertImageFolder(const std::string& root, const std::string& folder, const PassContext& pass) {
   const std::string prefix = folder.empty() ? root : root + folder + platform::kSeparator;
-  const std::vector<std::string> names = pass.listNames(prefix + "*.MOE");
+  const std::vector<platform::FoundName> names = ListHoldable(prefix + "*.MOE", pass);
   platform::PassProgress progress(pass.console,
                                   folder.empty()
                                       ? pass.console.Tr("Pictures")
@@ -105,19 +122,19 @@ size_t ConvertImageFolder(const std::string& root, const std::string& folder, co
                                   names.size());
   std::vector<uint8_t> file;
   size_t handedOn = 0;
-  for (const std::string& name : names) {
-    progress.Next(Shown(name));
-    const std::string path = prefix + name;
+  for (const platform::FoundName& name : names) {
+    progress.Next(ShownName(name.archive));
+    const std::string path = prefix + name.file;
     if (ReadFoundFile(path, file, pass) != Found::kRead) continue;
-    std::optional<std::vector<uint8_t>> member = image::ConvertPicture(file, path, pass.diag);
+    std::optional<std::vector<uint8_t>> member = image::ConvertPicture(file, Shown(path), pass.diag);
     if (!member) continue;
-    pass.sink.AddMember(image::MakePdtName(name), std::move(*member));
+    pass.sink.AddMember(image::MakePdtName(name.archive), std::move(*member));
     ++handedOn;
   }
   return handedOn;
 }
 
-bool AddRawFile(const std::string& path, const PassContext& pass) {
+bool AddRawFile(const std::string& path, const PassContext& pass, std::string_view memberName) {
   std::vector<uint8_t> bytes;
   switch (ReadFoundFile(path, bytes, pass)) {
     case Found::kRead:
@@ -127,18 +144,20 @@ bool AddRawFile(const std::string& path, const PassContext& pass) {
     case Found::kSkipped:
       return false;
   }
-  pass.sink.AddMember(path.substr(platform::NamePartStart(path)), std::move(bytes));
+  pass.sink.AddMember(
+      memberName.empty() ? path.substr(platform::NamePartStart(path)) : std::string(memberName),
+      std::move(bytes));
   return true;
 }
 
 size_t AddMatchingFiles(const std::string& pattern, const PassContext& pass) {
   const std::string prefix = pattern.substr(0, platform::NamePartStart(pattern));
-  const std::vector<std::string> names = pass.listNames(pattern);
+  const std::vector<platform::FoundName> names = ListHoldable(pattern, pass);
   platform::PassProgress progress(pass.console, pass.console.Tr("Data files"), names.size());
   size_t handedOn = 0;
-  for (const std::string& name : names) {
-    progress.Next(Shown(name));
-    if (AddRawFile(prefix + name, pass)) ++handedOn;
+  for (const platform::FoundName& name : names) {
+    progress.Next(ShownName(name.archive));
+    if (AddRawFile(prefix + name.file, pass, name.archive)) ++handedOn;
   }
   return handedOn;
 }

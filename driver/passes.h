@@ -6,6 +6,7 @@
 #include "base/diagnostics.h"
 #include "base/member_sink.h"
 #include "platform/console.h"
+#include "platform/file_search.h"
 #include "scenario/scenario_set.h"
 
 // The conversion passes: each lists its files first (so its progress can
@@ -25,17 +26,21 @@
 //   left out";
 // - it is empty: a scenario or a picture is skipped without a line (there is
 //   nothing to convert), a data file becomes an empty member.
+// A file whose name Shift-JIS cannot hold (platform::ArchiveNameOf) is left
+// out with the line "Warning : no Shift-JIS name for <path>; left out".
+// Every other file is stored, listed and referred to by its archive name
+// and opened by its own.
 // Every line counts as a warning, and every name or path in a line is
-// shown with its control bytes escaped (base::Printable).
+// shown with its control bytes escaped (platform::PathForMessage).
 namespace driver {
 
-// The names of the files that match a pattern, in the order they are to be
+// The files that match a pattern, by both names, in the order they are to be
 // converted.
-using NameLister = std::vector<std::string> (*)(const std::string& pattern);
+using NameLister = std::vector<platform::FoundName> (*)(const std::string& pattern);
 
-// The names of the files that match `pattern`, in the order the search
-// finds them. The search is over when this returns.
-std::vector<std::string> ListMatchingNames(const std::string& pattern);
+// The files that match `pattern`, in the order the search finds them. The
+// search is over when this returns.
+std::vector<platform::FoundName> ListMatchingNames(const std::string& pattern);
 
 // What every pass works with.
 struct PassContext {
@@ -64,9 +69,10 @@ size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioS
 // of its sub-folder `folder`, into the half-size member "<name>.PDT".
 size_t ConvertImageFolder(const std::string& root, const std::string& folder, const PassContext& pass);
 
-// Stores one file unchanged as a member named after the part of its path
-// behind the last separator. True when the member was handed on.
-bool AddRawFile(const std::string& path, const PassContext& pass);
+// Stores one file unchanged as the member `memberName`; without one, named
+// after the part of its path behind the last separator. True when the
+// member was handed on.
+bool AddRawFile(const std::string& path, const PassContext& pass, std::string_view memberName = {});
 
 // Stores every file that matches `pattern` (a folder and a name pattern);
 // sub-folders are neither stored nor searched.

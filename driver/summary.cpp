@@ -1,13 +1,12 @@
 #include "driver/summary.h"
 
 #include "base/diagnostics.h"
-#include "base/printable.h"
 
 namespace driver {
-namespace {}  // namespace
 
-std::string SummaryLine(const ConversionCounts& counts, size_t warnings, const std::string& archivePath,
-                        uint64_t archiveBytes, const base::Translations& texts) {
+platform::PathLine SummaryLine(const ConversionCounts& counts, size_t warnings,
+                               const std::string& archivePath, uint64_t archiveBytes,
+                               const base::Translations& texts) {
   // Tenths of a MiB, rounded half up, in integers: no binary fraction can
   // tip a value like 0.05 MiB the wrong way.
   constexpr uint64_t kMiB = 1024 * 1024;
@@ -20,9 +19,11 @@ std::string SummaryLine(const ConversionCounts& counts, size_t warnings, const s
   const std::string pictures = base::Format(p == 1 ? texts.Tr("%zu picture") : texts.Tr("%zu pictures"), p);
   const std::string data = base::Format(d == 1 ? texts.Tr("%zu data file") : texts.Tr("%zu data files"), d);
   const std::string lines = base::Format(w == 1 ? texts.Tr("%zu warning") : texts.Tr("%zu warnings"), w);
-  return base::Format(texts.Tr("Converted: %s, %s, %s; %s; %s (%s MiB)\n"), scenarios.c_str(),
-                      pictures.c_str(), data.c_str(), lines.c_str(),
-                      base::Printable(archivePath, base::TextEncoding::kShiftJis).c_str(), size.c_str());
+  // The path's place is kept as "%s" for the console to fill.
+  return platform::WithPath(
+      base::Format(texts.Tr("Converted: %s, %s, %s; %s; %s (%s MiB)\n"), scenarios.c_str(), pictures.c_str(),
+                   data.c_str(), lines.c_str(), "%s", size.c_str()),
+      archivePath);
 }
 
 }  // namespace driver

@@ -7,6 +7,7 @@
 
 #include "base/diagnostics.h"
 #include "base/translations.h"
+#include "platform/console.h"
 
 namespace driver {
 
@@ -37,9 +38,10 @@ class CountingDiagnostics final : public base::Diagnostics {
 
 // "Converted: <s> scenarios, <p> pictures, <d> data files; <w> warnings;
 // <archive path> (<size> MiB)\n", the size in MiB to one decimal; a count
-// of one is singular ("1 scenario", "1 warning"), and the path's control
-// bytes are escaped.
-std::string SummaryLine(const ConversionCounts& counts, size_t warnings, const std::string& archivePath,
-                        uint64_t archiveBytes, const base::Translations& texts = base::Translations());
+// of one is singular ("1 scenario", "1 warning"); the path is shown as
+// platform::PathLine shows it.
+platform::PathLine SummaryLine(const ConversionCounts& counts, size_t warnings,
+                               const std::string& archivePath, uint64_t archiveBytes,
+                               const base::Translations& texts = base::Translations());
 
 }  // namespace driver

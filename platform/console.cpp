@@ -5,10 +5,17 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/names.h"
 #include "platform/standard_output.h"
 #include "platform/terminal.h"
 
 namespace platform {
+
+PathLine WithPath(std::string_view text, std::string path) {
+  const size_t at = text.find("%s");
+  if (at == std::string_view::npos) return {std::string(text), std::move(path), ""};
+  return {std::string(text.substr(0, at)), std::move(path), std::string(text.substr(at + 2))};
+}
 
 struct Console::State {
   std::function<void(std::string_view)> capture;
@@ -48,6 +55,34 @@ void Console::Error(std::string_view text) {
   std::fflush(stdout);
   std::fwrite(shown.data(), 1, shown.size(), stderr);
   std::fflush(stderr);
+}
+
+std::string PathLine::Sjis() const { return before + PathForMessage(path) + after; }
+
+void Console::Print(const PathLine& line) {
+  if (state_->capture) {
+    state_->capture(line.Sjis());
+    return;
+  }
+  ClearProgress();
+  StandardOutput& output = *state_->output;
+  if (!output.IsTerminal()) {
+    output.Write(line.Sjis());
+    return;
+  }
+  output.Write(line.before);
+  output.WritePath(line.path);
+  output.Write(line.after);
+}
+
+void Console::Error(const PathLine& line) {
+  if (state_->capture) {
+    state_->capture(line.Sjis());
+    return;
+  }
+  ClearProgress();
+  std::fflush(stdout);
+  state_->output->WriteError(line);
 }
 
 // A capturing console hands on the Shift-JIS bytes themselves.

@@ -26,6 +26,23 @@ struct TerminalCodeset {
 // codeset cannot show Japanese (ASCII) gives UTF-8.
 TerminalCodeset ChooseTerminalCodeset(std::string_view localeName, std::string_view installedCodeset);
 
+// A message line that carries a path: Shift-JIS text around a path as the
+// program holds it (UTF-8 on Windows, the name's bytes elsewhere). A
+// terminal shows the path in its own characters; a pipe, a file or a
+// capture receives Sjis().
+struct PathLine {
+  std::string before;
+  std::string path;
+  std::string after;
+
+  // The whole line in Shift-JIS, the path as PathForMessage shows it.
+  std::string Sjis() const;
+};
+
+// The line of `text` (Shift-JIS, as a translated message is) with `path` in
+// place of its first "%s".
+PathLine WithPath(std::string_view text, std::string path);
+
 // The converter's console. Every message is produced as Shift-JIS bytes.
 // When standard output is a terminal they are written in the codeset of
 // its locale (see ChooseTerminalCodeset) so a person can read them (on
@@ -46,10 +63,14 @@ class Console {
   // Writes a message, erasing the progress line first.
   void Print(std::string_view sjis);
   void Printf(const char* format, ...) AVD_PRINTF_FORMAT(2, 3);
+  // Writes a line that carries a path (see PathLine).
+  void Print(const PathLine& line);
 
   // Writes a line to standard error as it is (erasing the progress line
   // first); a capturing console captures it like any other.
   void Error(std::string_view text);
+  // Writes a line that carries a path to standard error (see PathLine).
+  void Error(const PathLine& line);
 
   // A one-line progress display, redrawn in place on a terminal and erased
   // before any other output; does nothing when standard output is not a

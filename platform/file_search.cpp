@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/folder_reader.h"
+#include "platform/names.h"
 #include "platform/paths.h"
 
 namespace platform {
@@ -11,31 +12,33 @@ namespace platform {
 struct FileSearch::State {
   std::unique_ptr<FolderReader> reader = MakeFolderReader();
   std::string namePattern;
-  std::string found;
+  FoundName found;
 };
 
 FileSearch::FileSearch() : state_(std::make_unique<State>()) {}
 
 FileSearch::~FileSearch() = default;
 
-const char* FileSearch::FindFirstName(std::string_view pattern) {
-  state_->found.clear();
+const FoundName* FileSearch::FindFirstName(std::string_view pattern) {
+  state_->found = {};
   state_->reader->Close();
   state_->namePattern = std::string(pattern.substr(NamePartStart(pattern)));
   if (!state_->reader->Open(pattern)) return nullptr;
   return FindNextName();
 }
 
-const char* FileSearch::FindNextName() {
+const FoundName* FileSearch::FindNextName() {
   State& s = *state_;
-  s.found.clear();
+  s.found = {};
   std::string_view name;
   while (s.reader->Next(name)) {
     if (name == "." || name == "..") continue;
-    if (!NameMatches(s.namePattern, name)) continue;
+    const std::optional<std::string> archive = ArchiveNameOf(name);
+    if (!NameMatches(s.namePattern, archive ? *archive : name)) continue;
     if (s.reader->IsFolder()) continue;
-    s.found = name;
-    return s.found.c_str();
+    s.found.file = name;
+    s.found.archive = archive.value_or(std::string());
+    return &s.found;
   }
   s.reader->Close();
   return nullptr;

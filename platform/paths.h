@@ -13,10 +13,14 @@ namespace platform {
 inline constexpr char kSeparator = '\\';
 inline constexpr std::string_view kSeparatorString = "\\";
 inline constexpr std::string_view kSeparators = "\\/";
+// Bytes a file name may not hold besides separators and controls (':' would
+// name a stream of another file).
+inline constexpr std::string_view kNotInNames = "<>:\"|?*";
 #else
 inline constexpr char kSeparator = '/';
 inline constexpr std::string_view kSeparatorString = "/";
 inline constexpr std::string_view kSeparators = "/";
+inline constexpr std::string_view kNotInNames = "";
 #endif
 
 // Folder of the running executable, absolute, ending in kSeparator; empty when

@@ -8,6 +8,8 @@
 
 namespace platform {
 
+struct PathLine;
+
 // Standard output as each system writes to it: the part of the console that
 // differs between systems (platform/console.cpp holds the rest). Messages
 // are given as Shift-JIS bytes.
@@ -25,6 +27,13 @@ class StandardOutput {
   // Writes a message: in the terminal's codeset on a terminal, the bytes
   // themselves on a pipe or file. Nothing stays buffered.
   virtual void Write(std::string_view sjis) = 0;
+  // Writes a path (as the program holds it) to the terminal in its own
+  // characters where the terminal can show them, control bytes escaped.
+  virtual void WritePath(std::string_view path) = 0;
+  // Writes a line that carries a path to standard error: on a terminal with
+  // the path in its own characters, otherwise line.Sjis(). Nothing stays
+  // buffered.
+  virtual void WriteError(const PathLine& line) = 0;
   // Writes text that ForTerminal gave, to the terminal.
   virtual void WriteTerminalText(std::string_view text) = 0;
   // Blanks the line from the cursor to its end; the cursor stays.

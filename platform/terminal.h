@@ -12,4 +12,9 @@ int ReadKey();
 // when standard output is not a terminal or its width is unknown.
 int TerminalColumns();
 
+// How many processes share this process's console, itself included (1:
+// the console was made for this process alone, as when Explorer starts
+// it); 0 where there is no such count (POSIX systems) or no console.
+unsigned ConsoleProcessCount();
+
 }  // namespace platform

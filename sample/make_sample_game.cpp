@@ -1,12 +1,14 @@
-// make_sample_game <game-folder> <data-folder> [--bench SCALE]
+// make_sample_game <game-folder> <data-folder> [--bench SCALE | --international]
 //
 // Writes the synthetic sample game (or, with --bench, the bench-size sample
-// at the given scale) and the sample "DATA" folder.
+// at the given scale; with --international, the small game with Japanese
+// file names in UTF-8) and the sample "DATA" folder.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "sample/international_game.h"
 #include "sample/sample_game.h"
 
 namespace {
@@ -14,7 +16,7 @@ namespace {
 int Usage() {
   std::fprintf(
       stderr,
-      "usage: make_sample_game <game-folder> <data-folder> [--bench SCALE]\n"
+      "usage: make_sample_game <game-folder> <data-folder> [--bench SCALE | --international]\n"
       "  SCALE: share of the bench-size sample (1 = 120 scenarios, 600 pictures), above 0 and at most 4\n");
   return 2;
 }
@@ -23,6 +25,14 @@ int Usage() {
 
 int main(int argc, char** argv) {
   tools::SampleOptions options;
+  if (argc == 4 && std::string(argv[3]) == "--international") {
+    std::string error;
+    if (!tools::WriteInternationalGame(argv[1], argv[2], tools::NameForm::kUtf8, error)) {
+      std::fprintf(stderr, "make_sample_game: %s\n", error.c_str());
+      return 1;
+    }
+    return 0;
+  }
   if (argc == 5 && std::string(argv[3]) == "--bench") {
     char* end = nullptr;
     options.benchScale = std::strtod(argv[4], &end);

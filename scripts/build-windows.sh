@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-compiles the converter for 64-bit Windows (in build-windows/) with
 # Debian's mingw-w64, and packs dist/avdconv-windows-x86_64.zip: avdconv.exe,
-# a README for Windows users and a sample DATA folder.
+# the archive inspector avdtool.exe, a README for Windows users and a sample
+# DATA folder.
 #
 # Installs what is missing with apt-get, then builds once and keeps in
 # build-windows/deps/:
@@ -43,9 +44,10 @@ started=$SECONDS
 # against. liblzo2-dev: the LZO version to build for Windows is the one the
 # Linux build uses, so both compress alike. libpng-dev: the build for this
 # machine (the sample DATA folder, the Linux archives the tests compare
-# with) configures the whole project, avdtool included.
+# with) configures the whole project, avdtool included. locales: the
+# Japanese locale that runs Wine in code page 932 for the tests.
 packages=(cmake ninja-build g++ liblzo2-dev libpng-dev g++-mingw-w64-x86-64-posix wine64 dpkg-dev debian-keyring
-          googletest zip libz-mingw-w64-dev gettext)
+          googletest zip libz-mingw-w64-dev gettext locales)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -237,14 +239,16 @@ if [ -f "$exe" ]; then
   # exe's header and on every file, sorted names, no extra attributes.
   epoch=$(git log -1 --format=%ct 2>/dev/null || echo 946684800)
   SOURCE_DATE_EPOCH=$epoch "$triple-strip" -o "$stage/avdconv.exe" "$exe"
+  SOURCE_DATE_EPOCH=$epoch "$triple-strip" -o "$stage/avdtool.exe" "$dir/avdtool/avdtool.exe"
   # Windows' own editors want CR LF.
   sed 's/$/\r/' docs/windows-readme.txt >"$stage/README.txt"
   mkdir -p dist
   cp "$stage/avdconv.exe" dist/avdconv.exe
+  cp "$stage/avdtool.exe" dist/avdtool.exe
   find "$dir/stage" -exec touch -h -d "@$epoch" {} +
   rm -f dist/avdconv-windows-x86_64.zip
   (cd "$dir/stage" && find avdconv | LC_ALL=C sort | TZ=UTC zip -q -X -D -@ "$root/dist/avdconv-windows-x86_64.zip")
-  echo "   dist/avdconv.exe, dist/avdconv-windows-x86_64.zip"
+  echo "   dist/avdconv.exe, dist/avdtool.exe, dist/avdconv-windows-x86_64.zip"
 else
   echo "== No package: avdconv.exe did not build"
 fi

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "base/printable.h"
+#include "platform/names.h"
 #include "platform/standard_output.h"
 
 namespace platform {
@@ -107,6 +109,28 @@ class PosixOutput final : public StandardOutput {
   }
 
   void WriteTerminalText(std::string_view text) override { WriteAll(text); }
+
+  // A UTF-8 path goes to a UTF-8 terminal as it is; any other the way its
+  // message form does.
+  void WritePath(std::string_view path) override {
+    if (encoding_ == TerminalEncoding::kUtf8 && IsUtf8(path)) {
+      WriteAll(base::Printable(path, base::TextEncoding::kUtf8));
+    } else {
+      WriteAll(ForTerminal(PathForMessage(path)));
+    }
+    std::fflush(stdout);
+  }
+
+  // Standard error takes the bytes as they are, as Console::Error does; a
+  // UTF-8 path keeps its characters on a terminal.
+  void WriteError(const PathLine& line) override {
+    const std::string text =
+        isatty(STDERR_FILENO) == 1 && IsUtf8(line.path)
+            ? line.before + base::Printable(line.path, base::TextEncoding::kUtf8) + line.after
+            : line.Sjis();
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+  }
 
   void EraseToEndOfLine() override {
     WriteAll("\x1b[K");

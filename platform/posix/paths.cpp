@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/arguments.h"
+
 namespace platform {
 
 std::string ExecutableFolder() {
@@ -19,6 +21,11 @@ std::string ExecutableFolder() {
     }
     buf.resize(buf.size() * 2);
   }
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  if (argc < 1) return {};
+  return std::vector<std::string>(argv + 1, argv + argc);
 }
 
 }  // namespace platform

@@ -110,4 +110,7 @@ int TerminalColumns() {
   return ws.ws_col;
 }
 
+// A terminal outlives the processes it runs: there is no window to keep.
+unsigned ConsoleProcessCount() { return 0; }
+
 }  // namespace platform

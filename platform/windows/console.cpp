@@ -1,4 +1,6 @@
 // The console's output on Windows.
+#include "platform/console.h"
+
 #include <fcntl.h>
 #include <io.h>
 
@@ -6,8 +8,10 @@
 #include <cstdio>
 #include <string>
 
+#include "base/printable.h"
 #include "platform/standard_output.h"
 #include "platform/windows/console_line.h"
+#include "platform/windows/wide.h"
 #include "platform/windows/win32.h"
 
 namespace platform {
@@ -74,6 +78,14 @@ void WriteToConsole(HANDLE console, std::wstring_view text) {
   }
 }
 
+// The console standard error writes to, or null for a pipe or file.
+HANDLE StandardErrorConsole() {
+  const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  if (err == nullptr || err == INVALID_HANDLE_VALUE || !GetConsoleMode(err, &mode)) return nullptr;
+  return err;
+}
+
 // Standard output of Windows: a console is given the characters
 // themselves, whatever its code page.
 class WindowsOutput final : public StandardOutput {
@@ -105,6 +117,26 @@ class WindowsOutput final : public StandardOutput {
   }
 
   void WriteTerminalText(std::string_view text) override { Write(text); }
+
+  // The path's own characters, whatever the console's code page.
+  void WritePath(std::string_view path) override {
+    if (console_) {
+      WriteToConsole(console_, windows::Wide(base::Printable(path, base::TextEncoding::kUtf8)));
+    } else {
+      WriteBytes(PathLine{{}, std::string(path), {}}.Sjis(), stdout);
+    }
+  }
+
+  void WriteError(const PathLine& line) override {
+    const HANDLE console = StandardErrorConsole();
+    if (!console) {
+      WriteBytes(line.Sjis(), stderr);
+      return;
+    }
+    WriteToConsole(console, ToWide(line.before));
+    WriteToConsole(console, windows::Wide(base::Printable(line.path, base::TextEncoding::kUtf8)));
+    WriteToConsole(console, ToWide(line.after));
+  }
   void EraseToEndOfLine() override { windows::BlankToEndOfLine(console_, false); }
   void EraseLine() override { windows::EraseLine(console_); }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/windows/wide.h"
 #include "platform/windows/win32.h"
 
 namespace platform {
@@ -18,11 +19,11 @@ constexpr uint64_t kMostPerCall = uint64_t{1} << 30;
 std::string ResolvePath(std::string_view path) { return std::string(path); }
 
 std::optional<InputFile> InputFile::Open(std::string_view path) {
-  const std::string name(path);
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder does not open; devices and
   // pipes open without waiting and are refused by their type.
-  const HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file =
+      CreateFileW(windows::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info{};
   LARGE_INTEGER size{};
@@ -61,7 +62,7 @@ namespace {
 // The attributes of what `path` names; nothing when nothing does.
 std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (!GetFileAttributesExW(windows::Wide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
   return data;
 }
 

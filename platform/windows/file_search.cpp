@@ -1,8 +1,9 @@
-// Folders listed with FindFirstFile, for the file search.
-#include <cstring>
+// Folders listed with FindFirstFileW, for the file search.
+#include <cwchar>
 #include <string>
 
 #include "platform/folder_reader.h"
+#include "platform/windows/wide.h"
 #include "platform/windows/win32.h"
 
 namespace platform {
@@ -23,18 +24,19 @@ class WindowsFolderReader final : public FolderReader {
   }
 
   bool Open(std::string_view pattern) override {
-    const std::string whole(pattern);
-    handle_ = FindFirstFileA(whole.c_str(), &entry_);
+    handle_ = FindFirstFileW(windows::Wide(pattern).c_str(), &entry_);
     haveFirst_ = handle_ != INVALID_HANDLE_VALUE;
     return haveFirst_;
   }
 
   bool Next(std::string_view& name) override {
     if (handle_ == INVALID_HANDLE_VALUE) return false;
-    if (!haveFirst_ && !FindNextFileA(handle_, &entry_)) return false;
+    if (!haveFirst_ && !FindNextFileW(handle_, &entry_)) return false;
     haveFirst_ = false;
     // cFileName is terminated within its array by the system; bounded anyway.
-    name = std::string_view(entry_.cFileName, strnlen(entry_.cFileName, sizeof entry_.cFileName));
+    name_ = windows::Utf8(
+        std::wstring_view(entry_.cFileName, wcsnlen(entry_.cFileName, std::size(entry_.cFileName))));
+    name = name_;
     return true;
   }
 
@@ -42,7 +44,8 @@ class WindowsFolderReader final : public FolderReader {
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
-  WIN32_FIND_DATAA entry_{};
+  WIN32_FIND_DATAW entry_{};
+  std::string name_;        // entry_'s name in UTF-8
   bool haveFirst_ = false;  // entry_ holds the first entry, not yet given
 };
 

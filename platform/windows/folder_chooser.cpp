@@ -1,10 +1,11 @@
 #include "platform/folder_chooser.h"
 
-#include <cstring>
+#include <cwchar>
 #include <string_view>
 
 #include "platform/paths.h"
 #include "platform/windows/folder_choice.h"
+#include "platform/windows/wide.h"
 #include "platform/windows/win32.h"
 // After windows.h, which the shell's headers need.
 #include <objbase.h>
@@ -34,12 +35,13 @@ std::optional<std::string> ChooseFolder(const std::function<std::optional<std::s
 
 namespace {
 
-// "ゲームフォルダの選択" in Shift-JIS, as the dialog is given it.
-constexpr char kTitle[] = "\x83Q\x81[\x83\x80\x83t\x83H\x83\x8B\x83_\x82\xCC\x91I\x91\xF0";
-// The question about a folder without game data: ASCII, which reads the
-// same in every code page.
-constexpr char kQuestion[] = "No game data in this folder (no MES\\*.SIO, no *.MOE).\n\nConvert it anyway?";
-constexpr char kQuestionCaption[] = "avdconv";
+// "ゲームフォルダの選択", in characters: it reads right whatever the
+// system's code page.
+constexpr wchar_t kTitle[] = L"\u30B2\u30FC\u30E0\u30D5\u30A9\u30EB\u30C0\u306E\u9078\u629E";
+// The question about a folder without game data.
+constexpr wchar_t kQuestion[] =
+    L"No game data in this folder (no MES\\*.SIO, no *.MOE).\n\nConvert it anyway?";
+constexpr wchar_t kQuestionCaption[] = L"avdconv";
 
 // COM for the dialog, on this thread, for the lifetime of the object.
 class ComForThisThread {
@@ -59,20 +61,20 @@ class ComForThisThread {
 // its root, no options. Nothing when it is cancelled, cannot be shown, or a
 // virtual folder (Control Panel, a printer) is chosen.
 std::optional<std::string> BrowseForFolder() {
-  char display[MAX_PATH] = {};
-  BROWSEINFOA info{};
+  wchar_t display[MAX_PATH] = {};
+  BROWSEINFOW info{};
   info.hwndOwner = nullptr;
   info.pidlRoot = nullptr;
   info.pszDisplayName = display;
   info.lpszTitle = kTitle;
   info.ulFlags = 0;
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&info);
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
   if (chosen == nullptr) return std::nullopt;
-  char path[MAX_PATH] = {};
-  const bool isFolder = SHGetPathFromIDListA(chosen, path) != 0;
+  wchar_t path[MAX_PATH] = {};
+  const bool isFolder = SHGetPathFromIDListW(chosen, path) != 0;
   CoTaskMemFree(chosen);
   if (!isFolder) return std::nullopt;
-  std::string folder(path, strnlen(path, sizeof path));
+  std::string folder = windows::Utf8(std::wstring_view(path, wcsnlen(path, std::size(path))));
   if (folder.empty()) return std::nullopt;
   // A drive's root ("C:\") has its separator already.
   if (folder.back() != kSeparator) folder += kSeparator;
@@ -80,7 +82,7 @@ std::optional<std::string> BrowseForFolder() {
 }
 
 windows::Answer AskAboutFolderWithoutGameData() {
-  switch (MessageBoxA(nullptr, kQuestion, kQuestionCaption,
+  switch (MessageBoxW(nullptr, kQuestion, kQuestionCaption,
                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TASKMODAL | MB_SETFOREGROUND)) {
     case IDYES:
       return windows::Answer::kYes;

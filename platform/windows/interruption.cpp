@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <cwchar>
 
 #include "platform/windows/console_line.h"
+#include "platform/windows/wide.h"
 #include "platform/windows/win32.h"
 
 namespace platform {
@@ -17,6 +19,7 @@ namespace {
 struct NotedFile {
   bool inUse;
   char path[kMaxNotedPathLength];
+  wchar_t wide[kMaxNotedPathLength];  // the same path for DeleteFileW
 };
 SRWLOCK gTableLock = SRWLOCK_INIT;
 NotedFile gNotedFiles[kMaxNotedFiles];
@@ -52,7 +55,7 @@ BOOL WINAPI OnControlEvent(DWORD event) {
   AcquireSRWLockExclusive(&gTableLock);
   // The conversion still has them open: they go once it has ended below.
   for (const NotedFile& file : gNotedFiles) {
-    if (file.inUse) DeleteFileA(file.path);
+    if (file.inUse) DeleteFileW(file.wide);
   }
   if (const HANDLE console = windows::StandardOutputConsole()) windows::EraseLine(console);
   const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
@@ -71,6 +74,8 @@ BOOL WINAPI OnControlEvent(DWORD event) {
 bool NoteCreatedFile(const std::string& path) {
   if (path.empty() || path.size() >= kMaxNotedPathLength || path.find('\0') != std::string::npos)
     return false;
+  const std::wstring wide = windows::Wide(path);
+  if (wide.empty() || wide.size() >= kMaxNotedPathLength) return false;
   AcquireSRWLockExclusive(&gTableLock);
   NotedFile* freeSlot = nullptr;
   bool noted = false;
@@ -80,6 +85,7 @@ bool NoteCreatedFile(const std::string& path) {
   }
   if (!noted && freeSlot) {
     std::memcpy(freeSlot->path, path.c_str(), path.size() + 1);
+    std::wmemcpy(freeSlot->wide, wide.c_str(), wide.size() + 1);
     freeSlot->inUse = true;
     noted = true;
   }

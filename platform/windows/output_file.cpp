@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/interruption.h"
+#include "platform/windows/wide.h"
 #include "platform/windows/win32.h"
 
 namespace platform {
@@ -24,12 +25,13 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path, base::Crea
     if (why) *why = base::CreateFailure::kCannotTrack;
     return std::nullopt;
   }
-  // DeleteFileA removes a leftover file and fails on a folder, which
+  // DeleteFileW removes a leftover file and fails on a folder, which
   // CREATE_NEW then refuses, as it refuses anything made in between.
-  DeleteFileA(path.c_str());
+  const std::wstring name = windows::Wide(path);
+  DeleteFileW(name.c_str());
   // FILE_SHARE_DELETE: an interruption removes the file while it is open.
   const HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+      CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     ForgetCreatedFile(path);
@@ -95,7 +97,8 @@ bool OutputFile::Close() {
 bool ReplaceFile(const std::string& from, const std::string& to) {
   // One step that replaces an earlier file, and returns only once the move
   // is on the disk.
-  if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (!MoveFileExW(windows::Wide(from).c_str(), windows::Wide(to).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return false;
   ForgetCreatedFile(from);  // in place now: an interruption must keep it
   NoteFileReplaced();
@@ -103,7 +106,7 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
 }
 
 bool RemoveFile(const std::string& path) {
-  const bool removed = DeleteFileA(path.c_str()) != 0;
+  const bool removed = DeleteFileW(windows::Wide(path).c_str()) != 0;
   if (removed || GetLastError() == ERROR_FILE_NOT_FOUND) ForgetCreatedFile(path);
   return removed;
 }

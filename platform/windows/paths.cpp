@@ -2,23 +2,28 @@
 
 #include <vector>
 
+#include "platform/arguments.h"
+#include "platform/windows/wide.h"
 #include "platform/windows/win32.h"
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 namespace platform {
 namespace {
 
-// The largest path Windows can hand back (its long-path limit), in bytes.
-constexpr DWORD kMostPath = 32768 * 3;
+// The largest path Windows can hand back (its long-path limit), in UTF-16
+// units.
+constexpr DWORD kMostPath = 32768;
 
 }  // namespace
 
 std::string ExecutableFolder() {
-  // GetModuleFileNameA fills the buffer to the brim when the path does not
+  // GetModuleFileNameW fills the buffer to the brim when the path does not
   // fit: a path that fills it may be cut, so ask again with more room.
-  std::vector<char> module(MAX_PATH + 1);
+  std::vector<wchar_t> module(MAX_PATH + 1);
   DWORD length = 0;
   for (;;) {
-    length = GetModuleFileNameA(nullptr, module.data(), static_cast<DWORD>(module.size()));
+    length = GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()));
     if (length == 0) return {};
     if (length < module.size()) break;
     if (module.size() >= kMostPath) return {};
@@ -26,18 +31,30 @@ std::string ExecutableFolder() {
   }
   // The full path, and where its file part starts: the folder is what
   // stands before it, separator included.
-  std::vector<char> full(MAX_PATH + 1);
+  std::vector<wchar_t> full(MAX_PATH + 1);
   for (;;) {
-    char* filePart = nullptr;
-    const DWORD n = GetFullPathNameA(module.data(), static_cast<DWORD>(full.size()), full.data(), &filePart);
+    wchar_t* filePart = nullptr;
+    const DWORD n = GetFullPathNameW(module.data(), static_cast<DWORD>(full.size()), full.data(), &filePart);
     if (n == 0) return {};
     if (n < full.size()) {
       if (filePart == nullptr || filePart < full.data() || filePart > full.data() + n) return {};
-      return std::string(full.data(), static_cast<size_t>(filePart - full.data()));
+      return windows::Utf8(std::wstring_view(full.data(), static_cast<size_t>(filePart - full.data())));
     }
     if (n > kMostPath) return {};
     full.resize(n + 1);  // n counts the terminating zero when it does not fit
   }
+}
+
+// The command line split as the C runtime splits it, but in UTF-16: the
+// ANSI argv holds '?' for every character the code page lacks.
+std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return {};
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i) args.push_back(windows::Utf8(wide[i]));
+  LocalFree(wide);
+  return args;
 }
 
 }  // namespace platform

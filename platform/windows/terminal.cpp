@@ -11,8 +11,8 @@ namespace {
 // True when the process has a console to read keys from (whatever standard
 // input is redirected to); _getch reads that console.
 bool HasConsoleInput() {
-  const HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (input == INVALID_HANDLE_VALUE) return false;
   CloseHandle(input);
   return true;
@@ -36,6 +36,13 @@ int TerminalColumns() {
   // The visible part of the console's buffer.
   const int columns = info.srWindow.Right - info.srWindow.Left + 1;
   return columns > 0 ? columns : 0;
+}
+
+unsigned ConsoleProcessCount() {
+  // The list itself is not needed: asked for room for one, the call
+  // returns how many there are.
+  DWORD first = 0;
+  return static_cast<unsigned>(GetConsoleProcessList(&first, 1));
 }
 
 }  // namespace platform

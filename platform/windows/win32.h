@@ -1,7 +1,7 @@
 #pragma once
 
 // <windows.h> for the Windows platform files, without the macros that would
-// rename names of this program: windows.h maps ReplaceFile to ReplaceFileA,
+// rename names of this program: windows.h maps ReplaceFile to its ANSI form,
 // which would rename platform::ReplaceFile where it is defined.
 #ifndef NOMINMAX
 #define NOMINMAX

@@ -1,6 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -24,7 +22,7 @@ using test_support::TempDir;
 std::map<std::string, std::vector<uint8_t>> Files(const fs::path& folder) {
   std::map<std::string, std::vector<uint8_t>> files;
   for (const auto& entry : fs::directory_iterator(folder))
-    files[entry.path().filename()] = ReadFile(entry.path());
+    files[entry.path().filename().string()] = ReadFile(entry.path());
   return files;
 }
 
@@ -32,20 +30,20 @@ class AvdtoolExtract : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directory(Out());
-    fd_ = open(Out().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_GE(fd_, 0);
+    std::string error;
+    folder_ = platform::OutputFolder::Open(Out().string(), error);
+    ASSERT_NE(folder_, nullptr) << error;
   }
-  void TearDown() override { close(fd_); }
 
   fs::path Out() const { return dir_.Path() / "out"; }
 
   int Extract(const std::vector<uint8_t>& file, const avdtool::ExtractOptions& options = {}) {
     report_.clear();
-    return avdtool::Extract(file, fd_, options, report_);
+    return avdtool::Extract(file, *folder_, options, report_);
   }
 
   TempDir dir_;
-  int fd_ = -1;
+  std::unique_ptr<platform::OutputFolder> folder_;
   std::string report_;
 };
 
@@ -123,8 +121,14 @@ TEST_F(AvdtoolExtract, NamesThatWouldLeaveTheFolderAreWrittenUnderSafeNames) {
 TEST_F(AvdtoolExtract, NeverWritesThroughALinkNorOverAFileAlreadyThere) {
   TempDir elsewhere;
   const std::string victim = elsewhere.Write("victim", std::string("keep me"));
+#ifdef _WIN32
+  // Links need a privilege on Windows: files stand in for them.
+  std::ofstream(Out() / "README.TXT") << "keep me";
+  std::ofstream(Out() / "EMPTY") << "";
+#else
   fs::create_symlink(victim, Out() / "README.TXT");
   fs::create_symlink(elsewhere.Path() / "missing", Out() / "EMPTY");
+#endif
   std::ofstream(Out() / "WIDE.PDT") << "earlier";
 
   EXPECT_EQ(Extract(ArchiveOf(Handful())), 1);

@@ -93,4 +93,13 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
   EXPECT_EQ(Refusal({"--bogus", "--help"}), "avdconv: unknown option --bogus (see --help)");
 }
 
+// A folder dropped onto the converter in Explorer: the console is the run's
+// own and would close with it. From cmd, a script or a pipe: no wait.
+TEST(CommandLine, OnlyARunWithAConsoleOfItsOwnWaitsForAKey) {
+  EXPECT_TRUE(driver::WaitsForAKeyAtTheEnd(1, true));
+  EXPECT_FALSE(driver::WaitsForAKeyAtTheEnd(2, true));   // cmd or a script shares it
+  EXPECT_FALSE(driver::WaitsForAKeyAtTheEnd(1, false));  // output to a pipe or file
+  EXPECT_FALSE(driver::WaitsForAKeyAtTheEnd(0, true));   // no count: a POSIX terminal
+}
+
 }  // namespace

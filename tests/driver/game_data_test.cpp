@@ -40,16 +40,16 @@ TEST(HoldsGameData, FoldersNamedLikeGameFilesAndEmptyFoldersDoNotCount) {
 
 TEST(SummaryLine, CountsPathAndTheSizeInMiBToOneDecimal) {
   driver::ConversionCounts counts{120, 600, 3};
-  EXPECT_EQ(driver::SummaryLine(counts, 2, "out/DAV299.AVD", 6450244),
+  EXPECT_EQ(driver::SummaryLine(counts, 2, "out/DAV299.AVD", 6450244).Sjis(),
             "Converted: 120 scenarios, 600 pictures, 3 data files; 2 warnings; out/DAV299.AVD (6.2 MiB)\n");
   // One of each is singular, none plural; a control byte in the path is escaped.
   EXPECT_EQ(
-      driver::SummaryLine({1, 1, 1}, 1, "out\x1b]0;x\a/DAV299.AVD", 0),
+      driver::SummaryLine({1, 1, 1}, 1, "out\x1b]0;x\a/DAV299.AVD", 0).Sjis(),
       "Converted: 1 scenario, 1 picture, 1 data file; 1 warning; out\\x1B]0;x\\x07/DAV299.AVD (0.0 MiB)\n");
-  EXPECT_EQ(driver::SummaryLine({}, 0, "A", 0),
+  EXPECT_EQ(driver::SummaryLine({}, 0, "A", 0).Sjis(),
             "Converted: 0 scenarios, 0 pictures, 0 data files; 0 warnings; A (0.0 MiB)\n");
   auto size = [&](uint64_t bytes) {
-    std::string line = driver::SummaryLine({}, 0, "A", bytes);
+    std::string line = driver::SummaryLine({}, 0, "A", bytes).Sjis();
     return line.substr(line.find('(') + 1);
   };
   EXPECT_EQ(size(0), "0.0 MiB)\n");

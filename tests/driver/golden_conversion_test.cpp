@@ -33,9 +33,10 @@ const platform::DiskFileStore kDisk{};
 
 using test_support::TempDir;
 
-std::vector<std::string> ListInNameOrder(const std::string& pattern) {
-  std::vector<std::string> names = driver::ListMatchingNames(pattern);
-  std::sort(names.begin(), names.end());
+std::vector<platform::FoundName> ListInNameOrder(const std::string& pattern) {
+  std::vector<platform::FoundName> names = driver::ListMatchingNames(pattern);
+  std::sort(names.begin(), names.end(),
+            [](const platform::FoundName& a, const platform::FoundName& b) { return a.file < b.file; });
   return names;
 }
 

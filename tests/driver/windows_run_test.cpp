@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -16,6 +17,7 @@
 #include "driver/command_line.h"
 #include "driver/driver.h"
 #include "driver/messages.h"
+#include "platform/names.h"
 #include "test_support.h"
 #include "verified_archive.h"
 #include "win_process.h"
@@ -44,6 +46,14 @@ LinuxRun Reference(const std::string& name) {
       << "no archive of the Linux build in " << root.string() << ": scripts/test-windows.sh makes them";
   return {root / "game", root / "DATA", root / "DAV299.AVD", root / "stdout"};
 }
+
+// A path in UTF-8 (string() gives the ANSI code page's form, which loses
+// what the code page lacks), and back.
+std::string Utf8(const fs::path& path) {
+  const std::u8string s = path.u8string();
+  return std::string(s.begin(), s.end());
+}
+fs::path FromUtf8(std::string_view utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 
 std::string Text(const fs::path& file) {
   const std::vector<uint8_t> bytes = ReadFile(file);
@@ -179,7 +189,8 @@ TEST(WindowsRun, TheWholeSampleGameHasTheLinuxBuildsMembersButForTheScenarioNumb
 
 TEST(WindowsRun, TheWholeSampleGameGivesTheLinuxBuildsArchiveWhenLinuxListsFoldersAsWindowsDoes) {
   const LinuxRun linux = Reference("full");
-  const fs::path linuxInWindowsOrder = fs::absolute(AVD_LINUX_REFERENCE) / "full-windows-order" / "DAV299.AVD";
+  const fs::path linuxInWindowsOrder =
+      fs::absolute(AVD_LINUX_REFERENCE) / "full-windows-order" / "DAV299.AVD";
   ASSERT_TRUE(fs::exists(linuxInWindowsOrder));
   Installed s;
   TempDir out;
@@ -277,6 +288,61 @@ TEST(WindowsRun, WithoutADisplayTheDialogCancelsAndTheRunEnds) {
   EXPECT_EQ(r.out, Banner() + std::string(kPrompt1) + std::string(kPrompt2) + std::string(kCancelled) +
                        std::string(kPressAKey));
   EXPECT_EQ(s.Entries(), (std::set<std::string>{"avdconv.exe"}));
+}
+
+// The code page the script runs this test program in (1252, Wine's
+// default, or 932, Japanese), where it names one.
+TEST(WindowsRun, RunsInTheCodePageTheScriptAsksFor) {
+  const char* expected = std::getenv("AVD_EXPECT_CODE_PAGE");
+  if (expected == nullptr) GTEST_SKIP() << "no code page asked for; this one is " << GetACP();
+  EXPECT_EQ(std::to_string(GetACP()), expected);
+}
+
+// 「キルナート」 in a converter folder 「Café ελ」, as a user unpacks it:
+// whatever the system's code page, the archive is the one the Linux build
+// writes of the same game listed in Windows' order, and avdtool.exe reads it.
+TEST(WindowsRun, AJapaneseGameBesideAConverterInAFolderOutsideTheCodePage) {
+  const fs::path ref = fs::absolute(AVD_LINUX_REFERENCE) / "international";
+  ASSERT_TRUE(fs::exists(ref / "DAV299.AVD")) << "scripts/test-windows.sh makes it";
+  TempDir root;
+  const fs::path converter = root.Path() / FromUtf8("Café ελ");
+  const fs::path game = converter / FromUtf8("キルナート");
+  fs::create_directories(converter);
+  fs::copy_file(AVDCONV_PATH, converter / "avdconv.exe");
+  fs::copy_file(AVDTOOL_PATH, converter / "avdtool.exe");
+  fs::copy(ref / "DATA", converter / "DATA");
+  fs::copy(ref / "game", game, fs::copy_options::recursive);
+  ASSERT_TRUE(fs::exists(game / "MES" / FromUtf8("第二話.SIO")));
+
+  win_process::Result r = win_process::Run(Utf8(converter / "avdconv.exe"), {Utf8(game)}, Utf8(root.Path()));
+  ASSERT_TRUE(r.started);
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err;
+  EXPECT_EQ(r.err, "");
+  const fs::path archive = converter / "DAV299.AVD";
+  EXPECT_EQ(ReadFile(archive), ReadFile(ref / "DAV299.AVD"));
+  // On the pipe, paths in Shift-JIS where it holds their characters.
+  EXPECT_NE(r.out.find("Warning : no Shift-JIS name for " + platform::PathForMessage(Utf8(game / "CG")) +
+                       "\\Caf\\xC3\\xA9.MOE; left out\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("; 1 warning; " + platform::PathForMessage(Utf8(archive)) + " ("), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("Caf\\xC3\\xA9 \x83\xC3\x83\xC9\\\x83L\x83\x8B\x83i\x81[\x83g"), std::string::npos);
+
+  const std::string tool = Utf8(converter / "avdtool.exe");
+  r = win_process::Run(tool, {"verify", Utf8(archive)}, Utf8(root.Path()));
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(r.out, "10 members, all good\n");
+  r = win_process::Run(tool, {"list", Utf8(archive)}, Utf8(root.Path()));
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_NE(r.out.find("\n\\x90\\xE0\\x96\\xBE\\x8F\\x91.TXT  data "), std::string::npos) << r.out;
+  const fs::path out = converter / FromUtf8("展開");
+  r = win_process::Run(tool, {"extract", Utf8(archive), Utf8(out), "--png"}, Utf8(root.Path()));
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_EQ(r.out, "10 members written, 4 pictures as PNG\n");
+  EXPECT_EQ(ReadFile(out / FromUtf8("説明書.TXT")), ReadFile(ref / "DATA" / FromUtf8("説明書.TXT")));
+  EXPECT_EQ(ReadFile(out / FromUtf8("表.DAT")), ReadFile(ref / "DATA" / FromUtf8("表.DAT")));
+  EXPECT_TRUE(fs::exists(out / FromUtf8("背景１.png")));
 }
 
 }  // namespace

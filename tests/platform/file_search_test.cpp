@@ -15,7 +15,8 @@ using test_support::TempDir;
 std::vector<std::string> Search(const std::string& pattern) {
   std::vector<std::string> names;
   platform::FileSearch search;
-  for (const char* n = search.FindFirstName(pattern); n; n = search.FindNextName()) names.push_back(n);
+  for (const platform::FoundName* n = search.FindFirstName(pattern); n; n = search.FindNextName())
+    names.push_back(n->file);
   return names;
 }
 
@@ -62,7 +63,7 @@ TEST(FileSearch, AStartedSearchAbandonsTheUnfinishedOne) {
   dir.Write("B/3", "x");
   platform::FileSearch search;
   ASSERT_NE(search.FindFirstName(dir.Folder() + "A/*.*"), nullptr);
-  EXPECT_EQ(std::string(search.FindFirstName(dir.Folder() + "B/*.*")), "3");
+  EXPECT_EQ(search.FindFirstName(dir.Folder() + "B/*.*")->file, "3");
   EXPECT_EQ(search.FindNextName(), nullptr);
   EXPECT_EQ(search.FindNextName(), nullptr);
 }
@@ -72,8 +73,8 @@ TEST(FileSearch, TwoSearchesRunSideBySide) {
   dir.Write("A/1", "x");
   dir.Write("B/2", "x");
   platform::FileSearch outer, inner;
-  ASSERT_EQ(std::string(outer.FindFirstName(dir.Folder() + "A/*.*")), "1");
-  EXPECT_EQ(std::string(inner.FindFirstName(dir.Folder() + "B/*.*")), "2");
+  ASSERT_EQ(outer.FindFirstName(dir.Folder() + "A/*.*")->file, "1");
+  EXPECT_EQ(inner.FindFirstName(dir.Folder() + "B/*.*")->file, "2");
   EXPECT_EQ(outer.FindNextName(), nullptr);
   EXPECT_EQ(inner.FindNextName(), nullptr);
 }

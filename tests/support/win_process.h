@@ -57,10 +57,20 @@ inline void TakeWhatIsThere(HANDLE pipe, std::string& into) {
   }
 }
 
+// UTF-16 of UTF-8 text: the programs take paths in UTF-8.
+inline std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
+}
+
 }  // namespace detail
 
 // Runs `exe` with `args` in `workingFolder` (empty: this process's) with
 // the process creation flags `flags` (DETACHED_PROCESS: no console at all).
+// Paths and arguments are UTF-8, handed on in UTF-16 whatever the code page.
 inline Result Run(const std::string& exe, const std::vector<std::string>& args,
                   const std::string& workingFolder = {}, DWORD flags = 0,
                   std::chrono::milliseconds timeout = std::chrono::seconds(120)) {
@@ -76,12 +86,14 @@ inline Result Run(const std::string& exe, const std::vector<std::string>& args,
   // Only the child's ends are inherited.
   SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-  HANDLE nul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+  HANDLE nul = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
                            0, nullptr);
 
   std::string commandLine = Quote(exe);
   for (const std::string& a : args) commandLine += " " + Quote(a);
-  STARTUPINFOA startup{};
+  std::wstring wideCommandLine = detail::Wide(commandLine);
+  const std::wstring wideFolder = detail::Wide(workingFolder);
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nul;
@@ -89,8 +101,8 @@ inline Result Run(const std::string& exe, const std::vector<std::string>& args,
   startup.hStdError = errWrite;
   PROCESS_INFORMATION process{};
   result.started =
-      CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
-                     workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process);
+      CreateProcessW(detail::Wide(exe).c_str(), wideCommandLine.data(), nullptr, nullptr, TRUE, flags,
+                     nullptr, workingFolder.empty() ? nullptr : wideFolder.c_str(), &startup, &process);
   CloseHandle(outWrite);
   CloseHandle(errWrite);
   if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);

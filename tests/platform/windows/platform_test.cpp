@@ -27,7 +27,8 @@ std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 std::vector<std::string> Search(const std::string& pattern) {
   std::vector<std::string> names;
   platform::FileSearch search;
-  for (const char* n = search.FindFirstName(pattern); n; n = search.FindNextName()) names.push_back(n);
+  for (const platform::FoundName* n = search.FindFirstName(pattern); n; n = search.FindNextName())
+    names.push_back(n->file);
   return names;
 }
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The edge between the program's paths (UTF-8) and Windows' wide calls
+// (UTF-16). Every name that goes to or comes from the system passes here.
+namespace platform::windows {
+
+// UTF-16 of UTF-8 text; a byte that forms no character becomes U+FFFD,
+// which names no file.
+std::wstring Wide(std::string_view utf8);
+
+// UTF-8 of UTF-16 text; an unpaired surrogate becomes U+FFFD.
+std::string Utf8(std::wstring_view wide);
+
+// UTF-16 of text in code page `codePage`; nothing readable is lost, a byte
+// that forms no character becomes the code page's default.
+std::wstring WideOfCodePage(unsigned codePage, std::string_view text);
+
+}  // namespace platform::windows

@@ -1,0 +1,57 @@
+// The name rule and paths in messages: the same answers on every system
+// (these tests run on Linux and under Wine, in both code pages).
+#include "platform/names.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using platform::ArchiveNameOf;
+using platform::PathForMessage;
+
+TEST(ArchiveName, AsciiAndRawShiftJisNamesAreTakenByteForByte) {
+  EXPECT_EQ(ArchiveNameOf("prologue.sio"), "prologue.sio");
+  // 表紙.MOE in Shift-JIS, its first character ending in 0x5C: no UTF-8.
+  EXPECT_EQ(ArchiveNameOf("\x95\x5C\x8E\x86.MOE"), "\x95\x5C\x8E\x86.MOE");
+  // Bytes that form no character in either encoding stay too.
+  EXPECT_EQ(ArchiveNameOf("A\xFF.DAT"), "A\xFF.DAT");
+}
+
+TEST(ArchiveName, AUtf8NameBecomesItsShiftJisForm) {
+  EXPECT_EQ(ArchiveNameOf("第二話.SIO"), "\x91\xE6\x93\xF1\x98\x62.SIO");
+  EXPECT_EQ(ArchiveNameOf("背景１.MOE"), "\x94\x77\x8C\x69\x82\x50.MOE");  // a full-width digit
+  EXPECT_EQ(ArchiveNameOf("ελ～.DAT"), "\x83\xC3\x83\xC9\x81\x60.DAT");    // Greek, U+FF5E
+}
+
+TEST(ArchiveName, ANameShiftJisCannotHoldHasNone) {
+  EXPECT_EQ(ArchiveNameOf("Café.MOE"), std::nullopt);
+  EXPECT_EQ(ArchiveNameOf("♥.MOE"), std::nullopt);
+  // Characters some tables map to Shift-JIS one way only: none either, so
+  // that no two systems store them differently.
+  EXPECT_EQ(ArchiveNameOf("¥100.TXT"), std::nullopt);
+  EXPECT_EQ(ArchiveNameOf("波〜.TXT"), std::nullopt);  // U+301C, not U+FF5E
+  EXPECT_EQ(ArchiveNameOf("A−B.TXT"), std::nullopt);   // U+2212
+}
+
+TEST(PathForMessage, ShowsWhatShiftJisHoldsAndEscapesTheRest) {
+  EXPECT_EQ(PathForMessage("out/DAV299.AVD"), "out/DAV299.AVD");
+  EXPECT_EQ(PathForMessage("Café ελ/キルナート"),
+            "Caf\\xC3\\xA9 \x83\xC3\x83\xC9/\x83L\x83\x8B\x83i\x81[\x83g");
+  EXPECT_EQ(PathForMessage("a\x1b]0;x\a"), "a\\x1B]0;x\\x07");
+  // A raw Shift-JIS path as it is, its controls escaped.
+  EXPECT_EQ(PathForMessage("\x83L\x1b"), "\x83L\\x1B");
+}
+
+TEST(MemberFileName, IsTheMembersCharactersOnWindowsAndItsBytesElsewhere) {
+#ifdef _WIN32
+  EXPECT_EQ(platform::FileNameOfMember("\x91\xE6\x93\xF1\x98\x62.SIO"), "第二話.SIO");
+  EXPECT_EQ(platform::FileNameOfMember("\x95\x5C.DAT"), "表.DAT");
+  EXPECT_EQ(platform::FileNameOfMember("\x82.TXT"), "\\x82.TXT");
+#else
+  EXPECT_EQ(platform::FileNameOfMember("\x95\x5C.DAT"), "\x95\x5C.DAT");
+#endif
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <string_view>
 
+#include "platform/console.h"
 #include "platform/paths.h"
 #include "platform/windows/folder_choice.h"
 #include "platform/windows/wide.h"
@@ -39,8 +40,6 @@ namespace {
 // system's code page.
 constexpr wchar_t kTitle[] = L"\u30B2\u30FC\u30E0\u30D5\u30A9\u30EB\u30C0\u306E\u9078\u629E";
 // The question about a folder without game data.
-constexpr wchar_t kQuestion[] =
-    L"No game data in this folder (no MES\\*.SIO, no *.MOE).\n\nConvert it anyway?";
 constexpr wchar_t kQuestionCaption[] = L"avdconv";
 
 // COM for the dialog, on this thread, for the lifetime of the object.
@@ -81,8 +80,12 @@ std::optional<std::string> BrowseForFolder() {
   return folder;
 }
 
-windows::Answer AskAboutFolderWithoutGameData() {
-  switch (MessageBoxW(nullptr, kQuestion, kQuestionCaption,
+// The question about a folder without game data, in the console's language
+// (its catalog text is Shift-JIS, code page 932).
+windows::Answer AskAboutFolderWithoutGameData(const Console& console) {
+  const std::wstring question = windows::WideOfCodePage(
+      932, console.Tr("No game data in this folder (no MES\\*.SIO, no *.MOE).\n\nConvert it anyway?"));
+  switch (MessageBoxW(nullptr, question.c_str(), kQuestionCaption,
                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TASKMODAL | MB_SETFOREGROUND)) {
     case IDYES:
       return windows::Answer::kYes;
@@ -96,9 +99,10 @@ windows::Answer AskAboutFolderWithoutGameData() {
 }  // namespace
 
 // Windows' own dialogs; the console plays no part.
-std::optional<std::string> ChooseGameFolder(const Console& /*console*/, const FolderCheck& holdsGameData) {
+std::optional<std::string> ChooseGameFolder(const Console& console, const FolderCheck& holdsGameData) {
   ComForThisThread com;
-  return windows::ChooseFolder(BrowseForFolder, AskAboutFolderWithoutGameData, holdsGameData);
+  return windows::ChooseFolder(
+      BrowseForFolder, [&console] { return AskAboutFolderWithoutGameData(console); }, holdsGameData);
 }
 
 }  // namespace platform

@@ -13,10 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "base/diagnostics.h"
 #include "base/sjis.h"
+#include "base/translations.h"
 #include "driver/command_line.h"
 #include "driver/driver.h"
 #include "driver/messages.h"
+#include "platform/language.h"
 #include "platform/names.h"
 #include "test_support.h"
 #include "verified_archive.h"
@@ -291,11 +294,14 @@ TEST(WindowsRun, WithoutADisplayTheDialogCancelsAndTheRunEnds) {
 }
 
 // The code page the script runs this test program in (1252, Wine's
-// default, or 932, Japanese), where it names one.
+// default, or 932, Japanese), where it names one; Wine takes the UI
+// language from the same locale, so the added lines are Japanese in 932.
 TEST(WindowsRun, RunsInTheCodePageTheScriptAsksFor) {
   const char* expected = std::getenv("AVD_EXPECT_CODE_PAGE");
   if (expected == nullptr) GTEST_SKIP() << "no code page asked for; this one is " << GetACP();
   EXPECT_EQ(std::to_string(GetACP()), expected);
+  EXPECT_EQ(platform::UserLanguage(),
+            std::string(expected) == "932" ? base::Language::kJapanese : base::Language::kEnglish);
 }
 
 // 「キルナート」 in a converter folder 「Café ελ」, as a user unpacks it:
@@ -320,12 +326,17 @@ TEST(WindowsRun, AJapaneseGameBesideAConverterInAFolderOutsideTheCodePage) {
   EXPECT_EQ(r.err, "");
   const fs::path archive = converter / "DAV299.AVD";
   EXPECT_EQ(ReadFile(archive), ReadFile(ref / "DAV299.AVD"));
-  // On the pipe, paths in Shift-JIS where it holds their characters.
-  EXPECT_NE(r.out.find("Warning : no Shift-JIS name for " + platform::PathForMessage(Utf8(game / "CG")) +
-                       "\\Caf\\xC3\\xA9.MOE; left out\n"),
-            std::string::npos)
+  // On the pipe, paths in Shift-JIS where it holds their characters, in
+  // the lines of the user's UI language (Japanese in code page 932's run).
+  const base::Translations texts(platform::UserLanguage());
+  const std::string leftOut = platform::PathForMessage(Utf8(game / "CG")) + "\\Caf\\xC3\\xA9.MOE";
+  EXPECT_NE(
+      r.out.find(base::Format(texts.Tr("Warning : no Shift-JIS name for %s; left out\n"), leftOut.c_str())),
+      std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("; 1 warning; " + platform::PathForMessage(Utf8(archive)) + " ("), std::string::npos)
+  EXPECT_NE(r.out.find(base::Format(texts.Tr("%zu warning"), size_t{1}) + "; " +
+                       platform::PathForMessage(Utf8(archive)) + " ("),
+            std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("Caf\\xC3\\xA9 \x83\xC3\x83\xC9\\\x83L\x83\x8B\x83i\x81[\x83g"), std::string::npos);
 

@@ -9,34 +9,43 @@
 
 namespace archive {
 
-std::string_view Describe(ReadError error) {
+namespace {
+
+const char* English(ReadError error) {
+  using base::ToTranslate;
   switch (error) {
     case ReadError::kNone:
-      return "no error";
+      return ToTranslate("no error");
     case ReadError::kNoDecompressor:
-      return "the LZO library failed its start-up check";
+      return ToTranslate("the LZO library failed its start-up check");
     case ReadError::kShorterThanHeader:
-      return "the file is shorter than the 64-byte header";
+      return ToTranslate("the file is shorter than the 64-byte header");
     case ReadError::kDirectoryPastEnd:
-      return "the directory of the member count does not fit in the file";
+      return ToTranslate("the directory of the member count does not fit in the file");
     case ReadError::kNoMemory:
-      return "not enough memory";
+      return ToTranslate("not enough memory");
     case ReadError::kMemberPastEnd:
-      return "the packed bytes lie beyond the end of the file";
+      return ToTranslate("the packed bytes lie beyond the end of the file");
     case ReadError::kTooLarge:
-      return "the unpacked size is above 1 GiB";
+      return ToTranslate("the unpacked size is above 1 GiB");
     case ReadError::kBeyondPackedSize:
-      return "the unpacked size is more than LZO1X can make of the packed bytes";
+      return ToTranslate("the unpacked size is more than LZO1X can make of the packed bytes");
     case ReadError::kCorruptStream:
-      return "the LZO1X stream is damaged or ends early";
+      return ToTranslate("the LZO1X stream is damaged or ends early");
     case ReadError::kBytesAfterStream:
-      return "packed bytes follow the end of the LZO1X stream";
+      return ToTranslate("packed bytes follow the end of the LZO1X stream");
     case ReadError::kLongerThanRecorded:
-      return "the LZO1X stream makes more bytes than the unpacked size";
+      return ToTranslate("the LZO1X stream makes more bytes than the unpacked size");
     case ReadError::kShorterThanRecorded:
-      return "the LZO1X stream makes fewer bytes than the unpacked size";
+      return ToTranslate("the LZO1X stream makes fewer bytes than the unpacked size");
   }
-  return "unknown error";
+  return ToTranslate("unknown error");
+}
+
+}  // namespace
+
+std::string_view Describe(ReadError error, const base::Translations& texts) {
+  return texts.Tr(English(error));
 }
 
 ArchiveReader::ArchiveReader(std::span<const uint8_t> file) noexcept : file_(file) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "archive/archive_format.h"
+#include "base/translations.h"
 
 // Reads an archive from its bytes in memory. Nothing in the file is trusted:
 // every size is checked against the file's length before it is used, an
@@ -39,9 +40,9 @@ enum class ReadError : uint8_t {
   kShorterThanRecorded  // the stream makes fewer bytes than the unpacked size
 };
 
-// A short description of the failure, in English ("the LZO1X stream is
-// damaged or ends early").
-std::string_view Describe(ReadError error);
+// A short description of the failure ("the LZO1X stream is damaged or
+// ends early") in the language of `texts`.
+std::string_view Describe(ReadError error, const base::Translations& texts = base::Translations());
 
 // One directory entry, as stored.
 struct Entry {

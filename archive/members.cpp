@@ -70,12 +70,14 @@ std::string_view KindName(MemberKind kind) {
   return "data";
 }
 
-std::string ByteCount(uint64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
+std::string ByteCount(uint64_t n, const base::Translations& texts) {
+  return Format(n == 1 ? texts.Tr("%llu byte") : texts.Tr("%llu bytes"), static_cast<ULL>(n));
+}
 
-std::string MemberLabel(const archive::Entry& entry) {
-  return (entry.name.empty() ? std::string("(no name)")
-                             : base::Printable(entry.name, base::TextEncoding::kAscii)) +
-         " (entry " + std::to_string(entry.index) + ")";
+std::string MemberLabel(const archive::Entry& entry, const base::Translations& texts) {
+  const std::string name =
+      entry.name.empty() ? texts.Tr("(no name)") : base::Printable(entry.name, base::TextEncoding::kAscii);
+  return Format(texts.Tr("%s (entry %zu)"), name.c_str(), entry.index);
 }
 
 void Picture::Rgba(uint32_t x, uint32_t y, uint8_t rgba[4]) const {
@@ -88,39 +90,42 @@ void Picture::Rgba(uint32_t x, uint32_t y, uint8_t rgba[4]) const {
   rgba[3] = hasAlpha ? alpha[at] : pdt::kAlphaOpaque;
 }
 
-std::vector<std::string> PictureProblems(std::span<const uint8_t> member) {
+std::vector<std::string> PictureProblems(std::span<const uint8_t> member, const base::Translations& texts) {
   std::vector<std::string> problems;
   if (member.size() < pdt::kHeaderSize) {
-    problems.push_back("is " + ByteCount(member.size()) +
-                       Format(" long, shorter than the %zu-byte PDT10 header", pdt::kHeaderSize));
+    problems.push_back(Format(texts.Tr("is %s long, shorter than the %zu-byte PDT10 header"),
+                              ByteCount(member.size(), texts).c_str(), pdt::kHeaderSize));
     return problems;
   }
   if (std::string_view(reinterpret_cast<const char*>(member.data()), pdt::kMagic.size()) != pdt::kMagic)
-    problems.push_back("does not start with \"PDT10\"");
+    problems.push_back(texts.Tr("does not start with \"PDT10\""));
   std::string nonZero;
   for (size_t i = 0; i < pdt::kHeaderSize; ++i) {
     if (!IsPictureFieldByte(i) && member[i] != 0)
       nonZero += (nonZero.empty() ? "" : ", ") + std::to_string(i);
   }
-  if (!nonZero.empty()) problems.push_back("header bytes that carry no field are not zero: " + nonZero);
+  if (!nonZero.empty())
+    problems.push_back(
+        Format(texts.Tr("header bytes that carry no field are not zero: %s"), nonZero.c_str()));
 
   const uint32_t sourceWidth = base::GetU32(member.data() + pdt::kWidthOffset);
   const uint32_t sourceHeight = base::GetU32(member.data() + pdt::kHeightOffset);
   const uint32_t alphaField = base::GetU32(member.data() + pdt::kAlphaPlaneOffset);
   const uint64_t n = uint64_t{sourceWidth >> 1} * (sourceHeight >> 1);
   const uint64_t pixelPlane = n * pdt::kPixelSize;
-  const std::string size =
-      Format("%u x %u (stored %u x %u)", sourceWidth, sourceHeight, sourceWidth >> 1, sourceHeight >> 1);
+  const std::string size = Format(texts.Tr("%u x %u (stored %u x %u)"), sourceWidth, sourceHeight,
+                                  sourceWidth >> 1, sourceHeight >> 1);
   if (alphaField != 0 && alphaField != pixelPlane) {
-    problems.push_back(Format("alpha field is %u, neither 0 nor the %llu bytes of the pixel plane of %s",
-                              alphaField, static_cast<ULL>(pixelPlane), size.c_str()));
+    problems.push_back(
+        Format(texts.Tr("alpha field is %u, neither 0 nor the %llu bytes of the pixel plane of %s"),
+               alphaField, static_cast<ULL>(pixelPlane), size.c_str()));
   } else {
     const uint64_t expected = pdt::kHeaderSize + pixelPlane + (alphaField != 0 ? n : 0);
     if (member.size() != expected) {
-      problems.push_back("is " + ByteCount(member.size()) +
-                         Format(" long; %s %s takes %llu", size.c_str(),
-                                alphaField != 0 ? "with an alpha plane" : "without an alpha plane",
-                                static_cast<ULL>(expected)));
+      problems.push_back(
+          Format(alphaField != 0 ? texts.Tr("is %s long; %s with an alpha plane takes %llu")
+                                 : texts.Tr("is %s long; %s without an alpha plane takes %llu"),
+                 ByteCount(member.size(), texts).c_str(), size.c_str(), static_cast<ULL>(expected)));
     }
   }
   return problems;
@@ -145,31 +150,32 @@ std::optional<uint32_t> CodeLength(std::span<const uint8_t> member) {
   return base::GetU32(member.data() + kCodeLengthOffset);
 }
 
-std::vector<std::string> ScenarioProblems(std::span<const uint8_t> member) {
+std::vector<std::string> ScenarioProblems(std::span<const uint8_t> member, const base::Translations& texts) {
   std::vector<std::string> problems;
   if (member.size() < kScenarioHeaderSize) {
-    problems.push_back("is " + ByteCount(member.size()) +
-                       Format(" long, shorter than the %zu-byte TPC32 header", kScenarioHeaderSize));
+    problems.push_back(Format(texts.Tr("is %s long, shorter than the %zu-byte TPC32 header"),
+                              ByteCount(member.size(), texts).c_str(), kScenarioHeaderSize));
     return problems;
   }
   if (std::string_view(reinterpret_cast<const char*>(member.data()), kScenarioMagic.size()) != kScenarioMagic)
-    problems.push_back("does not start with \"TPC32\"");
+    problems.push_back(texts.Tr("does not start with \"TPC32\""));
   const uint32_t codeLength = base::GetU32(member.data() + kCodeLengthOffset);
   if (codeLength != member.size() - kScenarioHeaderSize) {
-    problems.push_back(Format("code length field is %u, but ", codeLength) +
-                       ByteCount(member.size() - kScenarioHeaderSize) + " of code follow the header");
+    problems.push_back(Format(texts.Tr("code length field is %u, but %s of code follow the header"),
+                              codeLength, ByteCount(member.size() - kScenarioHeaderSize, texts).c_str()));
   }
   return problems;
 }
 
-std::vector<std::string> ScenarioCodeProblems(std::span<const uint8_t> member) {
+std::vector<std::string> ScenarioCodeProblems(std::span<const uint8_t> member,
+                                              const base::Translations& texts) {
   std::vector<std::string> problems;
   const std::optional<uint32_t> length = CodeLength(member);
   if (!length) return problems;
   const std::span<const uint8_t> code =
       member.subspan(kScenarioHeaderSize, std::min<size_t>(*length, member.size() - kScenarioHeaderSize));
-  for (const scenario::target::CodeProblem& p : scenario::target::CheckCode(code))
-    problems.push_back(Format("code offset 0x%06x: ", p.offset) + p.what);
+  for (const scenario::target::CodeProblem& p : scenario::target::CheckCode(code, texts))
+    problems.push_back(Format(texts.Tr("code offset 0x%06x: %s"), p.offset, p.what.c_str()));
   return problems;
 }
 
@@ -181,14 +187,14 @@ bool MemberUnpacker::Unpack(const archive::Entry& entry, std::vector<uint8_t>& o
                              entry.unpacked > archive::kMostExpansion * entry.packed;
   if (!refusedAtOnce) {
     if (entry.unpacked > budget_) {
-      why = "left alone, since the members before it have made all that the file's bytes can";
+      why = texts_.Tr("left alone, since the members before it have made all that the file's bytes can");
       return false;
     }
     budget_ -= entry.unpacked;  // the work is done whether or not the stream is sound
   }
   const archive::ReadError error = reader_.Unpack(entry, out);
   if (error != archive::ReadError::kNone) {
-    why = archive::Describe(error);
+    why = archive::Describe(error, texts_);
     return false;
   }
   return true;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
+#include "base/translations.h"
 
 // What avdtool knows about the members of an archive: their kind (from the
 // name, as the interpreter finds them), the header of a picture and of a
@@ -25,15 +26,16 @@ MemberKind KindOf(std::string_view name);
 // "PDT10"). The DATA folder holds the interpreter's own files, and one of
 // them may well be named "SYSTEM.PDT" without being a picture of ours.
 MemberKind KindOf(std::string_view name, std::span<const uint8_t> bytes);
+// The kind as `avdtool list` names it, the same in every language.
 std::string_view KindName(MemberKind kind);
 
 // "1 byte", "2 bytes".
-std::string ByteCount(uint64_t n);
+std::string ByteCount(uint64_t n, const base::Translations& texts = base::Translations());
 
 // How a report names a member: its name with every byte outside printable
 // ASCII written as \xNN (base::Printable) and its entry number,
 // "SEEN001.TXT (entry 0)".
-std::string MemberLabel(const archive::Entry& entry);
+std::string MemberLabel(const archive::Entry& entry, const base::Translations& texts = base::Translations());
 
 // The most pixels a picture may have in either direction for avdtool to
 // draw it (as a PNG, on a contact sheet).
@@ -56,20 +58,23 @@ struct Picture {
 
 // Everything that keeps `member` from being a well-formed picture, one
 // phrase each ("does not start with \"PDT10\""); empty when it is one.
-std::vector<std::string> PictureProblems(std::span<const uint8_t> member);
+std::vector<std::string> PictureProblems(std::span<const uint8_t> member,
+                                         const base::Translations& texts = base::Translations());
 
 // The picture in `member`, or nothing when PictureProblems finds anything.
 std::optional<Picture> ReadPicture(std::span<const uint8_t> member);
 
 // Everything wrong with the header of a scenario member; empty when none.
-std::vector<std::string> ScenarioProblems(std::span<const uint8_t> member);
+std::vector<std::string> ScenarioProblems(std::span<const uint8_t> member,
+                                          const base::Translations& texts = base::Translations());
 
 // Everything wrong with the code of a scenario member, decoded from code
 // offset 0 to the code length its header states (or to the end of the
 // member, when that comes first): bytes that start no instruction, strings
 // without their zero, jumps that land neither on an instruction nor at the
 // end of the code. Each begins "code offset 0x000123: ".
-std::vector<std::string> ScenarioCodeProblems(std::span<const uint8_t> member);
+std::vector<std::string> ScenarioCodeProblems(std::span<const uint8_t> member,
+                                              const base::Translations& texts = base::Translations());
 
 // The code length a scenario's header states (nothing when the member is
 // shorter than the header).
@@ -82,8 +87,10 @@ std::optional<uint32_t> CodeLength(std::span<const uint8_t> member);
 // beyond what its length allows.
 class MemberUnpacker {
  public:
-  explicit MemberUnpacker(const archive::ArchiveReader& reader)
-      : reader_(reader), budget_(archive::kMostExpansion * reader.File().size()) {}
+  // The reasons come in the language of `texts`.
+  explicit MemberUnpacker(const archive::ArchiveReader& reader,
+                          const base::Translations& texts = base::Translations())
+      : reader_(reader), texts_(texts), budget_(archive::kMostExpansion * reader.File().size()) {}
 
   // Decompresses `entry` into `out`; false with the reason in `why` when it
   // cannot be.
@@ -91,6 +98,7 @@ class MemberUnpacker {
 
  private:
   const archive::ArchiveReader& reader_;
+  base::Translations texts_;
   uint64_t budget_;
 };
 

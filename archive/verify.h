@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/translations.h"
+
 namespace archive {
 
 struct Verification {
@@ -27,10 +29,11 @@ struct Verification {
 //   and code length agree. A member named so that does not begin with
 //   "PDT10" or "TPC32" is data, which the format leaves alone (KindOf).
 // Each problem names its member (entry number and printable name) and what
-// is wrong.
-Verification Verify(std::span<const uint8_t> file);
+// is wrong, in the language of `texts`.
+Verification Verify(std::span<const uint8_t> file, const base::Translations& texts = base::Translations());
 
 // The problems, one per line, then "N members, all good" or "N problems".
-std::string VerificationReport(const Verification& verification);
+std::string VerificationReport(const Verification& verification,
+                               const base::Translations& texts = base::Translations());
 
 }  // namespace archive

@@ -4,12 +4,14 @@
 
 namespace avdtool {
 
-bool ReadArchiveFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-  return platform::ReadRegularFile(path, bytes, kMostArchiveSize, error);
+bool ReadArchiveFile(const std::string& path, std::vector<uint8_t>& bytes, const base::Translations& texts,
+                     std::string& error) {
+  return platform::ReadRegularFile(path, bytes, kMostArchiveSize, texts, error);
 }
 
-bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
-  return platform::WriteFileInPlace(path, bytes, error);
+bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                     const base::Translations& texts, std::string& error) {
+  return platform::WriteFileInPlace(path, bytes, texts, error);
 }
 
 }  // namespace avdtool

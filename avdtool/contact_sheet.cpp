@@ -7,6 +7,7 @@
 #include "archive/archive_reader.h"
 #include "archive/members.h"
 #include "avdtool/png.h"
+#include "base/diagnostics.h"
 
 namespace avdtool {
 namespace {
@@ -150,12 +151,14 @@ void DrawLabel(Band& band, uint32_t cellX, std::string_view name) {
 
 }  // namespace
 
-int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, std::vector<uint8_t>& out,
-                     std::string& notes) {
+int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base::Translations& texts,
+                     std::vector<uint8_t>& out, std::string& notes) {
+  using base::Format;
   out.clear();
   const archive::ArchiveReader reader(file);
   if (!reader.Ok()) {
-    notes += "no contact sheet: " + std::string(archive::Describe(reader.Error())) + "\n";
+    notes += Format(texts.Tr("no contact sheet: %s\n"),
+                    std::string(archive::Describe(reader.Error(), texts)).c_str());
     return 1;
   }
   // A member named as a picture that does not begin as one is data; one
@@ -173,24 +176,25 @@ int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, std::vecto
     }
   }
   if (pictures.empty()) {
-    notes += "no contact sheet: the archive holds no picture\n";
+    notes += texts.Tr("no contact sheet: the archive holds no picture\n");
     return 1;
   }
   if (columns > kMostColumns) {
-    notes += "no contact sheet: at most " + std::to_string(kMostColumns) + " columns\n";
+    notes += Format(texts.Tr("no contact sheet: at most %u columns\n"), kMostColumns);
     return 1;
   }
   const size_t fewestColumns = (pictures.size() + kMostRows - 1) / kMostRows;
-  const std::string tooMany = "no contact sheet: " + std::to_string(pictures.size()) + " pictures need ";
   if (fewestColumns > kMostColumns) {
-    notes += tooMany + "more than " + std::to_string(kMostColumns) + " columns to stay within " +
-             std::to_string(archive::kMostPictureSide) + " pixels\n";
+    notes += Format(
+        texts.Tr("no contact sheet: %zu pictures need more than %u columns to stay within %u pixels\n"),
+        pictures.size(), kMostColumns, archive::kMostPictureSide);
     return 1;
   }
   if (columns == 0) columns = static_cast<uint32_t>(std::max<size_t>(kDefaultColumns, fewestColumns));
   if (columns < fewestColumns) {
-    notes += tooMany + "at least " + std::to_string(fewestColumns) + " columns to stay within " +
-             std::to_string(archive::kMostPictureSide) + " pixels\n";
+    notes += Format(
+        texts.Tr("no contact sheet: %zu pictures need at least %zu columns to stay within %u pixels\n"),
+        pictures.size(), fewestColumns, archive::kMostPictureSide);
     return 1;
   }
   columns = static_cast<uint32_t>(std::min<size_t>(columns, pictures.size()));
@@ -201,7 +205,7 @@ int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, std::vecto
   std::string error;
   try {
     Band band(width);
-    archive::MemberUnpacker unpacker(reader);
+    archive::MemberUnpacker unpacker(reader, texts);
     std::vector<uint8_t> bytes;
     std::string why;
     const auto drawBand = [&](uint32_t r) {
@@ -211,9 +215,11 @@ int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, std::vecto
         const uint32_t cellX = c * kCellWidth;
         std::optional<archive::Picture> picture;
         if (!unpacker.Unpack(e, bytes, why)) {
-          notes += archive::MemberLabel(e) + ": not drawn: " + why + "\n";
+          notes +=
+              Format(texts.Tr("%s: not drawn: %s\n"), archive::MemberLabel(e, texts).c_str(), why.c_str());
         } else if (!(picture = archive::ReadPicture(bytes))) {
-          notes += archive::MemberLabel(e) + ": not drawn: not a well-formed PDT10 picture\n";
+          notes += Format(texts.Tr("%s: not drawn: not a well-formed PDT10 picture\n"),
+                          archive::MemberLabel(e, texts).c_str());
         }
         if (picture) {
           DrawThumbnail(band, cellX, *picture);
@@ -235,14 +241,14 @@ int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, std::vecto
           std::memcpy(row, band.Row(y % kCellHeight), size_t{width} * 3);
           return true;
         },
-        out, error);
+        out, error, texts);
     if (!encoded) {
-      notes += "no contact sheet: " + error + "\n";
+      notes += Format(texts.Tr("no contact sheet: %s\n"), error.c_str());
       return 1;
     }
   } catch (const std::bad_alloc&) {
     out.clear();
-    notes += "no contact sheet: not enough memory\n";
+    notes += texts.Tr("no contact sheet: not enough memory\n");
     return 1;
   }
   return status;

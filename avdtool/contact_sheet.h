@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "avdtool/font.h"
+#include "base/translations.h"
 
 namespace avdtool {
 
@@ -31,7 +32,8 @@ inline constexpr uint32_t kMostColumns = 64;
 // Returns 0 when every picture was drawn, 1 when one was not or when there
 // is no sheet (no picture, a directory that cannot be read, too many
 // pictures for the columns: `out` is then empty and `notes` says why).
-int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, std::vector<uint8_t>& out,
-                     std::string& notes);
+// The notes come in the language of `texts` (Shift-JIS).
+int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base::Translations& texts,
+                     std::vector<uint8_t>& out, std::string& notes);
 
 }  // namespace avdtool

@@ -213,10 +213,11 @@ std::string ListSource(std::span<const uint8_t> source) {
   return out;
 }
 
-int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& names, std::string& out) {
+int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& names,
+                const base::Translations& texts, std::string& out) {
   const archive::ArchiveReader reader(file);
   if (!reader.Ok()) {
-    out += std::string(archive::Describe(reader.Error())) + "\n";
+    out += std::string(archive::Describe(reader.Error(), texts)) + "\n";
     return 2;
   }
   std::vector<std::string> wanted = names;
@@ -244,7 +245,8 @@ int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& n
   }
   for (size_t i = 0; i < wanted.size(); ++i) {
     if (!found[i]) {
-      out += "no scenario member named " + base::Printable(names[i], base::TextEncoding::kAscii) + "\n";
+      out += base::Format(texts.Tr("no scenario member named %s\n"),
+                          base::Printable(names[i], base::TextEncoding::kAscii).c_str());
       ok = false;
     }
   }

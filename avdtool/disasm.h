@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/translations.h"
+
 // Listings of scenario code, one instruction per line:
 //   000012  15 28 3b 15 11 29 ..  if.ne        5, 1, -> 0x00001f
 // the code offset (six hex digits), the instruction's first bytes in hex
@@ -33,7 +35,10 @@ std::string ListSource(std::span<const uint8_t> source);
 // named (letter case aside). Returns 0 when all could be listed, 1 when a
 // name matches no scenario member or a member cannot be decompressed, 2
 // when the archive's directory cannot be read; `out` holds the listings and
-// a line for each failure.
-int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& names, std::string& out);
+// a line for each failure. The listings are the same in every language (for
+// the scripts that read them); the failures come in the language of
+// `texts`.
+int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& names,
+                const base::Translations& texts, std::string& out);
 
 }  // namespace avdtool

@@ -5,12 +5,15 @@
 #include "archive/archive_reader.h"
 #include "archive/members.h"
 #include "avdtool/png.h"
+#include "base/diagnostics.h"
 #include "base/printable.h"
 #include "platform/names.h"
 #include "platform/paths.h"
 
 namespace avdtool {
 namespace {
+
+using base::Format;
 
 // A file name as a report line shows it.
 std::string Shown(std::string_view name) { return base::Printable(name, base::TextEncoding::kAscii); }
@@ -21,17 +24,18 @@ bool IsUnsafeByte(char c) {
          platform::kNotInNames.find(c) != std::string_view::npos;
 }
 
-// Why a member's own name is not used as it is; empty when it is.
-std::string_view WhyRenamed(std::string_view name) {
-  if (name.empty()) return "it has no name";
+// Why a member's own name is not used as it is, in the language of
+// `texts`; null when it is.
+const char* WhyRenamed(std::string_view name, const base::Translations& texts) {
+  if (name.empty()) return texts.Tr("it has no name");
   if (name.find("..") != std::string_view::npos || name.find('/') != std::string_view::npos ||
       name.find('\\') != std::string_view::npos || name == ".") {
-    return "its name would reach outside the folder";
+    return texts.Tr("its name would reach outside the folder");
   }
   for (char c : name) {
-    if (IsUnsafeByte(c)) return "its name holds control characters";
+    if (IsUnsafeByte(c)) return texts.Tr("its name holds control characters");
   }
-  return "";
+  return nullptr;
 }
 
 bool SameLetters(std::string_view a, std::string_view b) {
@@ -45,8 +49,9 @@ bool SameLetters(std::string_view a, std::string_view b) {
 
 class Extractor {
  public:
-  Extractor(std::span<const uint8_t> file, platform::OutputFolder& folder, std::string& report)
-      : reader_(file), unpacker_(reader_), folder_(folder), report_(report) {}
+  Extractor(std::span<const uint8_t> file, platform::OutputFolder& folder, const base::Translations& texts,
+            std::string& report)
+      : reader_(file), unpacker_(reader_, texts), folder_(folder), texts_(texts), report_(report) {}
 
   const archive::ArchiveReader& Reader() const { return reader_; }
 
@@ -54,7 +59,7 @@ class Extractor {
   bool Member(const archive::Entry& e, bool png) {
     std::string why;
     if (!unpacker_.Unpack(e, bytes_, why)) {
-      report_ += archive::MemberLabel(e) + ": not written: " + why + "\n";
+      report_ += Format(Tr("%s: not written: %s\n"), Label(e).c_str(), why.c_str());
       return false;
     }
     // Judged by the name the file takes on this system: on Windows a
@@ -62,12 +67,12 @@ class Extractor {
     const std::string own = platform::FileNameOfMember(e.name);
     const std::string safe = SafeFileName(own);
     const std::string fileName = Claim(safe);
-    if (const std::string_view reason = WhyRenamed(own); !reason.empty()) {
-      report_ += archive::MemberLabel(e) + ": written as " + Shown(fileName) + ", since " +
-                 std::string(reason) + "\n";
+    if (const char* reason = WhyRenamed(own, texts_); reason != nullptr) {
+      report_ +=
+          Format(Tr("%s: written as %s, since %s\n"), Label(e).c_str(), Shown(fileName).c_str(), reason);
     } else if (fileName != safe) {
-      report_ += archive::MemberLabel(e) + ": written as " + Shown(fileName) +
-                 ", since an earlier member of the same name took " + Shown(safe) + "\n";
+      report_ += Format(Tr("%s: written as %s, since an earlier member of the same name took %s\n"),
+                        Label(e).c_str(), Shown(fileName).c_str(), Shown(safe).c_str());
     }
     bool ok = WriteFile(e, fileName, bytes_);
     if (ok) ++members_;
@@ -75,34 +80,41 @@ class Extractor {
       if (archive::KindOf(e.name, bytes_) == archive::MemberKind::kPicture) {
         ok = Png(e, safe) && ok;
       } else {
-        report_ +=
-            archive::MemberLabel(e) + ": no PNG written: data, since it does not begin with \"PDT10\"\n";
+        report_ += Format(Tr("%s: no PNG written: data, since it does not begin with \"PDT10\"\n"),
+                          Label(e).c_str());
       }
     }
     return ok;
   }
 
   std::string Summary() const {
-    std::string s = std::to_string(members_) + (members_ == 1 ? " member" : " members") + " written";
-    if (pngs_ > 0) s += ", " + std::to_string(pngs_) + (pngs_ == 1 ? " picture" : " pictures") + " as PNG";
-    return s + "\n";
+    if (pngs_ == 0)
+      return Format(members_ == 1 ? Tr("%zu member written\n") : Tr("%zu members written\n"), members_);
+    return Format(members_ == 1 ? (pngs_ == 1 ? Tr("%zu member written, %zu picture as PNG\n")
+                                              : Tr("%zu member written, %zu pictures as PNG\n"))
+                                : (pngs_ == 1 ? Tr("%zu members written, %zu picture as PNG\n")
+                                              : Tr("%zu members written, %zu pictures as PNG\n")),
+                  members_, pngs_);
   }
 
  private:
+  const char* Tr(const char* english) const __attribute__((format_arg(2))) { return texts_.Tr(english); }
+  std::string Label(const archive::Entry& e) const { return archive::MemberLabel(e, texts_); }
+
   bool Png(const archive::Entry& e, const std::string& safe) {
     const std::optional<archive::Picture> picture = archive::ReadPicture(bytes_);
     if (!picture) {
-      report_ += archive::MemberLabel(e) + ": no PNG written: not a well-formed PDT10 picture\n";
+      report_ += Format(Tr("%s: no PNG written: not a well-formed PDT10 picture\n"), Label(e).c_str());
       return false;
     }
     std::string note, error;
-    if (!PictureToPng(*picture, png_, note, error)) {
-      report_ += archive::MemberLabel(e) + ": no PNG written: " + error + "\n";
+    if (!PictureToPng(*picture, png_, note, error, texts_)) {
+      report_ += Format(Tr("%s: no PNG written: %s\n"), Label(e).c_str(), error.c_str());
       return false;
     }
     const std::string stem = safe.ends_with(".PDT") ? safe.substr(0, safe.size() - 4) : safe;
     const std::string fileName = Claim(stem + ".png");
-    if (!note.empty()) report_ += archive::MemberLabel(e) + ": " + note + "\n";
+    if (!note.empty()) report_ += Label(e) + ": " + note + "\n";
     if (!WriteFile(e, fileName, png_)) return false;
     ++pngs_;
     return true;
@@ -122,19 +134,20 @@ class Extractor {
       case platform::OutputFolder::Written::kWritten:
         return true;
       case platform::OutputFolder::Written::kExists:
-        report_ += archive::MemberLabel(e) + ": not written: " + Shown(name) +
-                   " is already in the folder; left as it is\n";
+        report_ += Format(Tr("%s: not written: %s is already in the folder; left as it is\n"),
+                          Label(e).c_str(), Shown(name).c_str());
         return false;
       case platform::OutputFolder::Written::kFailed:
         break;
     }
-    report_ += archive::MemberLabel(e) + ": cannot write " + Shown(name) + ": " + error + "\n";
+    report_ += Format(Tr("%s: cannot write %s: %s\n"), Label(e).c_str(), Shown(name).c_str(), error.c_str());
     return false;
   }
 
   archive::ArchiveReader reader_;
   archive::MemberUnpacker unpacker_;
   platform::OutputFolder& folder_;
+  const base::Translations& texts_;
   std::string& report_;
   std::set<std::string> taken_;
   std::vector<uint8_t> bytes_, png_;
@@ -156,11 +169,12 @@ std::string SafeFileName(std::string_view name) {
 }
 
 int Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const ExtractOptions& options,
-            std::string& report) {
-  Extractor extractor(file, folder, report);
+            const base::Translations& texts, std::string& report) {
+  Extractor extractor(file, folder, texts, report);
   const archive::ArchiveReader& reader = extractor.Reader();
   if (!reader.Ok()) {
-    report += "nothing written: " + std::string(archive::Describe(reader.Error())) + "\n";
+    report += base::Format(texts.Tr("nothing written: %s\n"),
+                           std::string(archive::Describe(reader.Error(), texts)).c_str());
     return 1;
   }
   bool ok = true;
@@ -174,7 +188,7 @@ int Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const
   }
   for (size_t i = 0; i < options.names.size(); ++i) {
     if (!asked[i]) {
-      report += "no member named " + Shown(options.names[i]) + "\n";
+      report += base::Format(texts.Tr("no member named %s\n"), Shown(options.names[i]).c_str());
       ok = false;
     }
   }

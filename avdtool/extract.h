@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/translations.h"
 #include "platform/tool_files.h"
 
 namespace avdtool {
@@ -30,8 +31,9 @@ std::string SafeFileName(std::string_view name);
 // written as "X.png".
 //
 // Returns 0 when everything asked for was written, 1 otherwise; `report`
-// gets a line for each note or failure and a closing summary.
+// gets a line for each note or failure and a closing summary, in the
+// language of `texts` (Shift-JIS).
 int Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const ExtractOptions& options,
-            std::string& report);
+            const base::Translations& texts, std::string& report);
 
 }  // namespace avdtool

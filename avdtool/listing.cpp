@@ -53,10 +53,10 @@ std::string Details(const archive::Entry& e, archive::MemberUnpacker& unpacker, 
 
 }  // namespace
 
-int List(std::span<const uint8_t> file, SortOrder order, std::string& out) {
+int List(std::span<const uint8_t> file, SortOrder order, const base::Translations& texts, std::string& out) {
   const archive::ArchiveReader reader(file);
   if (!reader.Ok()) {
-    out = std::string(archive::Describe(reader.Error())) + "\n";
+    out = std::string(archive::Describe(reader.Error(), texts)) + "\n";
     return 1;
   }
   const std::vector<archive::Entry>& entries = reader.Entries();

@@ -4,6 +4,8 @@
 #include <span>
 #include <string>
 
+#include "base/translations.h"
+
 namespace avdtool {
 
 enum class SortOrder { kName, kOffset, kSize };
@@ -17,7 +19,8 @@ enum class SortOrder { kName, kOffset, kSize };
 //
 // Returns 0 when the directory could be read (a member that cannot be
 // decompressed says so in its row), 1 when it cannot (`out` then holds the
-// reason).
-int List(std::span<const uint8_t> file, SortOrder order, std::string& out);
+// reason, in the language of `texts`). The table itself is the same in
+// every language, for the scripts that read it.
+int List(std::span<const uint8_t> file, SortOrder order, const base::Translations& texts, std::string& out);
 
 }  // namespace avdtool

@@ -8,7 +8,8 @@
 //   avdtool --help
 // Exit status: 0 when all is well, 1 when the archive has problems or a
 // member could not be written, 2 when the archive cannot be read or the
-// command line is wrong.
+// command line is wrong. Its lines come in the user's language
+// (platform::UserLanguage), but for the tables of list and disasm.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -23,9 +24,10 @@
 #include "avdtool/disasm.h"
 #include "avdtool/extract.h"
 #include "avdtool/listing.h"
-#include "base/printable.h"
+#include "base/diagnostics.h"
 #include "platform/arguments.h"
 #include "platform/console.h"
+#include "platform/language.h"
 #include "platform/tool_files.h"
 
 namespace {
@@ -34,48 +36,73 @@ constexpr int kGood = 0;
 constexpr int kProblems = 1;
 constexpr int kCannotRun = 2;
 
-constexpr const char* kUsage =
-    "usage:\n"
-    "  avdtool list ARCHIVE [--sort name|offset|size]\n"
-    "      one line per member: name, kind, packed and unpacked size, ratio, offset,\n"
-    "      and a picture's stored size or a scenario's code length; then the totals\n"
-    "  avdtool verify ARCHIVE\n"
-    "      checks everything the archive format promises, one line per problem;\n"
-    "      exit status 0 when all is good, 1 when not, 2 when the file cannot be read\n"
-    "  avdtool extract ARCHIVE [DIR] [--png] [NAME...]\n"
-    "      writes every member, or those named, into DIR (default: the current\n"
-    "      folder), never outside it and never over a file already there; --png also\n"
-    "      writes each picture X.PDT as X.png\n"
-    "  avdtool contact-sheet ARCHIVE OUT.png [--columns N]\n"
-    "      one PNG with every picture as a labelled thumbnail, N to a row (1 to 64,\n"
-    "      default 6)\n"
-    "  avdtool disasm ARCHIVE [NAME...]\n"
-    "      lists the code of every scenario member, or of those named: the header's\n"
-    "      fields, then one instruction a line:\n"
-    "        000012  15 28 3b 15 11 29 ..  if.ne        5, 1, -> 0x00001f\n"
-    "      code offset, the first bytes (at most six; .. when there are more),\n"
-    "      mnemonic (a role name, or op and the opcode.sub-code), operands: numbers\n"
-    "      in decimal, texts in quotes in the console's codeset with control bytes\n"
-    "      as \\xNN, jumps as -> and the target's code offset. \"00001f:\" stands\n"
-    "      before every instruction a jump lands on; a byte no instruction form\n"
-    "      matches is a db line, and the listing goes on with the next byte\n"
-    "  avdtool disasm --source FILE.SIO\n"
-    "      lists a source scenario the same way, by source offset, as the\n"
-    "      converter walks it: the offset of a \"Jump point (0x....) not found\"\n"
-    "      line is found here; v300 is variable 300\n"
-    "  avdtool --help\n";
-
-// A path or an argument as a line shows it: the system's names are UTF-8
-// (on Windows too: the arguments come from the wide command line), and
-// their control bytes are escaped.
-std::string Shown(std::string_view text) { return base::Printable(text, base::TextEncoding::kUtf8); }
-
-int UsageError(const std::string& message) {
-  std::fprintf(stderr, "avdtool: %s (avdtool --help shows the commands)\n", Shown(message).c_str());
-  return kCannotRun;
+std::string Usage(const base::Translations& texts) {
+  return std::string(
+             texts.Tr("usage:\n"
+                      "  avdtool list ARCHIVE [--sort name|offset|size]\n"
+                      "      one line per member: name, kind, packed and unpacked size, ratio, offset,\n"
+                      "      and a picture's stored size or a scenario's code length; then the totals\n"
+                      "  avdtool verify ARCHIVE\n"
+                      "      checks everything the archive format promises, one line per problem;\n"
+                      "      exit status 0 when all is good, 1 when not, 2 when the file cannot be read\n"
+                      "  avdtool extract ARCHIVE [DIR] [--png] [NAME...]\n"
+                      "      writes every member, or those named, into DIR (default: the current\n"
+                      "      folder), never outside it and never over a file already there; --png also\n"
+                      "      writes each picture X.PDT as X.png\n"
+                      "  avdtool contact-sheet ARCHIVE OUT.png [--columns N]\n"
+                      "      one PNG with every picture as a labelled thumbnail, N to a row (1 to 64,\n"
+                      "      default 6)\n"
+                      "  avdtool disasm ARCHIVE [NAME...]\n"
+                      "      lists the code of every scenario member, or of those named: the header's\n"
+                      "      fields, then one instruction a line:\n"
+                      "        000012  15 28 3b 15 11 29 ..  if.ne        5, 1, -> 0x00001f\n"
+                      "      code offset, the first bytes (at most six; .. when there are more),\n"
+                      "      mnemonic (a role name, or op and the opcode.sub-code), operands: numbers\n"
+                      "      in decimal, texts in quotes in the console's codeset with control bytes\n"
+                      "      as \\xNN, jumps as -> and the target's code offset. \"00001f:\" stands\n"
+                      "      before every instruction a jump lands on; a byte no instruction form\n"
+                      "      matches is a db line, and the listing goes on with the next byte\n"
+                      "  avdtool disasm --source FILE.SIO\n"
+                      "      lists a source scenario the same way, by source offset, as the\n"
+                      "      converter walks it: the offset of a \"Jump point (0x....) not found\"\n"
+                      "      line is found here; v300 is variable 300\n"
+                      "  avdtool --help\n")) +
+         "\n" +
+         texts.Tr(
+             "Language: Japanese when the first of LC_ALL, LC_MESSAGES and LANG that is\n"
+             "set begins with \"ja\" (on Windows: when the user's display language is\n"
+             "Japanese), English otherwise. The tables of list and disasm are the same\n"
+             "in every language, for the scripts that read them.\n");
 }
 
-void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+// What every command works with: the console (Shift-JIS lines, shown in the
+// terminal's codeset) and the language of the lines.
+struct Tool {
+  platform::Console& console;
+  const base::Translations& texts;
+
+  const char* Tr(const char* english) const __attribute__((format_arg(2))) { return texts.Tr(english); }
+  void Print(const std::string& sjis) const { console.Print(sjis); }
+};
+
+// The line of the translated `text` with `path` (as the system names it:
+// UTF-8 on Windows too, the arguments coming from the wide command line) in
+// place of its first "%s" and `rest` in place of its second.
+platform::PathLine LineWithPath(const char* text, const std::string& path, const std::string& rest = "") {
+  platform::PathLine line = platform::WithPath(text, path);
+  if (const size_t at = line.after.find("%s"); at != std::string::npos) line.after.replace(at, 2, rest);
+  return line;
+}
+
+int UsageError(const Tool& tool, platform::PathLine line) {
+  line.before = "avdtool: " + line.before;
+  line.after += tool.Tr(" (avdtool --help shows the commands)\n");
+  tool.console.Error(line);
+  return kCannotRun;
+}
+int UsageError(const Tool& tool, const char* text) {
+  return UsageError(tool, platform::PathLine{text, "", ""});
+}
 
 struct CommandLine {
   std::vector<std::string> positional;
@@ -88,8 +115,8 @@ struct CommandLine {
 // Splits the arguments after the command into options and the rest; false
 // with a message for an option the command does not take or one without its
 // value.
-bool Parse(const std::vector<std::string>& args, std::string_view allowed, CommandLine& line,
-           std::string& error) {
+bool Parse(const Tool& tool, const std::vector<std::string>& args, std::string_view allowed,
+           CommandLine& line, platform::PathLine& error) {
   bool optionsEnd = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string_view arg = args[i];
@@ -102,10 +129,9 @@ bool Parse(const std::vector<std::string>& args, std::string_view allowed, Comma
       continue;
     }
     const size_t equals = arg.find('=');
-    const std::string_view name = arg.substr(0, equals);
-    if (name.size() < 3 ||
-        (" " + std::string(allowed) + " ").find(" " + std::string(name) + " ") == std::string::npos) {
-      error = "unknown option " + std::string(arg) + " for " + args[0];
+    const std::string name(arg.substr(0, equals));
+    if (name.size() < 3 || (" " + std::string(allowed) + " ").find(" " + name + " ") == std::string::npos) {
+      error = LineWithPath(tool.Tr("unknown option %s for %s"), std::string(arg), args[0]);
       return false;
     }
     const auto value = [&](std::string& into) {
@@ -114,7 +140,7 @@ bool Parse(const std::vector<std::string>& args, std::string_view allowed, Comma
       } else if (i + 1 < args.size()) {
         into = args[++i];
       } else {
-        error = "option " + std::string(name) + " needs a value";
+        error = LineWithPath(tool.Tr("option %s needs a value"), name);
         return false;
       }
       return true;
@@ -124,7 +150,7 @@ bool Parse(const std::vector<std::string>& args, std::string_view allowed, Comma
     } else if (name == "--columns") {
       if (!value(line.columns)) return false;
     } else if (equals != std::string_view::npos) {
-      error = "option " + std::string(name) + " takes no value";
+      error = LineWithPath(tool.Tr("option %s takes no value"), name);
       return false;
     } else if (name == "--source") {
       line.source = true;
@@ -135,15 +161,20 @@ bool Parse(const std::vector<std::string>& args, std::string_view allowed, Comma
   return true;
 }
 
-bool Load(const std::string& path, std::vector<uint8_t>& bytes) {
+bool Load(const Tool& tool, const std::string& path, std::vector<uint8_t>& bytes) {
   std::string error;
-  if (avdtool::ReadArchiveFile(path, bytes, error)) return true;
-  std::fprintf(stderr, "avdtool: cannot read %s: %s\n", Shown(path).c_str(), error.c_str());
+  if (avdtool::ReadArchiveFile(path, bytes, tool.texts, error)) return true;
+  tool.console.Error(LineWithPath(tool.Tr("avdtool: cannot read %s: %s\n"), path, error));
   return false;
 }
 
-int List(const CommandLine& line) {
-  if (line.positional.size() != 1) return UsageError("list takes one archive");
+// "avdtool: ARCHIVE: reason" for an archive whose directory cannot be read.
+void ArchiveError(const Tool& tool, const std::string& path, const std::string& reason) {
+  tool.console.Error(platform::PathLine{"avdtool: ", path, ": " + reason});
+}
+
+int List(const Tool& tool, const CommandLine& line) {
+  if (line.positional.size() != 1) return UsageError(tool, tool.Tr("list takes one archive"));
   avdtool::SortOrder order;
   if (line.sort == "name") {
     order = avdtool::SortOrder::kName;
@@ -152,38 +183,39 @@ int List(const CommandLine& line) {
   } else if (line.sort == "size") {
     order = avdtool::SortOrder::kSize;
   } else {
-    return UsageError("--sort takes name, offset or size");
+    return UsageError(tool, tool.Tr("--sort takes name, offset or size"));
   }
   std::vector<uint8_t> bytes;
-  if (!Load(line.positional[0], bytes)) return kCannotRun;
+  if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
   std::string out;
-  const int status = avdtool::List(bytes, order, out);
+  const int status = avdtool::List(bytes, order, tool.texts, out);
   if (status == 0) {
-    Print(out);
+    tool.Print(out);
   } else {
-    std::fprintf(stderr, "avdtool: %s: %s", Shown(line.positional[0]).c_str(), out.c_str());
+    ArchiveError(tool, line.positional[0], out);
   }
   return status;
 }
 
-int Verify(const CommandLine& line) {
-  if (line.positional.size() != 1) return UsageError("verify takes one archive");
+int Verify(const Tool& tool, const CommandLine& line) {
+  if (line.positional.size() != 1) return UsageError(tool, tool.Tr("verify takes one archive"));
   std::vector<uint8_t> bytes;
-  if (!Load(line.positional[0], bytes)) return kCannotRun;
-  const archive::Verification v = archive::Verify(bytes);
-  Print(archive::VerificationReport(v));
+  if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
+  const archive::Verification v = archive::Verify(bytes, tool.texts);
+  tool.Print(archive::VerificationReport(v, tool.texts));
   return v.problems.empty() ? kGood : kProblems;
 }
 
-int Extract(const CommandLine& line) {
-  if (line.positional.empty()) return UsageError("extract takes an archive");
+int Extract(const Tool& tool, const CommandLine& line) {
+  if (line.positional.empty()) return UsageError(tool, tool.Tr("extract takes an archive"));
   std::vector<uint8_t> bytes;
-  if (!Load(line.positional[0], bytes)) return kCannotRun;
+  if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
   const std::string folderPath = line.positional.size() > 1 ? line.positional[1] : ".";
   std::string error;
-  const std::unique_ptr<platform::OutputFolder> folder = platform::OutputFolder::Open(folderPath, error);
+  const std::unique_ptr<platform::OutputFolder> folder =
+      platform::OutputFolder::Open(folderPath, tool.texts, error);
   if (!folder) {
-    std::fprintf(stderr, "avdtool: %s\n", Shown(error).c_str());
+    tool.console.Error("avdtool: " + error + "\n");
     return kCannotRun;
   }
   avdtool::ExtractOptions options;
@@ -191,79 +223,78 @@ int Extract(const CommandLine& line) {
   options.names.assign(line.positional.begin() + std::min<ptrdiff_t>(2, std::ssize(line.positional)),
                        line.positional.end());
   std::string report;
-  const int status = avdtool::Extract(bytes, *folder, options, report);
-  Print(report);
+  const int status = avdtool::Extract(bytes, *folder, options, tool.texts, report);
+  tool.Print(report);
   return status;
 }
 
-int ContactSheet(const CommandLine& line) {
-  if (line.positional.size() != 2) return UsageError("contact-sheet takes an archive and the PNG to write");
+int ContactSheet(const Tool& tool, const CommandLine& line) {
+  if (line.positional.size() != 2)
+    return UsageError(tool, tool.Tr("contact-sheet takes an archive and the PNG to write"));
   uint32_t columns = 0;
   if (!line.columns.empty()) {
     char* end = nullptr;
     errno = 0;
     const unsigned long n = std::strtoul(line.columns.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || line.columns[0] == '-' || n < 1 || n > avdtool::kMostColumns)
-      return UsageError("--columns takes a number from 1 to " + std::to_string(avdtool::kMostColumns));
+    if (errno != 0 || *end != '\0' || line.columns[0] == '-' || n < 1 || n > avdtool::kMostColumns) {
+      return UsageError(
+          tool,
+          platform::PathLine{
+              base::Format(tool.Tr("--columns takes a number from 1 to %u"), avdtool::kMostColumns), "", ""});
+    }
     columns = static_cast<uint32_t>(n);
   }
   std::vector<uint8_t> bytes;
-  if (!Load(line.positional[0], bytes)) return kCannotRun;
+  if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
   std::vector<uint8_t> png;
   std::string notes;
-  const int status = avdtool::MakeContactSheet(bytes, columns, png, notes);
-  Print(notes);
+  const int status = avdtool::MakeContactSheet(bytes, columns, tool.texts, png, notes);
+  tool.Print(notes);
   if (png.empty()) return kProblems;
   std::string error;
-  if (!avdtool::WriteOutputFile(line.positional[1], png, error)) {
-    std::fprintf(stderr, "avdtool: %s\n", Shown(error).c_str());
+  if (!avdtool::WriteOutputFile(line.positional[1], png, tool.texts, error)) {
+    tool.console.Error("avdtool: " + error + "\n");
     return kCannotRun;
   }
   return status;
 }
 
-// Listings carry Shift-JIS texts: the console writes them in the
-// terminal's codeset, and as they are to a pipe or a file.
-void PrintText(const std::string& sjis) {
-  platform::Console console;
-  console.Print(sjis);
-}
-
-int Disasm(const CommandLine& line) {
+int Disasm(const Tool& tool, const CommandLine& line) {
   if (line.source) {
-    if (line.positional.size() != 1) return UsageError("disasm --source takes one source scenario");
+    if (line.positional.size() != 1)
+      return UsageError(tool, tool.Tr("disasm --source takes one source scenario"));
     std::vector<uint8_t> bytes;
-    if (!Load(line.positional[0], bytes)) return kCannotRun;
-    PrintText(avdtool::ListSource(bytes));
+    if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
+    tool.Print(avdtool::ListSource(bytes));
     return kGood;
   }
-  if (line.positional.empty()) return UsageError("disasm takes an archive");
+  if (line.positional.empty()) return UsageError(tool, tool.Tr("disasm takes an archive"));
   std::vector<uint8_t> bytes;
-  if (!Load(line.positional[0], bytes)) return kCannotRun;
+  if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
   std::string out;
   const std::vector<std::string> names(line.positional.begin() + 1, line.positional.end());
-  const int status = avdtool::Disassemble(bytes, names, out);
+  const int status = avdtool::Disassemble(bytes, names, tool.texts, out);
   if (status == kCannotRun) {
-    std::fprintf(stderr, "avdtool: %s: %s", Shown(line.positional[0]).c_str(), out.c_str());
+    ArchiveError(tool, line.positional[0], out);
   } else {
-    PrintText(out);
+    tool.Print(out);
   }
   return status;
 }
 
-int Run(const std::vector<std::string>& args) {
+int Run(const Tool& tool, const std::vector<std::string>& args) {
   if (args.empty()) {
-    std::fputs(kUsage, stderr);
+    tool.console.Error(Usage(tool.texts));
     return kCannotRun;
   }
   const std::string_view command = args[0];
   if (command == "--help" || command == "-h" || command == "help") {
-    std::fputs(kUsage, stdout);
+    tool.Print(Usage(tool.texts));
     return kGood;
   }
   struct Command {
     std::string_view name, options;
-    int (*run)(const CommandLine&);
+    int (*run)(const Tool&, const CommandLine&);
   };
   constexpr Command kCommands[] = {{"list", "--sort", List},
                                    {"verify", "", Verify},
@@ -273,11 +304,11 @@ int Run(const std::vector<std::string>& args) {
   for (const Command& c : kCommands) {
     if (c.name != command) continue;
     CommandLine line;
-    std::string error;
-    if (!Parse(args, c.options, line, error)) return UsageError(error);
-    return c.run(line);
+    platform::PathLine error;
+    if (!Parse(tool, args, c.options, line, error)) return UsageError(tool, std::move(error));
+    return c.run(tool, line);
   }
-  return UsageError("unknown command " + std::string(command));
+  return UsageError(tool, LineWithPath(tool.Tr("unknown command %s"), std::string(command)));
 }
 
 }  // namespace
@@ -285,16 +316,18 @@ int Run(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
   // Opened first, so that standard output and error take the bytes as they
   // are written on every system (no "\r\n" on Windows).
-  const platform::Console console;
+  platform::Console console;
+  console.UseLanguage(platform::UserLanguage());
+  const Tool tool{console, console.Texts()};
   int status;
   try {
-    status = Run(platform::ProgramArguments(argc, argv));
+    status = Run(tool, platform::ProgramArguments(argc, argv));
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "avdtool: not enough memory\n");
+    console.Error(tool.Tr("avdtool: not enough memory\n"));
     return kCannotRun;
   }
   if (std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "avdtool: cannot write the output: %s\n", std::strerror(errno));
+    console.Error(base::Format(tool.Tr("avdtool: cannot write the output: %s\n"), std::strerror(errno)));
     return kCannotRun;
   }
   return status;

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "base/diagnostics.h"
+
 namespace avdtool {
 namespace {
 
@@ -40,7 +42,7 @@ void OnFlush(png_structp) {}
 // frame needs destroying: the row buffer and the output belong to the
 // caller.
 bool EncodeRows(PngState& state, uint32_t width, uint32_t height, bool alpha, const RowSource& rows,
-                uint8_t* row) {
+                uint8_t* row, const base::Translations& texts) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, OnError, OnWarning);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
@@ -58,7 +60,7 @@ bool EncodeRows(PngState& state, uint32_t width, uint32_t height, bool alpha, co
   png_write_info(png, info);
   for (uint32_t y = 0; y < height; ++y) {
     if (!rows(y, row)) {
-      std::snprintf(state.message, sizeof state.message, "row %u could not be made", y);
+      std::snprintf(state.message, sizeof state.message, texts.Tr("row %u could not be made"), y);
       png_destroy_write_struct(&png, &info);
       return false;
     }
@@ -72,23 +74,23 @@ bool EncodeRows(PngState& state, uint32_t width, uint32_t height, bool alpha, co
 }  // namespace
 
 bool EncodePng(uint32_t width, uint32_t height, bool alpha, const RowSource& rows, std::vector<uint8_t>& out,
-               std::string& error) {
+               std::string& error, const base::Translations& texts) {
   out.clear();
   if (width == 0 || height == 0 || width > archive::kMostPictureSide || height > archive::kMostPictureSide) {
-    error = "a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
-            " is not written (at most " + std::to_string(archive::kMostPictureSide) + " x " +
-            std::to_string(archive::kMostPictureSide) + ")";
+    error = base::Format(texts.Tr("a PNG of %u x %u is not written (at most %u x %u)"), width, height,
+                         archive::kMostPictureSide, archive::kMostPictureSide);
     return false;
   }
   std::vector<uint8_t> row;
   try {
     row.resize(size_t{width} * (alpha ? 4 : 3));
   } catch (const std::bad_alloc&) {
-    error = "not enough memory for a row of the PNG";
+    error = texts.Tr("not enough memory for a row of the PNG");
     return false;
   }
-  PngState state{&out, "libpng failed to start"};
-  if (!EncodeRows(state, width, height, alpha, rows, row.data())) {
+  PngState state{&out, {}};
+  std::snprintf(state.message, sizeof state.message, "%s", texts.Tr("libpng failed to start"));
+  if (!EncodeRows(state, width, height, alpha, rows, row.data(), texts)) {
     error = state.message;
     out.clear();
     return false;
@@ -97,17 +99,17 @@ bool EncodePng(uint32_t width, uint32_t height, bool alpha, const RowSource& row
 }
 
 bool PictureToPng(const archive::Picture& picture, std::vector<uint8_t>& out, std::string& note,
-                  std::string& error) {
+                  std::string& error, const base::Translations& texts) {
   note.clear();
   if (picture.width == 0 || picture.height == 0) {
-    note = "has no pixels; written as a 1 x 1 transparent PNG";
+    note = texts.Tr("has no pixels; written as a 1 x 1 transparent PNG");
     return EncodePng(
         1, 1, true,
         [](uint32_t, uint8_t* row) {
           std::memset(row, 0, 4);
           return true;
         },
-        out, error);
+        out, error, texts);
   }
   const size_t channels = picture.hasAlpha ? 4 : 3;
   return EncodePng(
@@ -120,7 +122,7 @@ bool PictureToPng(const archive::Picture& picture, std::vector<uint8_t>& out, st
         }
         return true;
       },
-      out, error);
+      out, error, texts);
 }
 
 }  // namespace avdtool

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "archive/members.h"
+#include "base/translations.h"
 
 namespace avdtool {
 
@@ -17,14 +18,15 @@ using RowSource = std::function<bool(uint32_t y, uint8_t* row)>;
 // Encodes a width × height 8-bit RGB (RGBA when `alpha`) PNG into `out`
 // through libpng, one row at a time. False, with the reason in `error`, for
 // a side of 0 or beyond kMostPictureSide, a row source that gives up, or a
-// failure of libpng.
+// failure of libpng; our own reasons in the language of `texts`, libpng's
+// in its words.
 bool EncodePng(uint32_t width, uint32_t height, bool alpha, const RowSource& rows, std::vector<uint8_t>& out,
-               std::string& error);
+               std::string& error, const base::Translations& texts = base::Translations());
 
 // The picture as a PNG: RGB, or RGBA when it has an alpha plane (its byte is
 // the alpha). A picture without pixels becomes a 1 × 1 transparent PNG, with
 // a note saying so in `note`.
 bool PictureToPng(const archive::Picture& picture, std::vector<uint8_t>& out, std::string& note,
-                  std::string& error);
+                  std::string& error, const base::Translations& texts = base::Translations());
 
 }  // namespace avdtool

@@ -105,11 +105,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string table;
   for (avdtool::SortOrder order :
        {avdtool::SortOrder::kName, avdtool::SortOrder::kOffset, avdtool::SortOrder::kSize}) {
-    Require(avdtool::List(file, order, table) == (reader.Ok() ? 0 : 1));
+    Require(avdtool::List(file, order, base::Translations(), table) == (reader.Ok() ? 0 : 1));
     for (char c : table) Require(c == '\n' || (c >= 0x20 && c < 0x7F));
   }
   std::string listing;
-  const int listed = avdtool::Disassemble(file, {}, listing);
+  const int listed = avdtool::Disassemble(file, {}, base::Translations(), listing);
   Require(reader.Ok() ? listed == 0 || listed == 1 : listed == 2);
   RequireSafeListing(listing);
   if (good) Require(listed == 0 && !HasDbLine(listing));
@@ -145,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (pictures > 0 && pictures <= kMostSheetPictures) {
     std::string notes;
-    const int status = avdtool::MakeContactSheet(file, 0, png, notes);
+    const int status = avdtool::MakeContactSheet(file, 0, base::Translations(), png, notes);
     Require(StartsWithPngSignature(png));
     Require(status == 0 || !good);
   }

@@ -196,18 +196,18 @@ class FormReader {
 
 std::span<const Form> Forms() { return kForms; }
 
-std::string_view Describe(DecodeError error) {
+std::string_view Describe(DecodeError error, const base::Translations& texts) {
   switch (error) {
     case DecodeError::kNone:
-      return "no error";
+      return texts.Tr("no error");
     case DecodeError::kUnknownOpcode:
-      return "no form has this opcode and sub-code";
+      return texts.Tr("no form has this opcode and sub-code");
     case DecodeError::kMismatch:
-      return "the operands fit no form of this opcode";
+      return texts.Tr("the operands fit no form of this opcode");
     case DecodeError::kPastEnd:
-      return "the instruction runs past the end of the code";
+      return texts.Tr("the instruction runs past the end of the code");
     case DecodeError::kUnterminatedString:
-      return "a string has no zero before the end of the code";
+      return texts.Tr("a string has no zero before the end of the code");
   }
   return "?";
 }
@@ -266,7 +266,7 @@ std::vector<Instruction> DecodeAll(std::span<const uint8_t> code) {
   return all;
 }
 
-std::vector<CodeProblem> CheckCode(std::span<const uint8_t> code) {
+std::vector<CodeProblem> CheckCode(std::span<const uint8_t> code, const base::Translations& texts) {
   std::vector<CodeProblem> problems;
   const std::vector<Instruction> all = DecodeAll(code);
   // An instruction that runs past the end takes the rest of the code with
@@ -292,10 +292,11 @@ std::vector<CodeProblem> CheckCode(std::span<const uint8_t> code) {
       size_t run = 1;
       while (i + run < cut && !all[i + run].form) ++run;
       problems.push_back(
-          {in.offset, base::Format("%zu byte%s from here start%s no instruction: at the first, "
-                                   "opcode %u, %s",
-                                   run, run == 1 ? "" : "s", run == 1 ? "s" : "", code[in.offset],
-                                   std::string(Describe(in.error)).c_str())});
+          {in.offset, base::Format(run == 1 ? texts.Tr("%zu byte from here starts no instruction: "
+                                                       "at the first, opcode %u, %s")
+                                            : texts.Tr("%zu bytes from here start no instruction: "
+                                                       "at the first, opcode %u, %s"),
+                                   run, code[in.offset], std::string(Describe(in.error, texts)).c_str())});
       i += run - 1;
       continue;
     }
@@ -303,19 +304,22 @@ std::vector<CodeProblem> CheckCode(std::span<const uint8_t> code) {
       if (o.kind != K::kJump) continue;
       const auto target = static_cast<uint32_t>(o.value);
       if (target > code.size()) {
-        problems.push_back({o.offset, base::Format("jump to 0x%06x, beyond the end of the code (0x%06zx)",
-                                                   target, code.size())});
+        problems.push_back(
+            {o.offset, base::Format(texts.Tr("jump to 0x%06x, beyond the end of the code (0x%06zx)"), target,
+                                    code.size())});
       } else if (!starts[target]) {
         problems.push_back(
-            {o.offset, base::Format("jump to 0x%06x, which is not the start of an instruction", target)});
+            {o.offset,
+             base::Format(texts.Tr("jump to 0x%06x, which is not the start of an instruction"), target)});
       }
     }
   }
   if (cut < all.size()) {
     const size_t rest = code.size() - end;
-    problems.push_back({all[cut].offset, base::Format("the last %zu byte%s %s cut-off code: %s", rest,
-                                                      rest == 1 ? "" : "s", rest == 1 ? "is" : "are",
-                                                      std::string(Describe(all[cut].error)).c_str())});
+    problems.push_back(
+        {all[cut].offset, base::Format(rest == 1 ? texts.Tr("the last %zu byte is cut-off code: %s")
+                                                 : texts.Tr("the last %zu bytes are cut-off code: %s"),
+                                       rest, std::string(Describe(all[cut].error, texts)).c_str())});
   }
   return problems;
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/translations.h"
+
 // The instructions the translator writes into a target scenario, as data:
 // one row per form (target opcode, sub-code, operand kinds), and a decoder
 // that reads code bytes by these rows and never looks outside them. avdtool
@@ -58,7 +60,8 @@ struct Operand {
   std::string_view text;  // a string without its zero
 };
 
-// Why no form matches at a position.
+// Why no form matches at a position; Describe says it in the language of
+// `texts`.
 enum class DecodeError : uint8_t {
   kNone,
   kUnknownOpcode,       // no form has this opcode (and sub-code)
@@ -67,7 +70,7 @@ enum class DecodeError : uint8_t {
   kUnterminatedString,  // a string has no zero before the end of the code
 };
 
-std::string_view Describe(DecodeError error);
+std::string_view Describe(DecodeError error, const base::Translations& texts = base::Translations());
 
 struct Instruction {
   uint32_t offset = 0;
@@ -96,6 +99,7 @@ struct CodeProblem {
 // that start no instruction (with the reason of the first), strings without
 // their zero, and jumps that land neither on an instruction's first byte
 // nor exactly at the end of the code.
-std::vector<CodeProblem> CheckCode(std::span<const uint8_t> code);
+std::vector<CodeProblem> CheckCode(std::span<const uint8_t> code,
+                                   const base::Translations& texts = base::Translations());
 
 }  // namespace scenario::target

@@ -8,10 +8,44 @@
 #include <cstring>
 #include <new>
 
+#include "base/diagnostics.h"
+#include "platform/names.h"
+
 namespace platform {
 namespace {
 
-std::string Reason(int error) { return std::strerror(error); }
+// The system's words for `error`; the common ones in the language of
+// `texts` (their keys are the C library's English words).
+std::string Reason(int error, const base::Translations& texts) {
+  using base::ToTranslate;
+  const char* english = nullptr;
+  switch (error) {
+    case ENOENT:
+      english = ToTranslate("No such file or directory");
+      break;
+    case EACCES:
+      english = ToTranslate("Permission denied");
+      break;
+    case ENOSPC:
+      english = ToTranslate("No space left on device");
+      break;
+    case EEXIST:
+      english = ToTranslate("File exists");
+      break;
+    case ENOTDIR:
+      english = ToTranslate("Not a directory");
+      break;
+    case EISDIR:
+      english = ToTranslate("Is a directory");
+      break;
+    case EROFS:
+      english = ToTranslate("Read-only file system");
+      break;
+    default:
+      return std::strerror(error);
+  }
+  return texts.Tr(english);
+}
 
 // Closes the descriptor when it goes.
 class Descriptor {
@@ -32,6 +66,7 @@ class Descriptor {
 
  private:
   int fd_;
+  base::Translations texts_;
 };
 
 bool WriteAll(int fd, const uint8_t* data, size_t size) {
@@ -52,7 +87,7 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
 // folder cannot be swapped for another under the run.
 class PosixOutputFolder final : public OutputFolder {
  public:
-  explicit PosixOutputFolder(int fd) : fd_(fd) {}
+  PosixOutputFolder(int fd, const base::Translations& texts) : fd_(fd), texts_(texts) {}
   ~PosixOutputFolder() override { close(fd_); }
   PosixOutputFolder(const PosixOutputFolder&) = delete;
   PosixOutputFolder& operator=(const PosixOutputFolder&) = delete;
@@ -61,7 +96,7 @@ class PosixOutputFolder final : public OutputFolder {
     const int fd = openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
       if (errno == EEXIST) return Written::kExists;
-      error = Reason(errno);
+      error = Reason(errno, texts_);
       return Written::kFailed;
     }
     bool ok = WriteAll(fd, bytes.data(), bytes.size());
@@ -72,47 +107,48 @@ class PosixOutputFolder final : public OutputFolder {
     }
     if (ok) return Written::kWritten;
     unlinkat(fd_, name.c_str(), 0);
-    error = Reason(why);
+    error = Reason(why, texts_);
     return Written::kFailed;
   }
 
  private:
   int fd_;
+  base::Translations texts_;
 };
 
 }  // namespace
 
 bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint64_t maxSize,
-                     std::string& error) {
+                     const base::Translations& texts, std::string& error) {
   bytes.clear();
   // Without O_NONBLOCK opening a FIFO would wait for a writer.
   Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.Get() < 0) {
-    error = Reason(errno);
+    error = Reason(errno, texts);
     return false;
   }
   struct stat st {};
   if (fstat(fd.Get(), &st) != 0) {
-    error = Reason(errno);
+    error = Reason(errno, texts);
     return false;
   }
   if (!S_ISREG(st.st_mode)) {
-    error = S_ISDIR(st.st_mode) ? "is a folder" : "is not a regular file";
+    error = S_ISDIR(st.st_mode) ? texts.Tr("is a folder") : texts.Tr("is not a regular file");
     return false;
   }
   if (static_cast<uint64_t>(st.st_size) > maxSize) {
-    error = "is longer than any archive can be";
+    error = texts.Tr("is longer than any archive can be");
     return false;
   }
   const int flags = fcntl(fd.Get(), F_GETFL);
   if (flags < 0 || fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    error = Reason(errno);
+    error = Reason(errno, texts);
     return false;
   }
   try {
     bytes.resize(static_cast<size_t>(st.st_size));
   } catch (const std::bad_alloc&) {
-    error = "not enough memory to read it";
+    error = texts.Tr("not enough memory to read it");
     return false;
   }
   size_t have = 0;
@@ -120,7 +156,7 @@ bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint6
     const ssize_t n = read(fd.Get(), bytes.data() + have, bytes.size() - have);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      error = Reason(errno);
+      error = Reason(errno, texts);
       bytes.clear();
       return false;
     }
@@ -131,43 +167,51 @@ bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint6
   return true;
 }
 
-bool WriteFileInPlace(const std::string& path, std::span<const uint8_t> bytes, std::string& error) {
+bool WriteFileInPlace(const std::string& path, std::span<const uint8_t> bytes,
+                      const base::Translations& texts, std::string& error) {
   const std::string part = path + ".part";
   unlink(part.c_str());
   Descriptor fd(open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
   if (fd.Get() < 0) {
-    error = "cannot create " + part + ": " + Reason(errno);
+    error = base::Format(texts.Tr("cannot create %s: %s"), PathForMessage(part).c_str(),
+                         Reason(errno, texts).c_str());
     return false;
   }
   if (!WriteAll(fd.Get(), bytes.data(), bytes.size())) {
-    error = "cannot write " + part + ": " + Reason(errno);
+    error = base::Format(texts.Tr("cannot write %s: %s"), PathForMessage(part).c_str(),
+                         Reason(errno, texts).c_str());
     unlink(part.c_str());
     return false;
   }
   if (!fd.Close()) {
-    error = "cannot write " + part + ": " + Reason(errno);
+    error = base::Format(texts.Tr("cannot write %s: %s"), PathForMessage(part).c_str(),
+                         Reason(errno, texts).c_str());
     unlink(part.c_str());
     return false;
   }
   if (rename(part.c_str(), path.c_str()) != 0) {
-    error = "cannot rename " + part + " to " + path + ": " + Reason(errno);
+    error = base::Format(texts.Tr("cannot rename %s to %s: %s"), PathForMessage(part).c_str(),
+                         PathForMessage(path).c_str(), Reason(errno, texts).c_str());
     unlink(part.c_str());
     return false;
   }
   return true;
 }
 
-std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, std::string& error) {
+std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, const base::Translations& texts,
+                                                 std::string& error) {
   if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
-    error = "cannot create the folder " + path + ": " + Reason(errno);
+    error = base::Format(texts.Tr("cannot create the folder %s: %s"), PathForMessage(path).c_str(),
+                         Reason(errno, texts).c_str());
     return nullptr;
   }
   const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
-    error = "cannot open the folder " + path + ": " + Reason(errno);
+    error = base::Format(texts.Tr("cannot open the folder %s: %s"), PathForMessage(path).c_str(),
+                         Reason(errno, texts).c_str());
     return nullptr;
   }
-  return std::make_unique<PosixOutputFolder>(fd);
+  return std::make_unique<PosixOutputFolder>(fd, texts);
 }
 
 }  // namespace platform

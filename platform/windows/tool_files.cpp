@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "base/diagnostics.h"
+#include "platform/names.h"
 #include "platform/windows/wide.h"
 #include "platform/windows/win32.h"
 
@@ -14,24 +16,25 @@ namespace {
 constexpr size_t kMostPerCall = size_t{1} << 30;
 
 // The reason of the calling thread's last error, in words a line can carry
-// (the same words on every system for the common ones).
-std::string Reason(DWORD error) {
+// (for the common ones the C library's words, in the language of `texts`).
+std::string Reason(DWORD error, const base::Translations& texts) {
+  using base::ToTranslate;
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
-      return "No such file or directory";
+      return texts.Tr(ToTranslate("No such file or directory"));
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-      return "Permission denied";
+      return texts.Tr(ToTranslate("Permission denied"));
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return "No space left on device";
+      return texts.Tr(ToTranslate("No space left on device"));
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      return "File exists";
+      return texts.Tr(ToTranslate("File exists"));
     default:
-      return "Windows error " + std::to_string(error);
+      return base::Format(texts.Tr("Windows error %lu"), static_cast<unsigned long>(error));
   }
 }
 
@@ -87,7 +90,8 @@ std::wstring Verbatim(const std::wstring& path) {
 
 class WindowsOutputFolder final : public OutputFolder {
  public:
-  explicit WindowsOutputFolder(std::wstring folder) : folder_(std::move(folder)) {}
+  WindowsOutputFolder(std::wstring folder, const base::Translations& texts)
+      : folder_(std::move(folder)), texts_(texts) {}
 
   Written Write(const std::string& name, std::span<const uint8_t> bytes, std::string& error) override {
     const std::wstring path = folder_ + windows::Wide(name);
@@ -97,7 +101,7 @@ class WindowsOutputFolder final : public OutputFolder {
     if (!file.Valid()) {
       const DWORD why = GetLastError();
       if (why == ERROR_FILE_EXISTS || why == ERROR_ALREADY_EXISTS) return Written::kExists;
-      error = Reason(why);
+      error = Reason(why, texts_);
       return Written::kFailed;
     }
     bool ok = WriteAll(file.Get(), bytes.data(), bytes.size());
@@ -108,48 +112,49 @@ class WindowsOutputFolder final : public OutputFolder {
     }
     if (ok) return Written::kWritten;
     DeleteFileW(path.c_str());
-    error = Reason(why);
+    error = Reason(why, texts_);
     return Written::kFailed;
   }
 
  private:
   std::wstring folder_;  // verbatim, ending in a backslash
+  base::Translations texts_;
 };
 
 }  // namespace
 
 bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint64_t maxSize,
-                     std::string& error) {
+                     const base::Translations& texts, std::string& error) {
   bytes.clear();
   // FILE_FLAG_BACKUP_SEMANTICS opens a folder too, so that it can be named.
   Handle file(CreateFileW(windows::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.Valid()) {
-    error = Reason(GetLastError());
+    error = Reason(GetLastError(), texts);
     return false;
   }
   BY_HANDLE_FILE_INFORMATION info{};
   if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
-    error = "is not a regular file";
+    error = texts.Tr("is not a regular file");
     return false;
   }
   if (!GetFileInformationByHandle(file.Get(), &info)) {
-    error = Reason(GetLastError());
+    error = Reason(GetLastError(), texts);
     return false;
   }
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    error = "is a folder";
+    error = texts.Tr("is a folder");
     return false;
   }
   const uint64_t size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
   if (size > maxSize) {
-    error = "is longer than any archive can be";
+    error = texts.Tr("is longer than any archive can be");
     return false;
   }
   try {
     bytes.resize(static_cast<size_t>(size));
   } catch (const std::bad_alloc&) {
-    error = "not enough memory to read it";
+    error = texts.Tr("not enough memory to read it");
     return false;
   }
   size_t have = 0;
@@ -157,7 +162,7 @@ bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint6
     DWORD got = 0;
     const DWORD ask = static_cast<DWORD>(std::min(bytes.size() - have, kMostPerCall));
     if (!ReadFile(file.Get(), bytes.data() + have, ask, &got, nullptr)) {
-      error = Reason(GetLastError());
+      error = Reason(GetLastError(), texts);
       bytes.clear();
       return false;
     }
@@ -168,46 +173,55 @@ bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint6
   return true;
 }
 
-bool WriteFileInPlace(const std::string& path, std::span<const uint8_t> bytes, std::string& error) {
+bool WriteFileInPlace(const std::string& path, std::span<const uint8_t> bytes,
+                      const base::Translations& texts, std::string& error) {
   const std::string part = path + ".part";
   const std::wstring widePart = windows::Wide(part);
   DeleteFileW(widePart.c_str());
   Handle file(CreateFileW(widePart.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.Valid()) {
-    error = "cannot create " + part + ": " + Reason(GetLastError());
+    error = base::Format(texts.Tr("cannot create %s: %s"), PathForMessage(part).c_str(),
+                         Reason(GetLastError(), texts).c_str());
     return false;
   }
   if (!WriteAll(file.Get(), bytes.data(), bytes.size()) || !file.Close()) {
-    error = "cannot write " + part + ": " + Reason(GetLastError());
+    error = base::Format(texts.Tr("cannot write %s: %s"), PathForMessage(part).c_str(),
+                         Reason(GetLastError(), texts).c_str());
     file.Close();
     DeleteFileW(widePart.c_str());
     return false;
   }
   // A link at `path` is replaced, not followed.
   if (!MoveFileExW(widePart.c_str(), windows::Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    error = "cannot rename " + part + " to " + path + ": " + Reason(GetLastError());
+    error = base::Format(texts.Tr("cannot rename %s to %s: %s"), PathForMessage(part).c_str(),
+                         PathForMessage(path).c_str(), Reason(GetLastError(), texts).c_str());
     DeleteFileW(widePart.c_str());
     return false;
   }
   return true;
 }
 
-std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, std::string& error) {
+std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, const base::Translations& texts,
+                                                 std::string& error) {
   const std::wstring wide = windows::Wide(path);
   if (!CreateDirectoryW(wide.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-    error = "cannot create the folder " + path + ": " + Reason(GetLastError());
+    error = base::Format(texts.Tr("cannot create the folder %s: %s"), PathForMessage(path).c_str(),
+                         Reason(GetLastError(), texts).c_str());
     return nullptr;
   }
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    error = "cannot open the folder " + path + ": " +
-            (attributes == INVALID_FILE_ATTRIBUTES ? Reason(GetLastError()) : std::string("Not a directory"));
+    const std::string why = attributes == INVALID_FILE_ATTRIBUTES
+                                ? Reason(GetLastError(), texts)
+                                : texts.Tr(base::ToTranslate("Not a directory"));
+    error =
+        base::Format(texts.Tr("cannot open the folder %s: %s"), PathForMessage(path).c_str(), why.c_str());
     return nullptr;
   }
   std::wstring folder = Verbatim(wide);
   if (!folder.ends_with(L'\\')) folder += L'\\';
-  return std::make_unique<WindowsOutputFolder>(std::move(folder));
+  return std::make_unique<WindowsOutputFolder>(std::move(folder), texts);
 }
 
 }  // namespace platform

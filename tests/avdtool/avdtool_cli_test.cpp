@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "avdtool_support.h"
+#include "sample/sio_writer.h"
 
 namespace {
 
@@ -43,8 +44,11 @@ Outcome Avdtool(const std::string& arguments, const fs::path& folder = fs::temp_
   return {r.started ? static_cast<int>(r.exitCode) : -1, r.out + r.err};
 }
 #else
-Outcome Avdtool(const std::string& arguments, const fs::path& folder = fs::temp_directory_path()) {
-  const std::string command = "cd '" + folder.string() + "' && '" AVDTOOL_PATH "' " + arguments + " 2>&1";
+// In the C locale unless told `locale` (which decides the language).
+Outcome Avdtool(const std::string& arguments, const fs::path& folder = fs::temp_directory_path(),
+                const std::string& locale = "C") {
+  const std::string command =
+      "cd '" + folder.string() + "' && LC_ALL=" + locale + " '" AVDTOOL_PATH "' " + arguments + " 2>&1";
   Outcome r;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return r;
@@ -183,5 +187,35 @@ TEST_F(AvdtoolProgram, AWrongCommandLineExitsWithTwo) {
   }
   EXPECT_FALSE(fs::exists(dir_.Path() / "x.png"));
 }
+
+#ifndef _WIN32
+// A Japanese user gets avdtool's lines in Japanese (Shift-JIS on a pipe),
+// and the same tables as everyone.
+TEST_F(AvdtoolProgram, InJapaneseTheLinesAreJapaneseAndTheTablesTheSame) {
+  const auto japanese = [&](const std::string& arguments) {
+    return Avdtool(arguments, dir_.Path(), "ja_JP.UTF-8");
+  };
+  Outcome r = japanese("verify " + archive_);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, tools::Sjis("メンバー 6 個, すべて正常です\n"));
+  r = japanese("verify " + dir_.Folder() + "MISSING.AVD");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output, tools::Sjis("avdtool: " + dir_.Folder() +
+                                  "MISSING.AVD を読めません: ファイルまたはフォルダがありません\n"));
+  r = japanese("extract " + archive_ + " out --png");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output, tools::Sjis("メンバー 6 個を書き出しました. うち画像 2 個を PNG でも書き出しました\n"));
+  r = japanese("frobnicate");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output,
+            tools::Sjis("avdtool: 不明なコマンドです: frobnicate (コマンドの一覧は avdtool --help で"
+                        "表示されます)\n"));
+  r = japanese("--help");
+  EXPECT_TRUE(r.output.starts_with(tools::Sjis("使い方:\n  avdtool list ARCHIVE"))) << r.output;
+  EXPECT_NE(r.output.find(tools::Sjis("言語: LC_ALL, LC_MESSAGES, LANG のうち")), std::string::npos);
+  for (const std::string& table : {"list " + archive_, "disasm " + archive_})
+    EXPECT_EQ(japanese(table).output, Avdtool(table, dir_.Path()).output) << table;
+}
+#endif
 
 }  // namespace

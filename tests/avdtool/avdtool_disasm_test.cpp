@@ -8,7 +8,9 @@
 #include "avdtool/disasm.h"
 #include "avdtool_support.h"
 #include "base/diagnostics.h"
+#include "base/translations.h"
 #include "driver/dispatch_table.h"
+#include "sample/sio_writer.h"
 #include "scenario/scenario_set.h"
 #include "scenario/scenario_translator.h"
 #include "scenario/sio_builder.h"
@@ -190,6 +192,22 @@ TEST_F(AvdtoolCodeCheck, AnUnknownOpcode) {
             std::string::npos);
 }
 
+// In Japanese every piece of a problem's line is Japanese: the member's
+// label, the offset, the fault and its reason, the count.
+TEST_F(AvdtoolCodeCheck, InJapaneseTheProblemsAreJapanese) {
+  Code(0x0f) = 0x07;
+  const base::Translations japanese(base::Language::kJapanese);
+  const std::string report =
+      archive::VerificationReport(archive::Verify(ArchiveOf({{"SEEN001.TXT", member_}}), japanese), japanese);
+  EXPECT_EQ(report,
+            tools::Sjis("SEEN001.TXT (エントリ 0): コードオフセット 0x000006: 0x00000f へのジャンプですが, "
+                        "そこは命令の始まりではありません\n"
+                        "SEEN001.TXT (エントリ 0): コードオフセット 0x00000f: ここからの 3 バイトはどの命令"
+                        "の始まりでもありません: 先頭はオペコード 7, このオペコードとサブコードの命令形式は"
+                        "ありません\n"
+                        "問題 2 件\n"));
+}
+
 TEST_F(AvdtoolCodeCheck, AStringWithoutItsZero) {
   Code(0x15) = 0x41;
   ExpectCaught("0x000012",
@@ -221,19 +239,19 @@ TEST(AvdtoolDisasm, TheArchiveListingNamesItsMembers) {
   const std::vector<uint8_t> file =
       ArchiveOf({{"SEEN002.TXT", Tpc({0x3B, 0x11, 0x17})}, {"SEEN001.TXT", Tpc({0x07})}, {"X.PDT", {}}});
   std::string out;
-  EXPECT_EQ(avdtool::Disassemble(file, {"seen002.txt"}, out), 0);
+  EXPECT_EQ(avdtool::Disassemble(file, {"seen002.txt"}, base::Translations(), out), 0);
   EXPECT_EQ(out,
             "; SEEN002.TXT (entry 1), 102 bytes\n"
             "; header: \"TPC32\", 40: 0, 80: 0, 84: 0, 88: 0, code length 3\n"
             "000000  3b 11 17              set          1, 7\n\n");
   out.clear();
-  EXPECT_EQ(avdtool::Disassemble(file, {}, out), 0);
+  EXPECT_EQ(avdtool::Disassemble(file, {}, base::Translations(), out), 0);
   EXPECT_NE(out.find("000000  07                    db           0x07\n"), std::string::npos);
   out.clear();
-  EXPECT_EQ(avdtool::Disassemble(file, {"X.PDT"}, out), 1);
+  EXPECT_EQ(avdtool::Disassemble(file, {"X.PDT"}, base::Translations(), out), 1);
   EXPECT_EQ(out, "no scenario member named X.PDT\n");
   out.clear();
-  EXPECT_EQ(avdtool::Disassemble(std::vector<uint8_t>(10, 0), {}, out), 2);
+  EXPECT_EQ(avdtool::Disassemble(std::vector<uint8_t>(10, 0), {}, base::Translations(), out), 2);
 }
 
 }  // namespace

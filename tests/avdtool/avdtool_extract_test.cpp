@@ -31,7 +31,7 @@ class AvdtoolExtract : public ::testing::Test {
   void SetUp() override {
     fs::create_directory(Out());
     std::string error;
-    folder_ = platform::OutputFolder::Open(Out().string(), error);
+    folder_ = platform::OutputFolder::Open(Out().string(), base::Translations(), error);
     ASSERT_NE(folder_, nullptr) << error;
   }
 
@@ -39,7 +39,7 @@ class AvdtoolExtract : public ::testing::Test {
 
   int Extract(const std::vector<uint8_t>& file, const avdtool::ExtractOptions& options = {}) {
     report_.clear();
-    return avdtool::Extract(file, *folder_, options, report_);
+    return avdtool::Extract(file, *folder_, options, base::Translations(), report_);
   }
 
   TempDir dir_;

@@ -14,7 +14,7 @@ using avdtool::SortOrder;
 
 std::string List(const std::vector<uint8_t>& file, SortOrder order = SortOrder::kName) {
   std::string out;
-  EXPECT_EQ(avdtool::List(file, order, out), 0) << out;
+  EXPECT_EQ(avdtool::List(file, order, base::Translations(), out), 0) << out;
   return out;
 }
 
@@ -95,9 +95,9 @@ TEST(AvdtoolList, ADirectoryThatCannotBeReadIsAFailure) {
   std::vector<uint8_t> file = ArchiveOf(Handful());
   base::PutU16(file.data() + archive::kCountOffset, 4000);
   std::string out;
-  EXPECT_EQ(avdtool::List(file, SortOrder::kName, out), 1);
+  EXPECT_EQ(avdtool::List(file, SortOrder::kName, base::Translations(), out), 1);
   EXPECT_EQ(out, "the directory of the member count does not fit in the file\n");
-  EXPECT_EQ(avdtool::List({}, SortOrder::kName, out), 1);
+  EXPECT_EQ(avdtool::List({}, SortOrder::kName, base::Translations(), out), 1);
   EXPECT_EQ(out, "the file is shorter than the 64-byte header\n");
 }
 

@@ -142,7 +142,7 @@ size_t LabelPixels(const Decoded& d, uint32_t c, uint32_t r) {
 int Sheet(const std::vector<uint8_t>& file, uint32_t columns, Decoded& d, std::string& notes) {
   std::vector<uint8_t> png;
   notes.clear();
-  const int status = avdtool::MakeContactSheet(file, columns, png, notes);
+  const int status = avdtool::MakeContactSheet(file, columns, base::Translations(), png, notes);
   d = png.empty() ? Decoded{} : Decode(png);
   return status;
 }

@@ -306,7 +306,8 @@ TEST(WindowsRun, RunsInTheCodePageTheScriptAsksFor) {
 
 // 「キルナート」 in a converter folder 「Café ελ」, as a user unpacks it:
 // whatever the system's code page, the archive is the one the Linux build
-// writes of the same game listed in Windows' order, and avdtool.exe reads it.
+// writes of the same game listed in Windows' order, and avdtool.exe reads it;
+// both programs speak the user's UI language.
 TEST(WindowsRun, AJapaneseGameBesideAConverterInAFolderOutsideTheCodePage) {
   const fs::path ref = fs::absolute(AVD_LINUX_REFERENCE) / "international";
   ASSERT_TRUE(fs::exists(ref / "DAV299.AVD")) << "scripts/test-windows.sh makes it";
@@ -343,14 +344,15 @@ TEST(WindowsRun, AJapaneseGameBesideAConverterInAFolderOutsideTheCodePage) {
   const std::string tool = Utf8(converter / "avdtool.exe");
   r = win_process::Run(tool, {"verify", Utf8(archive)}, Utf8(root.Path()));
   EXPECT_EQ(r.exitCode, 0u) << r.err;
-  EXPECT_EQ(r.out, "10 members, all good\n");
+  EXPECT_EQ(r.out, base::Format(texts.Tr("%zu members, all good\n"), size_t{10}));
   r = win_process::Run(tool, {"list", Utf8(archive)}, Utf8(root.Path()));
   EXPECT_EQ(r.exitCode, 0u) << r.err;
   EXPECT_NE(r.out.find("\n\\x90\\xE0\\x96\\xBE\\x8F\\x91.TXT  data "), std::string::npos) << r.out;
   const fs::path out = converter / FromUtf8("展開");
   r = win_process::Run(tool, {"extract", Utf8(archive), Utf8(out), "--png"}, Utf8(root.Path()));
   EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
-  EXPECT_EQ(r.out, "10 members written, 4 pictures as PNG\n");
+  EXPECT_EQ(r.out,
+            base::Format(texts.Tr("%zu members written, %zu pictures as PNG\n"), size_t{10}, size_t{4}));
   EXPECT_EQ(ReadFile(out / FromUtf8("説明書.TXT")), ReadFile(ref / "DATA" / FromUtf8("説明書.TXT")));
   EXPECT_EQ(ReadFile(out / FromUtf8("表.DAT")), ReadFile(ref / "DATA" / FromUtf8("表.DAT")));
   EXPECT_TRUE(fs::exists(out / FromUtf8("背景１.png")));

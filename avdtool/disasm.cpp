@@ -38,6 +38,19 @@ void EndLine(std::string& line, std::string& out) {
   out += '\n';
 }
 
+// Starts the line of `in` (target or source): true with its offset, bytes
+// and mnemonic in `line`; false when no form matched, its db line written.
+template <typename Instruction>
+bool StartLine(const Instruction& in, std::span<const uint8_t> bytes, std::string& line, std::string& out) {
+  if (!in.form) {
+    line = LineStart(in.offset, bytes, "db") + Format("0x%02x", bytes[0]);
+    EndLine(line, out);
+    return false;
+  }
+  line = LineStart(in.offset, bytes, in.form->mnemonic);
+  return true;
+}
+
 std::string Quoted(std::string_view text) { return "\"" + ShownText(text) + "\""; }
 
 // A jump operand: its target, and a note when the target starts no
@@ -116,12 +129,8 @@ std::string ListScenario(std::span<const uint8_t> member) {
   for (const target::Instruction& in : all) {
     if (starts.contains(in.offset)) Labels(labels, in.offset, in.offset + 1, out);
     const std::span<const uint8_t> bytes = code.subspan(in.offset, in.size);
-    if (!in.form) {
-      std::string line = LineStart(in.offset, bytes, "db") + Format("0x%02x", bytes[0]);
-      EndLine(line, out);
-      continue;
-    }
-    std::string line = LineStart(in.offset, bytes, in.form->mnemonic);
+    std::string line;
+    if (!StartLine(in, bytes, line, out)) continue;
     bool first = true;
     for (const target::Operand& o : in.operands) {
       std::string text;
@@ -174,12 +183,8 @@ std::string ListSource(std::span<const uint8_t> source) {
     Labels(labels, in.offset, in.offset + 1, out);
     const std::span<const uint8_t> bytes =
         source.subspan(in.offset, std::min<size_t>(in.size, source.size() - in.offset));
-    if (!in.form) {
-      std::string line = LineStart(in.offset, bytes, "db") + Format("0x%02x", bytes[0]);
-      EndLine(line, out);
-      continue;
-    }
-    std::string line = LineStart(in.offset, bytes, in.form->mnemonic);
+    std::string line;
+    if (!StartLine(in, bytes, line, out)) continue;
     bool first = true;
     for (const src::Operand& o : in.operands) {
       std::string text;

@@ -30,14 +30,24 @@ size_t ShiftJisCharacter(std::string_view text) {
 }
 
 // The length of the well-formed UTF-8 character at the start of `text` that
-// may be shown as it is (no overlong form, no surrogate, nothing above
-// U+10FFFF, no C1 control); 0 when its first byte must be escaped.
+// may be shown as it is (no C1 control either); 0 when its first byte must
+// be escaped.
 size_t Utf8Character(std::string_view text) {
   const auto b = static_cast<uint8_t>(text[0]);
-  if (IsPrintableAscii(b)) return 1;
+  if (b < 0x80) return IsPrintableAscii(b) ? 1 : 0;
+  // U+0080 to U+009F: C2 80 to C2 9F.
+  if (b == 0xC2 && text.size() > 1 && static_cast<uint8_t>(text[1]) <= 0x9F) return 0;
+  return Utf8Length(text);
+}
+
+}  // namespace
+
+size_t Utf8Length(std::string_view text) {
+  if (text.empty()) return 0;
+  const auto b = static_cast<uint8_t>(text[0]);
+  if (b < 0x80) return 1;
   size_t length;
-  uint32_t code;
-  uint32_t least;
+  uint32_t code, least;
   if (b >= 0xC2 && b <= 0xDF) {
     length = 2, code = b & 0x1Fu, least = 0x80;
   } else if (b >= 0xE0 && b <= 0xEF) {
@@ -54,11 +64,8 @@ size_t Utf8Character(std::string_view text) {
     code = code << 6 | (c & 0x3Fu);
   }
   if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-  if (code >= 0x80 && code <= 0x9F) return 0;
   return length;
 }
-
-}  // namespace
 
 std::string Printable(std::string_view text, TextEncoding encoding) {
   std::string out;

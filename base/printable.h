@@ -30,4 +30,9 @@ enum class TextEncoding {
 // the backslash too.
 std::string Printable(std::string_view text, TextEncoding encoding);
 
+// The length of the well-formed UTF-8 character at the start of `text` (1
+// for any ASCII byte); 0 when there is none there: a broken or overlong
+// sequence, a surrogate, a code above U+10FFFF, or no byte at all.
+size_t Utf8Length(std::string_view text);
+
 }  // namespace base

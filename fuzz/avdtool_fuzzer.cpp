@@ -20,6 +20,8 @@
 #include "avdtool/disasm.h"
 #include "avdtool/listing.h"
 #include "avdtool/png.h"
+#include "base/printable.h"
+#include "base/translations.h"
 #include "scenario/source_forms.h"
 #include "scenario/target_forms.h"
 
@@ -99,6 +101,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(report.ends_with(good                                ? "all good\n"
                            : verification.problems.size() == 1 ? " problem\n"
                                                                : " problems\n"));
+
+  // In Japanese the same problems, each a line of Shift-JIS without a
+  // control byte.
+  static const base::Translations japanese(base::Language::kJapanese);
+  const archive::Verification inJapanese = archive::Verify(file, japanese);
+  Require(inJapanese.problems.size() == verification.problems.size());
+  for (const std::string& p : inJapanese.problems)
+    Require(base::Printable(p, base::TextEncoding::kShiftJis) == p);
 
   const archive::ArchiveReader reader(file);
   Require(reader.Ok() || !good);

@@ -341,6 +341,9 @@ TEST(WindowsRun, AJapaneseGameBesideAConverterInAFolderOutsideTheCodePage) {
       << r.out;
   EXPECT_NE(r.out.find("Caf\\xC3\\xA9 \x83\xC3\x83\xC9\\\x83L\x83\x8B\x83i\x81[\x83g"), std::string::npos);
 
+  r = win_process::Run(Utf8(converter / "avdconv.exe"), {"--help"}, Utf8(root.Path()));
+  EXPECT_EQ(r.out, driver::HelpText(texts));
+
   const std::string tool = Utf8(converter / "avdtool.exe");
   r = win_process::Run(tool, {"verify", Utf8(archive)}, Utf8(root.Path()));
   EXPECT_EQ(r.exitCode, 0u) << r.err;

@@ -6,8 +6,12 @@
 #else
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include "pty_io.h"
 #endif
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -215,6 +219,26 @@ TEST_F(AvdtoolProgram, InJapaneseTheLinesAreJapaneseAndTheTablesTheSame) {
   EXPECT_NE(r.output.find(tools::Sjis("言語: LC_ALL, LC_MESSAGES, LANG のうち")), std::string::npos);
   for (const std::string& table : {"list " + archive_, "disasm " + archive_})
     EXPECT_EQ(japanese(table).output, Avdtool(table, dir_.Path()).output) << table;
+}
+
+// At a UTF-8 terminal the same lines come in UTF-8.
+TEST_F(AvdtoolProgram, InJapaneseAtATerminalTheLinesAreInTheTerminalsCodeset) {
+  pty_io::TerminalSetup setup;
+  setup.lang = "ja_JP.UTF-8";
+  setup.messages.reset();
+  setup.args = {"verify", archive_};
+  int master = -1;
+  const pid_t pid = pty_io::StartUnderTerminal(AVDTOOL_PATH, master, {}, setup);
+  ASSERT_GT(pid, 0);
+  std::string out;
+  EXPECT_TRUE(
+      pty_io::ReadUntil(master, out, "\n", 0, std::chrono::steady_clock::now() + std::chrono::minutes(1)))
+      << out;
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  close(master);
+  EXPECT_EQ(out, "メンバー 6 個, すべて正常です\n");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 #endif
 

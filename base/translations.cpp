@@ -37,7 +37,8 @@ MoCatalog::MoCatalog(std::span<const uint8_t> mo) : mo_(mo) {
   const uint64_t count = Word(mo, 8, bigEndian_);
   const uint64_t keys = Word(mo, 12, bigEndian_);
   const uint64_t values = Word(mo, 16, bigEndian_);
-  if (keys > mo.size() || values > mo.size() || count > (mo.size() - keys) / 8 || count > (mo.size() - values) / 8)
+  if (keys > mo.size() || values > mo.size() || count > (mo.size() - keys) / 8 ||
+      count > (mo.size() - values) / 8)
     return;
   keys_ = keys;
   values_ = values;
@@ -88,9 +89,35 @@ Translations::Translations(Language language) : language_(language) {
   if (language == Language::kJapanese) catalog_ = MoCatalog(JapaneseCatalog());
 }
 
+bool SameConversions(std::string_view a, std::string_view b) {
+  // The next conversion from `at` on ("%s", "%06x", "%zu"), or empty.
+  const auto next = [](std::string_view text, size_t& at) -> std::string_view {
+    while ((at = text.find('%', at)) != std::string_view::npos) {
+      if (at + 1 < text.size() && text[at + 1] == '%') {
+        at += 2;
+        continue;
+      }
+      const size_t end = text.find_first_of("diouxXeEfFgGaAcspn", at + 1);
+      const size_t start = at;
+      at = end == std::string_view::npos ? text.size() : end + 1;
+      return text.substr(start, at - start);
+    }
+    at = text.size();
+    return {};
+  };
+  size_t i = 0, j = 0;
+  for (;;) {
+    const std::string_view x = next(a, i), y = next(b, j);
+    if (x != y) return false;
+    if (x.empty()) return true;
+  }
+}
+
 const char* Translations::Tr(const char* english) const {
   const char* text = catalog_.Find(english);
-  return text ? text : english;
+  // A translation whose conversions differ from its key's would read the
+  // arguments wrongly: the key serves instead.
+  return text != nullptr && SameConversions(english, text) ? text : english;
 }
 
 }  // namespace base

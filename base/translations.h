@@ -47,6 +47,10 @@ class MoCatalog {
 // The catalog the build made of po/ja.po, in Shift-JIS.
 std::span<const uint8_t> JapaneseCatalog();
 
+// True when `a` and `b` hold the same printf conversions in the same order
+// ("%s", "%06x", "%zu", ...; "%%" is none).
+bool SameConversions(std::string_view a, std::string_view b);
+
 // Marks a text kept apart from the call that translates it (a constant
 // passed on), so that the catalog check finds it as a key.
 constexpr const char* ToTranslate(const char* english) { return english; }
@@ -58,8 +62,9 @@ class Translations {
 
   Language Lang() const { return language_; }
   // `english` in this language: the catalog's text, or `english` itself
-  // when the catalog has none. A format's conversions are checked by the
-  // compiler against the arguments as if `english` were passed.
+  // when the catalog has none or one whose printf conversions differ. A
+  // format's conversions are checked by the compiler against the arguments
+  // as if `english` were passed.
   const char* Tr(const char* english) const __attribute__((format_arg(2)));
 
  private:

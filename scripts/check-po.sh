@@ -26,7 +26,11 @@ for po in po/*.po; do
   fi
   # The keys' flags (c-format) carried over, so that msgfmt compares each
   # translation's conversions with its key's.
+  # msgmerge marks an entry whose conversions differ as fuzzy, and msgfmt
+  # passes over fuzzy entries: the marks go, so that msgfmt sees them all (a
+  # catalog has no fuzzy entry of its own, msgcmp above sees to that).
   msgmerge --quiet --force-po --no-fuzzy-matching "$po" "$work/messages.pot" -o "$work/merged.po"
+  msgattrib --clear-fuzzy "$work/merged.po" -o "$work/merged.po"
   if ! msgfmt --check-format -o /dev/null "$work/merged.po"; then
     echo "$po: a translation's printf conversions differ from its key's (above)" >&2
     status=1

@@ -24,7 +24,8 @@ TEST(Language, TheFirstLocaleVariableThatIsSetDecides) {
 }
 
 // A catalog as msgfmt lays it out: header, key table, value table, strings.
-std::vector<uint8_t> Catalog(const std::vector<std::pair<std::string, std::string>>& entries, bool bigEndian = false) {
+std::vector<uint8_t> Catalog(const std::vector<std::pair<std::string, std::string>>& entries,
+                             bool bigEndian = false) {
   std::vector<uint8_t> mo(28 + 16 * entries.size());
   auto put = [&](size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) mo[at + i] = static_cast<uint8_t>(v >> (bigEndian ? 24 - 8 * i : 8 * i));
@@ -95,3 +96,17 @@ TEST(Translations, EnglishIsTheKeyAndJapaneseComesFromTheBuiltInCatalog) {
 }
 
 }  // namespace
+
+// A translation is used only with its key's conversions in the key's order:
+// one that reorders them would read a number as a string.
+TEST(Translations, SameConversionsComparesTheConversionsInOrder) {
+  using base::SameConversions;
+  EXPECT_TRUE(SameConversions("%s: starts at %u, which ends at %llu", "%s: %u から %llu まで"));
+  EXPECT_TRUE(SameConversions("100%% done: %06x", "%06x: 100%% 完了"));
+  EXPECT_TRUE(SameConversions("no conversion", "変換なし"));
+  EXPECT_FALSE(SameConversions("%s inside %s, ends at %llu", "%s: %llu で終わる %s"));
+  EXPECT_FALSE(SameConversions("%zu items", "%u 個"));
+  EXPECT_FALSE(SameConversions("%s", "%s %s"));
+  EXPECT_FALSE(SameConversions("%s", ""));
+  EXPECT_FALSE(SameConversions("%s", "%"));  // a conversion cut off
+}

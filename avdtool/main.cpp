@@ -16,6 +16,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "archive/verify.h"
@@ -100,8 +101,8 @@ int UsageError(const Tool& tool, platform::PathLine line) {
   tool.console.Error(line);
   return kCannotRun;
 }
-int UsageError(const Tool& tool, const char* text) {
-  return UsageError(tool, platform::PathLine{text, "", ""});
+int UsageError(const Tool& tool, std::string text) {
+  return UsageError(tool, platform::PathLine{std::move(text), "", ""});
 }
 
 struct CommandLine {
@@ -238,9 +239,7 @@ int ContactSheet(const Tool& tool, const CommandLine& line) {
     const unsigned long n = std::strtoul(line.columns.c_str(), &end, 10);
     if (errno != 0 || *end != '\0' || line.columns[0] == '-' || n < 1 || n > avdtool::kMostColumns) {
       return UsageError(
-          tool,
-          platform::PathLine{
-              base::Format(tool.Tr("--columns takes a number from 1 to %u"), avdtool::kMostColumns), "", ""});
+          tool, base::Format(tool.Tr("--columns takes a number from 1 to %u"), avdtool::kMostColumns));
     }
     columns = static_cast<uint32_t>(n);
   }

@@ -9,43 +9,34 @@
 
 namespace archive {
 
-namespace {
-
-const char* English(ReadError error) {
-  using base::ToTranslate;
+std::string_view Describe(ReadError error, const base::Translations& texts) {
   switch (error) {
     case ReadError::kNone:
-      return ToTranslate("no error");
+      return texts.Tr("no error");
     case ReadError::kNoDecompressor:
-      return ToTranslate("the LZO library failed its start-up check");
+      return texts.Tr("the LZO library failed its start-up check");
     case ReadError::kShorterThanHeader:
-      return ToTranslate("the file is shorter than the 64-byte header");
+      return texts.Tr("the file is shorter than the 64-byte header");
     case ReadError::kDirectoryPastEnd:
-      return ToTranslate("the directory of the member count does not fit in the file");
+      return texts.Tr("the directory of the member count does not fit in the file");
     case ReadError::kNoMemory:
-      return ToTranslate("not enough memory");
+      return texts.Tr("not enough memory");
     case ReadError::kMemberPastEnd:
-      return ToTranslate("the packed bytes lie beyond the end of the file");
+      return texts.Tr("the packed bytes lie beyond the end of the file");
     case ReadError::kTooLarge:
-      return ToTranslate("the unpacked size is above 1 GiB");
+      return texts.Tr("the unpacked size is above 1 GiB");
     case ReadError::kBeyondPackedSize:
-      return ToTranslate("the unpacked size is more than LZO1X can make of the packed bytes");
+      return texts.Tr("the unpacked size is more than LZO1X can make of the packed bytes");
     case ReadError::kCorruptStream:
-      return ToTranslate("the LZO1X stream is damaged or ends early");
+      return texts.Tr("the LZO1X stream is damaged or ends early");
     case ReadError::kBytesAfterStream:
-      return ToTranslate("packed bytes follow the end of the LZO1X stream");
+      return texts.Tr("packed bytes follow the end of the LZO1X stream");
     case ReadError::kLongerThanRecorded:
-      return ToTranslate("the LZO1X stream makes more bytes than the unpacked size");
+      return texts.Tr("the LZO1X stream makes more bytes than the unpacked size");
     case ReadError::kShorterThanRecorded:
-      return ToTranslate("the LZO1X stream makes fewer bytes than the unpacked size");
+      return texts.Tr("the LZO1X stream makes fewer bytes than the unpacked size");
   }
-  return ToTranslate("unknown error");
-}
-
-}  // namespace
-
-std::string_view Describe(ReadError error, const base::Translations& texts) {
-  return texts.Tr(English(error));
+  return texts.Tr("unknown error");
 }
 
 ArchiveReader::ArchiveReader(std::span<const uint8_t> file) noexcept : file_(file) {

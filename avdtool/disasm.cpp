@@ -21,8 +21,6 @@ using base::Format;
 
 constexpr size_t kHexBytes = 6;
 
-bool IsTrailByte(uint8_t b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
-
 // The offset, the first bytes in hex and the mnemonic of a line.
 std::string LineStart(uint32_t offset, std::span<const uint8_t> bytes, std::string_view mnemonic) {
   std::string hex;
@@ -83,19 +81,16 @@ std::string HeaderLine(std::span<const uint8_t> member) {
 std::string ShownText(std::string_view sjis) {
   std::string out;
   out.reserve(sjis.size());
-  for (size_t i = 0; i < sjis.size(); ++i) {
-    const auto b = static_cast<uint8_t>(sjis[i]);
-    if (b >= 0x81 && b <= 0xFC && base::IsLeadByte(b) && i + 1 < sjis.size() &&
-        IsTrailByte(static_cast<uint8_t>(sjis[i + 1]))) {
-      out += sjis.substr(i, 2);
-      ++i;
-    } else if (b >= 0xA1 && b <= 0xDF) {
-      out += sjis[i];  // a single-byte katakana
-    } else if (b >= 0x20 && b < 0x7F && b != '"') {
-      out += base::Printable(sjis.substr(i, 1), base::TextEncoding::kAscii);  // "\\" escaped
+  while (!sjis.empty()) {
+    size_t keep = base::PrintableLength(sjis, base::TextEncoding::kShiftJis);
+    // The quotes around a text and the escapes' backslash are escaped too.
+    if (keep == 0 || sjis[0] == '"' || sjis[0] == '\\') {
+      out += Format("\\x%02X", static_cast<uint8_t>(sjis[0]));
+      keep = 1;
     } else {
-      out += Format("\\x%02X", b);
+      out.append(sjis.substr(0, keep));
     }
+    sjis.remove_prefix(keep);
   }
   return out;
 }

@@ -67,22 +67,24 @@ size_t Utf8Length(std::string_view text) {
   return length;
 }
 
+size_t PrintableLength(std::string_view text, TextEncoding encoding) {
+  if (text.empty()) return 0;
+  switch (encoding) {
+    case TextEncoding::kAscii:
+      return IsPrintableAscii(static_cast<uint8_t>(text[0])) && text[0] != '\\' ? 1 : 0;
+    case TextEncoding::kShiftJis:
+      return ShiftJisCharacter(text);
+    case TextEncoding::kUtf8:
+      return Utf8Character(text);
+  }
+  return 0;
+}
+
 std::string Printable(std::string_view text, TextEncoding encoding) {
   std::string out;
   out.reserve(text.size());
   while (!text.empty()) {
-    size_t keep = 0;
-    switch (encoding) {
-      case TextEncoding::kAscii:
-        keep = IsPrintableAscii(static_cast<uint8_t>(text[0])) && text[0] != '\\' ? 1 : 0;
-        break;
-      case TextEncoding::kShiftJis:
-        keep = ShiftJisCharacter(text);
-        break;
-      case TextEncoding::kUtf8:
-        keep = Utf8Character(text);
-        break;
-    }
+    size_t keep = PrintableLength(text, encoding);
     if (keep == 0) {
       Escape(static_cast<uint8_t>(text[0]), out);
       keep = 1;

@@ -30,6 +30,10 @@ enum class TextEncoding {
 // the backslash too.
 std::string Printable(std::string_view text, TextEncoding encoding);
 
+// The length of the character at the start of `text` that Printable keeps
+// as it is; 0 when Printable escapes its first byte (or `text` is empty).
+size_t PrintableLength(std::string_view text, TextEncoding encoding);
+
 // The length of the well-formed UTF-8 character at the start of `text` (1
 // for any ASCII byte); 0 when there is none there: a broken or overlong
 // sequence, a surrogate, a code above U+10FFFF, or no byte at all.

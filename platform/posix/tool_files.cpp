@@ -18,33 +18,18 @@ namespace {
 // `texts` (their keys are the C library's English words).
 std::string Reason(int error, const base::Translations& texts) {
   using base::ToTranslate;
-  const char* english = nullptr;
-  switch (error) {
-    case ENOENT:
-      english = ToTranslate("No such file or directory");
-      break;
-    case EACCES:
-      english = ToTranslate("Permission denied");
-      break;
-    case ENOSPC:
-      english = ToTranslate("No space left on device");
-      break;
-    case EEXIST:
-      english = ToTranslate("File exists");
-      break;
-    case ENOTDIR:
-      english = ToTranslate("Not a directory");
-      break;
-    case EISDIR:
-      english = ToTranslate("Is a directory");
-      break;
-    case EROFS:
-      english = ToTranslate("Read-only file system");
-      break;
-    default:
-      return std::strerror(error);
+  static constexpr struct {
+    int error;
+    const char* english;
+  } kCommon[] = {
+      {ENOENT, ToTranslate("No such file or directory")}, {EACCES, ToTranslate("Permission denied")},
+      {ENOSPC, ToTranslate("No space left on device")},   {EEXIST, ToTranslate("File exists")},
+      {ENOTDIR, ToTranslate("Not a directory")},          {EISDIR, ToTranslate("Is a directory")},
+      {EROFS, ToTranslate("Read-only file system")}};
+  for (const auto& common : kCommon) {
+    if (common.error == error) return texts.Tr(common.english);
   }
-  return texts.Tr(english);
+  return std::strerror(error);
 }
 
 // Closes the descriptor when it goes.
@@ -66,7 +51,6 @@ class Descriptor {
 
  private:
   int fd_;
-  base::Translations texts_;
 };
 
 bool WriteAll(int fd, const uint8_t* data, size_t size) {
@@ -177,13 +161,7 @@ bool WriteFileInPlace(const std::string& path, std::span<const uint8_t> bytes,
                          Reason(errno, texts).c_str());
     return false;
   }
-  if (!WriteAll(fd.Get(), bytes.data(), bytes.size())) {
-    error = base::Format(texts.Tr("cannot write %s: %s"), PathForMessage(part).c_str(),
-                         Reason(errno, texts).c_str());
-    unlink(part.c_str());
-    return false;
-  }
-  if (!fd.Close()) {
+  if (!WriteAll(fd.Get(), bytes.data(), bytes.size()) || !fd.Close()) {
     error = base::Format(texts.Tr("cannot write %s: %s"), PathForMessage(part).c_str(),
                          Reason(errno, texts).c_str());
     unlink(part.c_str());

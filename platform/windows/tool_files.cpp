@@ -18,21 +18,20 @@ constexpr size_t kMostPerCall = size_t{1} << 30;
 // The reason of the calling thread's last error, in words a line can carry
 // (for the common ones the C library's words, in the language of `texts`).
 std::string Reason(DWORD error, const base::Translations& texts) {
-  using base::ToTranslate;
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
-      return texts.Tr(ToTranslate("No such file or directory"));
+      return texts.Tr("No such file or directory");
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-      return texts.Tr(ToTranslate("Permission denied"));
+      return texts.Tr("Permission denied");
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return texts.Tr(ToTranslate("No space left on device"));
+      return texts.Tr("No space left on device");
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      return texts.Tr(ToTranslate("File exists"));
+      return texts.Tr("File exists");
     default:
       return base::Format(texts.Tr("Windows error %lu"), static_cast<unsigned long>(error));
   }
@@ -212,9 +211,8 @@ std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, const 
   }
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    const std::string why = attributes == INVALID_FILE_ATTRIBUTES
-                                ? Reason(GetLastError(), texts)
-                                : texts.Tr(base::ToTranslate("Not a directory"));
+    const std::string why =
+        attributes == INVALID_FILE_ATTRIBUTES ? Reason(GetLastError(), texts) : texts.Tr("Not a directory");
     error =
         base::Format(texts.Tr("cannot open the folder %s: %s"), PathForMessage(path).c_str(), why.c_str());
     return nullptr;

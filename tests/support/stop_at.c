@@ -36,10 +36,10 @@ static const char* LastPart(const char* path) {
 /* The point of AVD_STOP_AT when it is of `kind`: its name and its count
  * (1 when it gives none). */
 static int StopPoint(const char* kind, char* name, size_t nameSize, long* count) {
-  const char* spec = getenv("AVD_STOP_AT");
+  const char* point = getenv("AVD_STOP_AT");
   const size_t kindLength = strlen(kind);
-  if (!spec || strncmp(spec, kind, kindLength) != 0 || spec[kindLength] != ' ') return 0;
-  const char* rest = spec + kindLength + 1;
+  if (!point || strncmp(point, kind, kindLength) != 0 || point[kindLength] != ' ') return 0;
+  const char* rest = point + kindLength + 1;
   const char* space = strchr(rest, ' ');
   const size_t length = space ? (size_t)(space - rest) : strlen(rest);
   if (length >= nameSize) return 0;

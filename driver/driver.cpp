@@ -138,14 +138,22 @@ archive::ArchiveHeader PrepareArchiveHeader() {
 }
 
 ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass) {
+  // The members pass through the check on their way to the sink, and the
+  // scenario pass hands it what each scenario shows.
+  PictureCheck pictures;
+  RecordingSink sink(pass.sink, pictures);
+  const PassContext checked{pass.console, pass.diag, sink, pass.listNames, &pictures};
   ConversionCounts counts;
   scenario::ScenarioSet scenarios;
-  ListScenarios(folders.game, scenarios, pass);
-  counts.scenarios = ConvertScenarios(folders.game, scenarios, pass);
+  ListScenarios(folders.game, scenarios, checked);
+  counts.scenarios = ConvertScenarios(folders.game, scenarios, checked);
   for (const char* folder : {"", "CG", "TACHI", "OPENING"}) {
-    counts.pictures += ConvertImageFolder(folders.game, folder, pass);
+    sink.SetFolder(folder);
+    counts.pictures += ConvertImageFolder(folders.game, folder, checked);
   }
-  counts.dataFiles = AddMatchingFiles(folders.data + "*.*", pass);
+  sink.SetFolder(PictureCheck::kDataFolder);
+  counts.dataFiles = AddMatchingFiles(folders.data + "*.*", checked);
+  ReportMissingPictures(pictures.Missing(), pass.diag);
   return counts;
 }
 

@@ -54,8 +54,8 @@ struct PassContext {
   // Where the passes find their files; tests that need one order whatever the
   // file system lists hand their own.
   NameLister listNames = ListMatchingNames;
-  // Where the scenario pass records the pictures each scenario shows (may
-  // be null).
+  // Where the scenario pass records the pictures each scenario shows, and
+  // ConvertGame what it stores (may be null: no check).
   PictureCheck* pictures = nullptr;
 };
 

@@ -51,9 +51,9 @@ void PictureCheck::AddStored(std::string_view member, std::string_view folder) {
 std::vector<MissingPicture> PictureCheck::Missing() const {
   std::vector<MissingPicture> missing;
   for (const Shown& s : shown_) {
-    // Compared as the archive stores names: a name longer than a member's
-    // name can hold is never found.
-    if (stored_.count(StoredName(scenario::PictureMemberName(s.name)))) continue;
+    // Looked up whole among the names as the archive stores them: a name
+    // longer than a member's name can hold is never found.
+    if (stored_.count(scenario::PictureMemberName(s.name))) continue;
     MissingPicture& m = missing.emplace_back();
     m.name = s.name;
     if (s.sprite) {

@@ -14,7 +14,6 @@
 #include "driver/dispatch_table.h"
 #include "driver/driver.h"
 #include "platform/output_file.h"
-#include "sample/sio_writer.h"
 #include "scenario/scenario_translator.h"
 
 namespace {
@@ -52,11 +51,9 @@ struct Converted {
   std::string lines;
 };
 
-Converted Convert(const TempDir& bin, const TempDir& game,
-                  base::Language language = base::Language::kEnglish) {
+Converted Convert(const TempDir& bin, const TempDir& game) {
   static const platform::DiskFileStore kDisk{};
   test_support::CapturedConsole out;
-  out.Console().UseLanguage(language);
   archive::ArchiveWriter writer(out.Diag(), kDisk, 1);
   EXPECT_TRUE(writer.OpenSpool(bin.Folder()));
   driver::PictureCheck pictures;
@@ -150,22 +147,6 @@ TEST(PictureReferences, TheWarningAndVerifyFindWhatTheEmittersRecordedAndTheArch
       EXPECT_EQ(check.missing[i].places[k].offset, want[k].offset);
     }
   }
-
-  // The same game, complete, converts without a line; the archive of the
-  // incomplete one is the archive it always was.
-  TempDir bin2, game2;
-  ASSERT_TRUE(
-      tools::WriteSampleGame(game2.Path(), bin2.Path() / "DATA", {.blackScreen = true}, report, error));
-  EXPECT_EQ(Convert(bin2, game2).lines, "");
-}
-
-TEST(PictureReferences, TheWarningIsJapaneseInJapanese) {
-  TempDir bin, game;
-  tools::SampleReport report;
-  std::string error;
-  ASSERT_TRUE(tools::WriteSampleGame(game.Path(), bin.Path() / "DATA", {}, report, error)) << error;
-  EXPECT_EQ(Convert(bin, game, base::Language::kJapanese).lines,
-            tools::Sjis("警告 : シナリオが表示する画像 1 個がゲームフォルダにありません: BLACK\n"));
 }
 
 // A scenario with a background, the black screen and two sprites, and the

@@ -1,5 +1,6 @@
 // avdtool: looks into an archive the converter wrote.
 //   avdtool list ARCHIVE [--sort name|offset|size]
+//   avdtool list ARCHIVE --references SCENARIO
 //   avdtool verify ARCHIVE
 //   avdtool extract ARCHIVE [DIR] [--png] [NAME...]
 //   avdtool contact-sheet ARCHIVE OUT.png [--columns N]
@@ -8,23 +9,27 @@
 //   avdtool --help
 // Exit status: 0 when all is well, 1 when the archive has problems or a
 // member could not be written, 2 when the archive cannot be read or the
-// command line is wrong. Its lines come in the user's language
+// command line is wrong, 3 (verify) when the format is good but pictures
+// the scenarios show are missing. Its lines come in the user's language
 // (platform::UserLanguage), but for the tables of list and disasm.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "archive/archive_reader.h"
 #include "archive/verify.h"
 #include "avdtool/archive_file.h"
 #include "avdtool/contact_sheet.h"
 #include "avdtool/disasm.h"
 #include "avdtool/extract.h"
 #include "avdtool/listing.h"
+#include "avdtool/references.h"
 #include "base/diagnostics.h"
 #include "platform/arguments.h"
 #include "platform/console.h"
@@ -36,6 +41,7 @@ namespace {
 constexpr int kGood = 0;
 constexpr int kProblems = 1;
 constexpr int kCannotRun = 2;
+constexpr int kPicturesMissing = 3;
 
 std::string Usage(const base::Translations& texts) {
   return std::string(
@@ -43,9 +49,17 @@ std::string Usage(const base::Translations& texts) {
                       "  avdtool list ARCHIVE [--sort name|offset|size]\n"
                       "      one line per member: name, kind, packed and unpacked size, ratio, offset,\n"
                       "      and a picture's stored size or a scenario's code length; then the totals\n"
+                      "  avdtool list ARCHIVE --references SCENARIO\n"
+                      "      the pictures the scenario member shows, one a line: code offset,\n"
+                      "      background or sprite, the member NAME.PDT, and missing where the\n"
+                      "      archive lacks it\n"
                       "  avdtool verify ARCHIVE\n"
-                      "      checks everything the archive format promises, one line per problem;\n"
-                      "      exit status 0 when all is good, 1 when not, 2 when the file cannot be read\n"
+                      "      checks everything the archive format promises, one line per problem,\n"
+                      "      then that every picture the scenarios show has its member: one line per\n"
+                      "      missing picture with the first places that show it (scenario, code\n"
+                      "      offset); exit status 0 when all is good, 1 when the format is not,\n"
+                      "      3 when the format is good but pictures are missing, 2 when the file\n"
+                      "      cannot be read\n"
                       "  avdtool extract ARCHIVE [DIR] [--png] [NAME...]\n"
                       "      writes every member, or those named, into DIR (default: the current\n"
                       "      folder), never outside it and never over a file already there; --png also\n"
@@ -111,6 +125,7 @@ struct CommandLine {
   bool png = false;
   bool source = false;
   std::string columns;
+  std::optional<std::string> references;
 };
 
 // Splits the arguments after the command into options and the rest; false
@@ -150,6 +165,8 @@ bool Parse(const Tool& tool, const std::vector<std::string>& args, std::string_v
       if (!value(line.sort)) return false;
     } else if (name == "--columns") {
       if (!value(line.columns)) return false;
+    } else if (name == "--references") {
+      if (!value(line.references.emplace())) return false;
     } else if (equals != std::string_view::npos) {
       error = LineWithPath(tool.Tr("option %s takes no value"), name);
       return false;
@@ -174,8 +191,27 @@ void ArchiveError(const Tool& tool, const std::string& path, const std::string& 
   tool.console.Error(platform::PathLine{"avdtool: ", path, ": " + reason});
 }
 
+// list --references: the pictures one scenario shows.
+int ListReferences(const Tool& tool, const CommandLine& line) {
+  std::vector<uint8_t> bytes;
+  if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
+  const archive::ArchiveReader reader(bytes);
+  if (!reader.Ok()) {
+    ArchiveError(tool, line.positional[0], std::string(archive::Describe(reader.Error(), tool.texts)) + "\n");
+    return kCannotRun;
+  }
+  std::string out;
+  if (avdtool::ListReferences(reader, *line.references, tool.texts, out) != 0) {
+    ArchiveError(tool, line.positional[0], out);
+    return kProblems;
+  }
+  tool.Print(out);
+  return kGood;
+}
+
 int List(const Tool& tool, const CommandLine& line) {
   if (line.positional.size() != 1) return UsageError(tool, tool.Tr("list takes one archive"));
+  if (line.references) return ListReferences(tool, line);
   avdtool::SortOrder order;
   if (line.sort == "name") {
     order = avdtool::SortOrder::kName;
@@ -204,7 +240,14 @@ int Verify(const Tool& tool, const CommandLine& line) {
   if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
   const archive::Verification v = archive::Verify(bytes, tool.texts);
   tool.Print(archive::VerificationReport(v, tool.texts));
-  return v.problems.empty() ? kGood : kProblems;
+  // The pictures are checked wherever the directory can be read; format
+  // problems decide the status before missing pictures do.
+  const archive::ArchiveReader reader(bytes);
+  if (!reader.Ok()) return kProblems;
+  const avdtool::ReferenceCheck references = avdtool::CheckReferences(reader);
+  tool.Print(avdtool::ReferenceReport(references, tool.texts));
+  if (!v.problems.empty()) return kProblems;
+  return references.missing.empty() ? kGood : kPicturesMissing;
 }
 
 int Extract(const Tool& tool, const CommandLine& line) {
@@ -295,7 +338,7 @@ int Run(const Tool& tool, const std::vector<std::string>& args) {
     std::string_view name, options;
     int (*run)(const Tool&, const CommandLine&);
   };
-  constexpr Command kCommands[] = {{"list", "--sort", List},
+  constexpr Command kCommands[] = {{"list", "--sort --references", List},
                                    {"verify", "", Verify},
                                    {"extract", "--png", Extract},
                                    {"contact-sheet", "--columns", ContactSheet},

@@ -69,7 +69,9 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
     }
     if (reporting.messages) console.Print(text::kConverting);
     // The passes' lines take their places among the writer's.
-    counts = ConvertGame(folders, {console, writer.OrderedDiagnostics(), writer});
+    PictureCheck pictures;
+    counts =
+        ConvertGame(folders, {console, writer.OrderedDiagnostics(), writer, ListMatchingNames, &pictures});
     result = writer.FinishArchive(archivePath, header);
   }
   for (const std::string& error : result->errors) console.Print(error);
@@ -138,14 +140,27 @@ archive::ArchiveHeader PrepareArchiveHeader() {
 }
 
 ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass) {
+  // With a check, the members pass through it on their way to the sink, and
+  // the scenario pass hands it what each scenario shows.
+  std::optional<RecordingSink> recorder;
+  if (pass.pictures) recorder.emplace(pass.sink, *pass.pictures);
+  const PassContext run{pass.console, pass.diag,
+                        recorder ? static_cast<base::MemberSink&>(*recorder) : pass.sink, pass.listNames,
+                        pass.pictures};
+  const auto folder = [&](std::string_view name) {
+    if (recorder) recorder->SetFolder(name);
+  };
   ConversionCounts counts;
   scenario::ScenarioSet scenarios;
-  ListScenarios(folders.game, scenarios, pass);
-  counts.scenarios = ConvertScenarios(folders.game, scenarios, pass);
-  for (const char* folder : {"", "CG", "TACHI", "OPENING"}) {
-    counts.pictures += ConvertImageFolder(folders.game, folder, pass);
+  ListScenarios(folders.game, scenarios, run);
+  counts.scenarios = ConvertScenarios(folders.game, scenarios, run);
+  for (const char* sub : {"", "CG", "TACHI", "OPENING"}) {
+    folder(sub);
+    counts.pictures += ConvertImageFolder(folders.game, sub, run);
   }
-  counts.dataFiles = AddMatchingFiles(folders.data + "*.*", pass);
+  folder(PictureCheck::kDataFolder);
+  counts.dataFiles = AddMatchingFiles(folders.data + "*.*", run);
+  if (pass.pictures) ReportMissingPictures(pass.pictures->Missing(), pass.diag);
   return counts;
 }
 

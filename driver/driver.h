@@ -22,6 +22,8 @@ struct GameFolders {
 
 // Runs every conversion pass, in their fixed order, over the game folder and
 // the data folder; returns how many members of each kind were handed on.
+// With `pass.pictures`, the pictures the scenarios show are checked against
+// the members at the end, and those missing reported in one warning line.
 ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass);
 
 // The whole run. Without arguments (`args` follow the program's name):

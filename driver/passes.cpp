@@ -103,6 +103,7 @@ size_t ConvertScenarios(const std::string& gameFolder, const scenario::ScenarioS
         continue;
     }
     const std::span<const uint8_t> translated = translator.Translate(bytes, name);
+    if (pass.pictures) pass.pictures->AddShown(translator.State().pictures);
     char member[16];
     std::snprintf(member, sizeof member, "SEEN%03zu.TXT", number);
     // The translator reuses its output for the next scenario: the sink copies.

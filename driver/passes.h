@@ -5,6 +5,7 @@
 
 #include "base/diagnostics.h"
 #include "base/member_sink.h"
+#include "driver/picture_check.h"
 #include "platform/console.h"
 #include "platform/file_search.h"
 #include "scenario/scenario_set.h"
@@ -53,6 +54,9 @@ struct PassContext {
   // Where the passes find their files; tests that need one order whatever the
   // file system lists hand their own.
   NameLister listNames = ListMatchingNames;
+  // Where the scenario pass records the pictures each scenario shows, and
+  // ConvertGame what it stores (may be null: no check).
+  PictureCheck* pictures = nullptr;
 };
 
 // Lists the game's scenario files "MES/*.SIO" into `scenarios`, numbered in

@@ -20,6 +20,7 @@
 #include "avdtool/disasm.h"
 #include "avdtool/listing.h"
 #include "avdtool/png.h"
+#include "avdtool/references.h"
 #include "base/printable.h"
 #include "base/translations.h"
 #include "scenario/source_forms.h"
@@ -82,6 +83,9 @@ void CheckScenarioViews(std::span<const uint8_t> bytes) {
     next += in.size;
   }
   Require(next == bytes.size());
+  // Every picture name the code shows lies inside its instruction.
+  for (const avdtool::ShownPicture& p : avdtool::PicturesShown(bytes))
+    Require(p.nameOffset > p.instruction && p.nameOffset + p.name.size() < bytes.size());
   for (const scenario::target::CodeProblem& p : scenario::target::CheckCode(bytes))
     Require(p.offset < bytes.size());
   RequireSafeListing(avdtool::ListScenario(bytes));
@@ -124,6 +128,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RequireSafeListing(listing);
   if (good) Require(listed == 0 && !HasDbLine(listing));
   if (!reader.Ok()) return 0;
+  // Each missing picture once, with at least one place; the report in
+  // printable Shift-JIS.
+  const avdtool::ReferenceCheck references = avdtool::CheckReferences(reader);
+  Require(references.missing.size() <= references.shown);
+  for (const avdtool::MissingPicture& m : references.missing) Require(!m.places.empty());
+  const std::string referenceReport = avdtool::ReferenceReport(references, japanese);
+  Require(referenceReport.empty() || referenceReport.ends_with("\n"));
+  for (size_t start = 0, end; start < referenceReport.size(); start = end + 1) {
+    end = referenceReport.find('\n', start);
+    const std::string line = referenceReport.substr(start, end - start);
+    Require(base::Printable(line, base::TextEncoding::kShiftJis) == line);
+  }
   if (good) Require(archive::ArchiveContents(std::vector<uint8_t>(file.begin(), file.end())).valid);
 
   size_t pictures = 0;

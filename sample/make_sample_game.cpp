@@ -2,7 +2,8 @@
 //
 // Writes the synthetic sample game (or, with --bench, the bench-size sample
 // at the given scale; with --international, the small game with Japanese
-// file names in UTF-8) and the sample "DATA" folder.
+// file names in UTF-8) and the sample "DATA" folder. The sample and the bench
+// game hold the black screen "BLACK.MOE" besides (SampleOptions::blackScreen).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,9 @@ int Usage() {
 
 int main(int argc, char** argv) {
   tools::SampleOptions options;
+  // The games made here are complete: every picture their scenarios show is
+  // in them.
+  options.blackScreen = true;
   if (argc == 4 && std::string(argv[3]) == "--international") {
     std::string error;
     if (!tools::WriteInternationalGame(argv[1], argv[2], tools::NameForm::kUtf8, error)) {

@@ -179,6 +179,12 @@ void WriteAll(const fs::path& game, const fs::path& data, const SampleOptions& o
   std::vector<PicturePlan> pictures = bench ? BenchPictures(options.benchScale, cast) : SamplePictures();
   uint64_t seed = kPictureSeed;
   for (const PicturePlan& plan : pictures) WritePicture(game, plan, seed++, report);
+  if (options.blackScreen) {
+    const std::vector<uint8_t> black(size_t{kScreenWidth} * kScreenHeight * 3, 0);
+    const std::vector<uint8_t> bytes = EncodeRunLength(kScreenWidth, kScreenHeight, black.data());
+    WriteFile(game / "BLACK.MOE", bytes.data(), bytes.size(), report);
+    ++report.pictures;
+  }
 
   std::vector<ScenarioFile> scenarios;
   if (bench) {

@@ -19,6 +19,11 @@ struct SampleOptions {
   // (about 120 scenarios of 10 to 60 KB and 600 pictures of 640 × 480 at
   // 1), from above 0 to 4.
   double benchScale = 0;
+  // Also writes "BLACK.MOE" into the game folder: the black screen that the
+  // scenarios show, which an installation gets with the interpreter's DATA
+  // files. Without it the game lacks that one picture, as the reference
+  // archives of the tests were made.
+  bool blackScreen = false;
 };
 
 struct SampleReport {

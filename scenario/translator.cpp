@@ -11,12 +11,22 @@ void Translator::OutJump(uint32_t label) {
   out.OutInt(0);
 }
 
+void Translator::OutPictureName(std::string_view name, PictureUse use) {
+  const int32_t at = out.Len();
+  out.OutStr(name);
+  // An overflowing name leaves at most its zero behind: the scenario shows
+  // nothing there.
+  if (out.Len() - at == static_cast<int32_t>(name.size()) + 1)
+    pictures.push_back({std::string(name), static_cast<uint32_t>(at - Output::kHeaderSize), use});
+}
+
 void TranslateScenario(Translator& t, const DispatchTable& table) {
   t.out.Reset();
   t.src.SetPos(0);
   t.addressMap.clear();
   t.addressMap.reserve(t.src.Len());
   t.jumpFixups.clear();
+  t.pictures.clear();
   if (table.startScenario) table.startScenario(t);
 
   while (!t.src.AtEnd()) {

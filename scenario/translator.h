@@ -8,6 +8,7 @@
 
 #include "base/diagnostics.h"
 #include "scenario/output.h"
+#include "scenario/picture_references.h"
 #include "scenario/source.h"
 
 // The scene handlers keep their own state (scene/scene_state.h). The
@@ -45,6 +46,9 @@ struct Translator {
   std::vector<AddressEntry> addressMap;
   // Every jump slot of the scenario, in order of recording; no fixed limit.
   std::vector<JumpFixup> jumpFixups;
+  // Every picture name written into the scenario's code, in order; a name
+  // the output could not take is not among them.
+  std::vector<PictureReference> pictures;
   // The numbered scenario list, for references by file name (may be null:
   // every name then yields 0).
   const ScenarioSet* scenarios = nullptr;
@@ -56,6 +60,9 @@ struct Translator {
 
   // Records a fixup for `label` and emits its 4-byte placeholder slot.
   void OutJump(uint32_t label);
+  // Emits the picture name `name` as a string (Output::OutStr) and records
+  // it in `pictures` when its bytes were kept.
+  void OutPictureName(std::string_view name, PictureUse use);
 };
 
 using Handler = void (*)(Translator&);

@@ -14,7 +14,7 @@ void EmitPictureName(scenario::Translator& t, std::string_view name) {
   t.out.OutByte(11);
   t.out.OutByte(48);
   t.out.OutOp89(1, 1);
-  t.out.OutStr(name);
+  t.OutPictureName(name, scenario::PictureUse::kBackground);
 }
 
 }  // namespace

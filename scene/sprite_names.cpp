@@ -62,7 +62,7 @@ void TranslateShowCharacters(scenario::Translator& t) {
     const uint32_t number = sprites[i];
     if (number != 0) {
       t.out.OutByte(3);
-      t.out.OutStr(SpriteName(number));
+      t.OutPictureName(SpriteName(number), scenario::PictureUse::kSprite);
       for (int32_t v : {0, 0, kSpriteRight, kSpriteBottom, x, 0}) t.out.OutNum(v);
     }
     x += layout.step;

@@ -95,6 +95,29 @@ TEST_F(AvdtoolProgram, VerifyExitsWithZeroOneOrTwo) {
 #endif
 }
 
+TEST_F(AvdtoolProgram, VerifyExitsWithThreeWhenTheFormatIsGoodButAPictureIsMissing) {
+  std::vector<Member> members = Handful();
+  // A background NOPE, which no member holds.
+  members.push_back({"SEEN003.TXT", Tpc(test_support::Hex("0B30 5901 11 4E4F5045 00 0B05 40 11 10"))});
+  std::vector<uint8_t> file = ArchiveOf(members);
+  Outcome r = Avdtool("verify " + dir_.Write("NOPE.AVD", file));
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.output,
+            "7 members, all good\n"
+            "missing picture NOPE.PDT, shown by SEEN003.TXT at 0x000002\n"
+            "1 of 1 pictures shown is missing\n");
+
+  r = Avdtool("list " + dir_.Folder() + "NOPE.AVD --references seen003.txt");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, "000002  background  NOPE.PDT  missing\n");
+
+  // Format problems come first in the status too.
+  file[0] = 'X';
+  r = Avdtool("verify " + dir_.Write("NOPE.AVD", file));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.output.ends_with("1 of 1 pictures shown is missing\n")) << r.output;
+}
+
 TEST_F(AvdtoolProgram, ListPrintsTheTable) {
   Outcome r = Avdtool("list " + archive_ + " --sort offset");
   EXPECT_EQ(r.status, 0);

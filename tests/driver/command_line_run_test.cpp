@@ -22,12 +22,14 @@ using test_support::RunPiped;
 using test_support::RunResult;
 using test_support::TempDir;
 
-// A converter with its DATA folder, beside the small sample game.
+// A converter with its DATA folder, beside the small sample game (complete:
+// every picture its scenarios show is in it).
 struct Installed {
   Installed() {
     exe = test_support::InstallConverter(bin.Path());
     std::string error;
-    EXPECT_TRUE(tools::WriteSampleGame(games.Path() / "game", bin.Path() / "DATA", {}, report, error))
+    EXPECT_TRUE(tools::WriteSampleGame(games.Path() / "game", bin.Path() / "DATA", {.blackScreen = true},
+                                       report, error))
         << error;
     game = (games.Path() / "game").string();
   }

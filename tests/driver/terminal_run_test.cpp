@@ -33,6 +33,7 @@ struct Installed {
     exe = test_support::InstallConverter(bin.Path());
     tools::SampleOptions options;
     options.benchScale = benchScale;
+    options.blackScreen = true;  // complete: no warning of a missing picture
     std::string error;
     EXPECT_TRUE(tools::WriteSampleGame(games.Path() / "game", bin.Path() / "DATA", options, report, error))
         << error;

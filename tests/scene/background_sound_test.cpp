@@ -65,3 +65,36 @@ TEST_F(SceneTest, SoundEffectKeepsItsCaseAndLosesItsExtension) {
   // bgbk is a black background name, but sound effects are not compared.
   EXPECT_EQ(Run("13 62 67 62 6B 00"), Hex("0E 30 62 67 62 6B 00"));
 }
+
+TEST_F(SceneTest, EveryPictureNameWrittenIsRecordedWhereItsBytesStand) {
+  t_->pictures.clear();
+  // Background bg1, the black screen, sprites 0 and 1.
+  const std::vector<uint8_t> code = Run("0F 62 67 31 00 10 0D 02 0000 0001");
+  ASSERT_EQ(t_->pictures.size(), 3u);
+  const std::string sprite(scene::SpriteName(1));
+  const std::pair<std::string, scenario::PictureUse> expected[] = {
+      {"BG1", scenario::PictureUse::kBackground},
+      {"BLACK", scenario::PictureUse::kBackground},
+      {sprite, scenario::PictureUse::kSprite}};
+  for (size_t i = 0; i < 3; ++i) {
+    const scenario::PictureReference& p = t_->pictures[i];
+    EXPECT_EQ(p.name, expected[i].first);
+    EXPECT_EQ(p.use, expected[i].second);
+    ASSERT_LE(p.offset + p.name.size() + 1, code.size());
+    EXPECT_EQ(std::string(code.begin() + p.offset, code.begin() + p.offset + p.name.size() + 1),
+              p.name + std::string(1, '\0'));
+  }
+}
+
+TEST_F(SceneTest, APictureNameTheFullOutputLostIsNotRecorded) {
+  // The five bytes before the name fit, and `room` bytes behind them.
+  for (size_t room : {3u, 4u}) {
+    Load("0F 62 67 31 00");
+    t_->pictures.clear();
+    while (static_cast<size_t>(t_->out.Len()) < scenario::Output::kCapacity - 5 - room) t_->out.OutByte(0);
+    t_->src.ReadU8();
+    scene::TranslateBackground(*t_);
+    // "BG1" and its zero need 4 bytes.
+    EXPECT_EQ(t_->pictures.size(), room == 4 ? 1u : 0u) << room;
+  }
+}

@@ -7,6 +7,7 @@
 # build-web/deps/:
 #  - LZO from Debian's own source package, as the Windows build takes it
 #    (scripts/debian-source.sh), compiled to a static liblzo2.a for wasm;
+#  - zlib and libpng from Debian's source packages, for the contact sheet;
 #  - the table of the page's name rule, made from this machine's code page
 #    932 (platform/web/make_sjis_table.c), so that names follow the Linux
 #    build's rule.
@@ -77,6 +78,56 @@ if [ "$(cat "$deps/lzo.stamp" 2>/dev/null)" != "$lzo_key" ]; then
   echo "   LZO built in $((SECONDS - t)) s"
 fi
 
+# Compiles the C files $4... of folder $2 with the flags of the array named
+# $1 into the static library $prefix/lib/$3.
+static_library() {
+  local -n cflags=$1
+  local src=$2 name=$3
+  shift 3
+  local objects=() f
+  mkdir -p "$src.obj" "$prefix/lib"
+  for f in "$@"; do
+    emcc "${cflags[@]}" -c "$src/$f.c" -o "$src.obj/$f.o"
+    objects+=("$src.obj/$f.o")
+  done
+  emar rcs "$prefix/lib/$name" "${objects[@]}"
+}
+
+# --- zlib and libpng ---------------------------------------------------------------
+# For the contact sheet's PNG picture: the newest of Debian's sources (the
+# picture does not depend on the libraries' patch level), libpng with the
+# configuration it ships prebuilt.
+zlib_sources=(adler32 crc32 deflate inflate inffast inftrees trees zutil)
+zlib_cflags=(-O2)
+zlib_key=$(recipe_key "zlib newest ${zlib_sources[*]} ${zlib_cflags[*]}")
+if [ "$(cat "$deps/zlib.stamp" 2>/dev/null)" != "$zlib_key" ]; then
+  t=$SECONDS
+  echo "== zlib for wasm, from Debian's source package"
+  rm -rf "$deps/zlib" "$deps/zlib.stamp" "$prefix/lib/libz.a"
+  debian_source zlib "" "$deps/zlib/src"
+  static_library zlib_cflags "$deps/zlib/src" libz.a "${zlib_sources[@]}"
+  mkdir -p "$prefix/include"
+  cp "$deps/zlib/src/zlib.h" "$deps/zlib/src/zconf.h" "$prefix/include/"
+  echo "$zlib_key" >"$deps/zlib.stamp"
+  echo "   zlib built in $((SECONDS - t)) s"
+fi
+png_sources=(png pngerror pngget pngmem pngpread pngread pngrio pngrtran pngrutil pngset pngtrans pngwio pngwrite
+             pngwtran pngwutil)
+png_cflags=(-O2 -I"$prefix/include")
+png_key=$(recipe_key "libpng1.6 newest ${png_sources[*]} ${png_cflags[*]} $zlib_key")
+if [ "$(cat "$deps/png.stamp" 2>/dev/null)" != "$png_key" ]; then
+  t=$SECONDS
+  echo "== libpng for wasm, from Debian's source package"
+  rm -rf "$deps/png" "$deps/png.stamp" "$prefix/lib/libpng.a"
+  debian_source libpng1.6 "" "$deps/png/src"
+  cp "$deps/png/src/scripts/pnglibconf.h.prebuilt" "$deps/png/src/pnglibconf.h"
+  png_cflags+=(-I"$deps/png/src")
+  static_library png_cflags "$deps/png/src" libpng.a "${png_sources[@]}"
+  cp "$deps/png/src/png.h" "$deps/png/src/pngconf.h" "$deps/png/src/pnglibconf.h" "$prefix/include/"
+  echo "$png_key" >"$deps/png.stamp"
+  echo "   libpng built in $((SECONDS - t)) s"
+fi
+
 # --- The name table ---------------------------------------------------------------
 mkdir -p "$deps/generated"
 gcc -O2 -o "$deps/make_sjis_table" platform/web/make_sjis_table.c
@@ -93,6 +144,8 @@ echo "== Configuring and building for the browser in $dir/"
 t=$SECONDS
 emcmake cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DAVD_WERROR=ON -DAVD_TESTS=OFF \
   -DLZO_INCLUDE_DIR="$prefix/include" -DLZO_LIBRARY="$prefix/lib/liblzo2.a" \
+  -DZLIB_INCLUDE_DIR="$prefix/include" -DZLIB_LIBRARY="$prefix/lib/libz.a" \
+  -DPNG_PNG_INCLUDE_DIR="$prefix/include" -DPNG_LIBRARY="$prefix/lib/libpng.a" \
   -DAVD_WEB_GENERATED="$deps/generated" >"$dir/configure.log"
 if ! cmake --build "$dir" -j "$(nproc)" --target avdconv_web >"$dir/build.log" 2>&1; then
   grep -m 10 -E 'error' "$dir/build.log" >&2 || tail -20 "$dir/build.log" >&2

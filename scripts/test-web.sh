@@ -26,9 +26,10 @@ fi
 scripts/build-web.sh
 # Only the driver: playwright's own browsers are not used.
 PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --silent
-cmake --build "$native" --target avdconv make_sample_game >/dev/null
+cmake --build "$native" --target avdconv avdtool make_sample_game >/dev/null
 mkdir -p build-web/test
 gcc -O2 -shared -fPIC -o build-web/test/windows_listing_order.so tests/support/windows_listing_order.c -ldl
 echo "== The page in headless Chromium"
-node tests/web/page_test.js dist/avdconv.html "$native/driver/avdconv" "$native/sample/make_sample_game" \
+node tests/web/page_test.js dist/avdconv.html "$native/driver/avdconv" "$native/avdtool/avdtool" \
+  "$native/sample/make_sample_game" \
   build-web/test/windows_listing_order.so

@@ -1,14 +1,23 @@
 // The converter as the page's worker calls it: the command-line run over
-// folders the worker has mounted, and the game-data check that comes before
-// it.
+// folders the worker has mounted, the game-data check that comes before it,
+// and the member table and contact sheet of the archive it made.
 #include <emscripten.h>
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "avdtool/contact_sheet.h"
+#include "avdtool/listing.h"
 #include "driver/driver.h"
 #include "driver/game_data.h"
+#include "platform/file_io.h"
+#include "platform/language.h"
+
+// Hands the page the result `kind` ("members", "contact-sheet" or
+// "notes"): `length` bytes at `data`.
+EM_JS(void, avd_web_result, (const char* kind, const uint8_t* data, size_t length),
+      { Module["onResult"](UTF8ToString(kind), HEAPU8.slice(data, data + length)); });
 
 extern "C" {
 
@@ -26,6 +35,24 @@ EMSCRIPTEN_KEEPALIVE int avd_convert(const char* game, const char* data, const c
   args.emplace_back("--");
   args.emplace_back(game);
   return driver::Run(args);
+}
+
+// The member table (Shift-JIS text, as avdtool list prints it), the contact
+// sheet (a PNG picture) and the sheet's notes of the archive at `path`; 0
+// when all of them were made.
+EMSCRIPTEN_KEEPALIVE int avd_inspect(const char* path) {
+  std::vector<uint8_t> archive;
+  if (platform::ReadWholeFile(path, archive) != platform::ReadStatus::kOk) return 1;
+  const base::Translations texts(platform::UserLanguage());
+  std::string table;
+  const int listed = avdtool::List(archive, avdtool::SortOrder::kName, texts, table);
+  avd_web_result("members", reinterpret_cast<const uint8_t*>(table.data()), table.size());
+  std::vector<uint8_t> sheet;
+  std::string notes;
+  const int drawn = avdtool::MakeContactSheet(archive, 0, texts, sheet, notes);
+  avd_web_result("contact-sheet", sheet.data(), sheet.size());
+  avd_web_result("notes", reinterpret_cast<const uint8_t*>(notes.data()), notes.size());
+  return listed | drawn;
 }
 
 }  // extern "C"

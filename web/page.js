@@ -132,6 +132,38 @@ function showProgress(bytes) {
   }
 }
 
+// The member table, as avdtool list prints it: its columns are apart by two
+// spaces or more.
+function showMembers(bytes) {
+  const table = $("members");
+  const lines = sjis.decode(bytes).split("\n").filter((line) => line.trim() !== "");
+  lines.forEach((line, i) => {
+    const row = document.createElement("tr");
+    for (const text of line.trim().split(/\s{2,}/)) {
+      const cell = document.createElement(i === 0 ? "th" : "td");
+      cell.textContent = text;
+      row.append(cell);
+    }
+    table.append(row);
+  });
+  table.hidden = lines.length === 0;
+}
+
+function showResult(kind, bytes) {
+  if (kind === "members") {
+    showMembers(bytes);
+  } else if (kind === "contact-sheet" && bytes.length > 0) {
+    const picture = document.createElement("img");
+    picture.src = URL.createObjectURL(new Blob([bytes], { type: "image/png" }));
+    picture.alt = tr("Contact sheet");
+    $("contact-sheet").replaceChildren(picture);
+  } else if (kind === "notes" && bytes.length > 0) {
+    const notes = document.createElement("pre");
+    notes.textContent = sjis.decode(bytes);
+    $("contact-sheet").append(notes);
+  }
+}
+
 function finish(message) {
   endWorker();
   window.avdLastRun = { status: message.status, wasmBytes: message.wasmBytes };
@@ -160,6 +192,7 @@ function startConversion() {
     const message = event.data;
     if (message.type === "line") addLine(message.bytes);
     else if (message.type === "progress") showProgress(message.bytes);
+    else if (message.type === "result") showResult(message.kind, message.bytes);
     else if (message.type === "opened") {
       if (message.holdsGameData) worker.postMessage({ type: "convert", force: false });
       else $("question").hidden = false;

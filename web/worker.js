@@ -38,6 +38,7 @@ async function open(message) {
     stdout: (b) => stdoutLines.byte(b),
     stderr: (b) => stderrLines.byte(b),
     onProgressLine: (bytes) => postMessage({ type: "progress", bytes }),
+    onResult: (kind, bytes) => postMessage({ type: "result", kind, bytes }),
   });
   mount("/game", message.game);
   mount("/data", message.data);
@@ -56,7 +57,11 @@ function convert(message) {
   stdoutLines.flush();
   stderrLines.flush();
   let archive = null;
-  if (status === 0) archive = converter.FS.readFile("/out/DAV299.AVD").buffer;
+  if (status === 0) {
+    // The member table and the contact sheet come before the archive.
+    converter.ccall("avd_inspect", "number", ["string"], ["/out/DAV299.AVD"]);
+    archive = converter.FS.readFile("/out/DAV299.AVD").buffer;
+  }
   const wasmBytes = converter.HEAPU8.length;
   postMessage({ type: "done", status, archive, wasmBytes }, archive ? [archive] : []);
 }

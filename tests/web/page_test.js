@@ -2,10 +2,10 @@
 // with the Linux build's archive of the same folders (listed in the Windows
 // order, as the page lists them).
 //
-//   node tests/web/page_test.js PAGE AVDCONV MAKE_SAMPLE_GAME LISTING_PRELOAD
+//   node tests/web/page_test.js PAGE AVDCONV AVDTOOL MAKE_SAMPLE_GAME LISTING_PRELOAD
 //
-// PAGE is dist/avdconv.html; AVDCONV and MAKE_SAMPLE_GAME come from the Linux
-// build, LISTING_PRELOAD is tests/support/windows_listing_order.c built as a
+// PAGE is dist/avdconv.html; AVDCONV, AVDTOOL and MAKE_SAMPLE_GAME come from
+// the Linux build, LISTING_PRELOAD is tests/support/windows_listing_order.c built as a
 // shared library.
 "use strict";
 const assert = require("assert/strict");
@@ -15,7 +15,7 @@ const os = require("os");
 const path = require("path");
 const { chromium } = require("playwright-core");
 
-const [pagePath, avdconv, makeSampleGame, preload] = process.argv.slice(2).map((p) => path.resolve(p));
+const [pagePath, avdconv, avdtool, makeSampleGame, preload] = process.argv.slice(2).map((p) => path.resolve(p));
 const pageUrl = "file://" + pagePath;
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "avd-web-"));
 
@@ -37,8 +37,10 @@ function linuxConversion({ game, data }, name) {
     env: { ...process.env, LD_PRELOAD: preload, LANG: "C", LC_ALL: "C" },
   });
   const lines = new TextDecoder("shift_jis").decode(stdout).split("\n");
+  const list = execFileSync(avdtool, ["list", path.join(out, "DAV299.AVD")], { env: { ...process.env, LANG: "C" } });
   return {
     archive: fs.readFileSync(path.join(out, "DAV299.AVD")),
+    members: list.toString("latin1").split("\n").filter((line) => line.trim() !== ""),
     lines: lines.map((line) => line.split(game + "/").join("/game/").split(out + "/").join("/out/")),
   };
 }
@@ -151,6 +153,11 @@ test("the sample game, chosen with the folder inputs, gives the Linux build's ar
   assert.equal(await page.evaluate(() => document.getElementById("progress").position), 1);
   const log = (await page.textContent("#log")).split("\n");
   assert.deepEqual(log, sampleLinux.lines, "the log holds the converter's lines");
+  const rows = await page.$$eval("#members tr", (rows) =>
+    rows.map((row) => [...row.cells].map((cell) => cell.textContent)));
+  assert.deepEqual(rows, sampleLinux.members.map((line) => line.trim().split(/\s{2,}/)), "the member table");
+  const sheet = await page.$eval("#contact-sheet img", (img) => img.decode().then(() => img.naturalWidth));
+  assert.ok(sheet > 0, "the contact sheet is a picture");
 });
 
 test("the international game gives the Linux build's archive", async ({ page }) => {

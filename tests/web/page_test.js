@@ -182,8 +182,9 @@ test("a folder without game data asks, and No converts nothing", async ({ page }
   assert.equal(await page.textContent("#log"), "");
 });
 
+let bench = null;
 test("Cancel leaves no download, and the next conversion works", async ({ page }) => {
-  const bench = makeGame("bench-game", "--bench", "0.2");
+  bench = bench || makeGame("bench-game", "--bench", "1");
   await chooseFolders(page, bench);
   await page.click("#convert");
   await page.locator("#progress-text", { hasText: "Pictures" }).waitFor({ timeout: 60000 });
@@ -209,6 +210,18 @@ test("a damaged picture gives the Linux build's warning line", async ({ page }) 
   sameBytes(await convertAndDownload(page), linux.archive, "damaged game");
   const log = (await page.textContent("#log")).split("\n");
   for (const warning of warnings) assert.ok(log.includes(warning), `the log lacks: ${warning}`);
+});
+
+// Its wasm memory only grows: what it has at the end is its peak. One
+// conversion runs at a time, in one wasm instance.
+test("the bench game converts within 96 MiB of wasm memory", async ({ page }) => {
+  bench = bench || makeGame("bench-game", "--bench", "1");
+  await chooseFolders(page, bench);
+  await page.click("#convert");
+  await page.locator("#download").waitFor({ timeout: 600000 });
+  const run = await page.evaluate(() => window.avdLastRun);
+  assert.equal(run.status, 0);
+  assert.ok(run.wasmBytes < 96 * 1048576, `the page's wasm memory grew to ${run.wasmBytes} bytes`);
 });
 
 async function main() {

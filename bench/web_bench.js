@@ -3,7 +3,8 @@
 // Chromium, in one run; prints both times, their ratio and the page's peak
 // wasm memory (the sum over its wasm instances).
 //
-//   node bench/web_bench.js PAGE AVDCONV MAKE_SAMPLE_GAME [SCALE]
+//   node bench/web_bench.js PAGE AVDCONV MAKE_SAMPLE_GAME [SCALE [JOBS]]
+// JOBS: the page's compression workers (default: one per core).
 // (scripts/bench-web.sh builds what it needs and runs it)
 "use strict";
 const { execFileSync } = require("child_process");
@@ -12,7 +13,7 @@ const os = require("os");
 const path = require("path");
 const { chromium } = require("playwright-core");
 
-const [pagePath, avdconv, makeSampleGame, scale = "1"] = process.argv.slice(2);
+const [pagePath, avdconv, makeSampleGame, scale = "1", jobs = ""] = process.argv.slice(2);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "avd-web-bench-"));
 const game = path.join(work, "game");
 const data = path.join(work, "DATA");
@@ -31,7 +32,7 @@ async function pageRun() {
       "--disable-component-update", "--disable-sync"],
   });
   const page = await browser.newPage();
-  await page.goto("file://" + path.resolve(pagePath));
+  await page.goto("file://" + path.resolve(pagePath) + (jobs ? "?jobs=" + jobs : ""));
   await page.setInputFiles("#game-folder", game);
   await page.setInputFiles("#data-folder", data);
   const started = process.hrtime.bigint();
@@ -39,15 +40,17 @@ async function pageRun() {
   await page.locator("#download").waitFor({ timeout: 600000 });
   const seconds = Number(process.hrtime.bigint() - started) / 1e9;
   const run = await page.evaluate(() => window.avdLastRun);
+  run.workers = jobs || (await page.evaluate(() => navigator.hardwareConcurrency));
   await browser.close();
-  return { seconds, wasmBytes: run.wasmBytes };
+  return { seconds, wasmBytes: run.wasmBytes, workers: run.workers };
 }
 
 (async () => {
   const native = nativeSeconds();
   const web = await pageRun();
   const mib = (bytes) => (bytes / 1048576).toFixed(1);
-  console.log(`bench game (scale ${scale}): native --jobs 1 ${native.toFixed(2)} s, page ${web.seconds.toFixed(2)} s, ` +
+  console.log(`bench game (scale ${scale}): native --jobs 1 ${native.toFixed(2)} s, page ${web.seconds.toFixed(2)} s ` +
+    `(${web.workers} compression workers), ` +
     `ratio page/native ${(web.seconds / native).toFixed(2)}; page's peak wasm memory ${mib(web.wasmBytes)} MiB`);
   fs.rmSync(work, { recursive: true, force: true });
 })().catch((error) => {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/compressor.h"
 #include "avdtool/contact_sheet.h"
 #include "avdtool/listing.h"
 #include "driver/driver.h"
@@ -54,5 +55,21 @@ EMSCRIPTEN_KEEPALIVE int avd_inspect(const char* path) {
   avd_web_result("notes", reinterpret_cast<const uint8_t*>(notes.data()), notes.size());
   return listed | drawn;
 }
+
+// A compression worker's: compresses `length` bytes at `data`; the packed
+// form is at avd_packed() (avd_packed_size() bytes) until the next call.
+// Returns the compressor's status.
+namespace {
+archive::Compressor compressor;
+archive::Compressor::Packed packed;
+}  // namespace
+
+EMSCRIPTEN_KEEPALIVE int avd_compress(const uint8_t* data, size_t length) {
+  packed = compressor.Compress(data, length);
+  compressor.Trim(size_t{4} << 20);
+  return static_cast<int>(packed.status);
+}
+EMSCRIPTEN_KEEPALIVE const uint8_t* avd_packed() { return packed.bytes; }
+EMSCRIPTEN_KEEPALIVE size_t avd_packed_size() { return packed.size; }
 
 }  // extern "C"

@@ -181,6 +181,14 @@ function finish(message) {
   $("download-place").replaceChildren(link);
 }
 
+// Compression workers: one per core (the converter takes at most six), or
+// what ?jobs=N in the page's address asks for.
+function jobs() {
+  const asked = Number(new URLSearchParams(location.search).get("jobs"));
+  if (Number.isInteger(asked) && asked >= 1 && asked <= 64) return asked;
+  return Math.max(navigator.hardwareConcurrency || 1, 1);
+}
+
 function startConversion() {
   if (worker || !chosen.game || !chosen.data) return;
   clearResult();
@@ -194,7 +202,7 @@ function startConversion() {
     else if (message.type === "progress") showProgress(message.bytes);
     else if (message.type === "result") showResult(message.kind, message.bytes);
     else if (message.type === "opened") {
-      if (message.holdsGameData) worker.postMessage({ type: "convert", force: false });
+      if (message.holdsGameData) worker.postMessage({ type: "convert", force: false, jobs: jobs() });
       else $("question").hidden = false;
     } else if (message.type === "done") finish(message);
     else if (message.type === "failed") {
@@ -206,7 +214,7 @@ function startConversion() {
     $("log").textContent += (event.message || "error") + "\n";
     endWorker();
   };
-  worker.postMessage({ type: "open", game: chosen.game.files, data: chosen.data.files });
+  worker.postMessage({ type: "open", game: chosen.game.files, data: chosen.data.files, source: WORKER_SOURCE });
 }
 
 function init() {
@@ -227,7 +235,7 @@ function init() {
   });
   $("question-yes").addEventListener("click", () => {
     $("question").hidden = true;
-    if (worker) worker.postMessage({ type: "convert", force: true });
+    if (worker) worker.postMessage({ type: "convert", force: true, jobs: jobs() });
   });
   $("question-no").addEventListener("click", endWorker);
   const zone = document.body;

@@ -30,6 +30,7 @@ function startCompressors(wanted) {
     pool.memory.push(0);
     worker.onmessage = (event) => {
       const message = event.data;
+      if (message.type !== "compressed") return;
       pool.results.set(message.sequence, { status: message.status, bytes: message.bytes });
       pool.memory[index] = Math.max(pool.memory[index], message.wasmBytes);
       pool.idle.push(worker);
@@ -152,7 +153,10 @@ onmessage = (event) => {
     } else if (message.type === "compressor") {
       compressorReady = createConverter({});
     } else if (message.type === "compress") {
-      compressOne(message).catch((error) => postMessage({ type: "failed", error: String(error) }));
+      // A member the worker could not compress is one the compressor failed on.
+      compressOne(message).catch(() =>
+        postMessage({ type: "compressed", sequence: message.sequence, status: 2, bytes: new Uint8Array(0), wasmBytes: 0 }),
+      );
     }
   } catch (error) {
     postMessage({ type: "failed", error: String(error) });

@@ -25,11 +25,12 @@ started=$SECONDS
 # --- Packages -----------------------------------------------------------------
 # liblzo2-dev: the LZO version to build is the Linux build's, so both
 # compress alike. gettext: the catalog compiled into the converter.
-packages=(cmake ninja-build gcc emscripten nodejs liblzo2-dev dpkg-dev debian-keyring gettext)
+packages=(cmake ninja-build gcc emscripten liblzo2-dev dpkg-dev debian-keyring gettext)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+command -v node >/dev/null || missing+=(nodejs)
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 if [ ${#missing[@]} -gt 0 ]; then

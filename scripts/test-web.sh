@@ -9,11 +9,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 native=${1:-build}
 
-packages=(chromium nodejs npm gcc)
+packages=(chromium gcc)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+# A node of another origin brings its own npm, which Debian's cannot join.
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 if [ ${#missing[@]} -gt 0 ]; then

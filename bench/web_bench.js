@@ -39,6 +39,8 @@ async function pageRun() {
   await page.click("#convert");
   await page.locator("#download").waitFor({ timeout: 600000 });
   const seconds = Number(process.hrtime.bigint() - started) / 1e9;
+  // The member table and the contact sheet follow the archive.
+  await page.waitForFunction(() => window.avdLastRun, null, { timeout: 600000 });
   const run = await page.evaluate(() => window.avdLastRun);
   run.workers = jobs || (await page.evaluate(() => navigator.hardwareConcurrency));
   await browser.close();

@@ -164,9 +164,9 @@ function showResult(kind, bytes) {
   }
 }
 
-function finish(message) {
-  endWorker();
-  window.avdLastRun = { status: message.status, wasmBytes: message.wasmBytes };
+// The archive is written: the download, while the member table and the
+// contact sheet are being made.
+function showArchive(message) {
   $("progress-text").textContent = "";
   if (message.status !== 0 || !message.archive) return;
   $("progress").value = $("progress").max;
@@ -181,6 +181,12 @@ function finish(message) {
   $("download-place").replaceChildren(link);
 }
 
+// The run is over: window.avdLastRun tells scripts how it went.
+function finish(message) {
+  endWorker();
+  window.avdLastRun = { status: message.status, wasmBytes: message.wasmBytes };
+}
+
 // Compression workers: one per core (the converter takes at most six), or
 // what ?jobs=N in the page's address asks for.
 function jobs() {
@@ -193,6 +199,7 @@ function startConversion() {
   if (worker || !chosen.game || !chosen.data) return;
   clearResult();
   lastLines = [];
+  window.avdLastRun = null;
   workerUrl = workerUrl || URL.createObjectURL(new Blob([WORKER_SOURCE], { type: "text/javascript" }));
   worker = new Worker(workerUrl);
   setRunning(true);
@@ -204,7 +211,8 @@ function startConversion() {
     else if (message.type === "opened") {
       if (message.holdsGameData) worker.postMessage({ type: "convert", force: false, jobs: jobs() });
       else $("question").hidden = false;
-    } else if (message.type === "done") finish(message);
+    } else if (message.type === "converted") showArchive(message);
+    else if (message.type === "done") finish(message);
     else if (message.type === "failed") {
       $("log").textContent += message.error + "\n";
       endWorker();

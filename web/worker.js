@@ -132,15 +132,13 @@ async function convert(message) {
   );
   stdoutLines.flush();
   stderrLines.flush();
-  let archive = null;
-  if (status === 0) {
-    // The member table and the contact sheet come before the archive.
-    converter.ccall("avd_inspect", "number", ["string"], ["/out/DAV299.AVD"]);
-    archive = converter.FS.readFile("/out/DAV299.AVD").buffer;
-  }
+  // The archive first, then its member table and contact sheet.
+  const archive = status === 0 ? converter.FS.readFile("/out/DAV299.AVD").buffer : null;
+  postMessage({ type: "converted", status, archive }, archive ? [archive] : []);
+  if (status === 0) converter.ccall("avd_inspect", "number", ["string"], ["/out/DAV299.AVD"]);
   // Every instance's memory only grows: the sum of their last sizes is the peak.
   const wasmBytes = converter.HEAPU8.length + pool.memory.reduce((a, b) => a + b, 0);
-  postMessage({ type: "done", status, archive, wasmBytes }, archive ? [archive] : []);
+  postMessage({ type: "done", status, wasmBytes });
 }
 
 onmessage = (event) => {

@@ -71,12 +71,13 @@ async function chooseFolders(page, { game, data }) {
   await page.setInputFiles("#data-folder", data);
 }
 
-// Converts with the folders chosen and returns the downloaded archive.
+// Converts with the folders chosen, waits for the end of the run (the
+// member table and the contact sheet come after the archive) and returns
+// the downloaded archive.
 async function convertAndDownload(page) {
   await page.click("#convert");
-  const link = page.locator("#download");
-  await link.waitFor({ timeout: 120000 });
-  const [download] = await Promise.all([page.waitForEvent("download"), link.click()]);
+  await page.waitForFunction(() => window.avdLastRun, null, { timeout: 600000 });
+  const [download] = await Promise.all([page.waitForEvent("download"), page.click("#download")]);
   assert.equal(download.suggestedFilename(), "DAV299.AVD");
   return fs.readFileSync(await download.path());
 }
@@ -227,7 +228,7 @@ test("the bench game converts within 96 MiB of wasm memory", async ({ page }) =>
   bench = bench || makeGame("bench-game", "--bench", "1");
   await chooseFolders(page, bench);
   await page.click("#convert");
-  await page.locator("#download").waitFor({ timeout: 600000 });
+  await page.waitForFunction(() => window.avdLastRun, null, { timeout: 600000 });
   const run = await page.evaluate(() => window.avdLastRun);
   assert.equal(run.status, 0);
   assert.ok(run.wasmBytes < 96 * 1048576, `the page's wasm memory grew to ${run.wasmBytes} bytes`);

@@ -176,6 +176,23 @@ test("one and three compression workers give the same archive", async ({ page })
   }
 });
 
+test("served by a web server, the page converts as from disk", async ({ page }) => {
+  const http = require("http");
+  const server = http.createServer((request, response) => {
+    response.writeHead(200, { "Content-Type": "text/html; charset=utf-8" });
+    response.end(fs.readFileSync(pagePath));
+  });
+  await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+  servedUrl = `http://127.0.0.1:${server.address().port}/avdconv.html`;
+  try {
+    await page.goto(servedUrl);
+    await chooseFolders(page, sample);
+    sameBytes(await convertAndDownload(page), sampleLinux.archive, "served page");
+  } finally {
+    server.close();
+  }
+});
+
 test("a drop of the two folders converts as the inputs do", async ({ page }) => {
   await dropFolders(page, sample);
   sameBytes(await convertAndDownload(page), sampleLinux.archive, "dropped sample game");
@@ -193,6 +210,7 @@ test("a folder without game data asks, and No converts nothing", async ({ page }
 });
 
 let bench = null;
+let servedUrl = null;
 test("Cancel leaves no download, and the next conversion works", async ({ page }) => {
   bench = bench || makeGame("bench-game", "--bench", "1");
   await chooseFolders(page, bench);
@@ -262,7 +280,8 @@ async function main() {
     failed++;
     console.log(`FAIL a Japanese browser shows Japanese\n     ${error.stack || error}`);
   }
-  const elsewhere = requests.filter((url) => url.split("?")[0] !== pageUrl && !/^(blob|data):/.test(url));
+  const elsewhere = requests.filter(
+    (url) => ![pageUrl, servedUrl].includes(url.split("?")[0]) && !/^(blob|data):/.test(url));
   if (elsewhere.length === 0) {
     console.log("ok   no request beyond the page itself");
   } else {

@@ -3,7 +3,8 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/). With
 # --tsan it uses ThreadSanitizer (in build-tsan/) and runs the tests that
 # drive the archive writer's worker threads: the writer's, the driver's
-# end-to-end and the stress tests.
+# end-to-end and the stress tests. Without either it also builds the page
+# and runs its tests in headless Chromium (scripts/test-web.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -30,3 +31,5 @@ esac
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
 cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" "${select[@]}"
+# The page in a headless browser, against this build's archives.
+if [ "$dir" = build ]; then scripts/test-web.sh "$dir"; fi

@@ -12,6 +12,7 @@
 # in dist/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh
 root=$PWD
 version=$(head -n 1 VERSION)
 arch=$(dpkg --print-architecture)

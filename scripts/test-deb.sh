@@ -8,8 +8,9 @@
 # It installs into this machine's system (it needs root, or sudo), so it
 # refuses to start when an avdconv is already installed there, and purges
 # its package whatever happens once it has installed it. Everything else it
-# makes lives in one temporary folder, removed at the end; the .deb is kept
-# in dist/.
+# makes lives in build-deb/ (the build, kept so that the compiler cache finds
+# the same paths next time) and in one temporary folder, removed at the end;
+# the .deb is kept in dist/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -46,7 +47,8 @@ trap cleanup EXIT
 # now): dpkg-buildpackage writes the package beside the source folder.
 echo "== Building $deb"
 start=$SECONDS
-src="$work/src/avdconv-$version"
+rm -rf build-deb
+src="build-deb/avdconv-$version"
 mkdir -p "$src"
 git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' f; do
   if [ -e "$f" ]; then cp -a --parents "$f" "$src"; fi
@@ -58,8 +60,9 @@ if command -v ccache >/dev/null; then
   CCACHE_DIR=$(ccache -k cache_dir)
   export CCACHE_DIR
 fi
-(cd "$src" && DEB_BUILD_OPTIONS="nocheck parallel=$(nproc)" dpkg-buildpackage -us -uc -b -Pnocheck >"$work/build.log" 2>&1) || {
-  tail -n 40 "$work/build.log" >&2
+(cd "$src" && DEB_BUILD_OPTIONS="nocheck parallel=$(nproc)" dpkg-buildpackage -us -uc -b -Pnocheck \
+  >"$root/build-deb/build.log" 2>&1) || {
+  tail -n 40 build-deb/build.log >&2
   echo "test-deb: dpkg-buildpackage failed" >&2
   exit 1
 }
@@ -67,12 +70,12 @@ echo "   built in $((SECONDS - start)) s"
 
 # --- lintian -----------------------------------------------------------------
 echo "== lintian"
-lintian --info --fail-on error "$work/src/$deb" | sed 's/^/   /' || {
+lintian --display-info --fail-on error "build-deb/$deb" 2>&1 | sed 's/^/   /' || {
   echo "test-deb: lintian found errors" >&2
   exit 1
 }
 mkdir -p dist
-cp "$work/src/$deb" dist/
+cp "build-deb/$deb" dist/
 
 # --- Install, convert, verify ---------------------------------------------------
 echo "== Installing and converting the sample game"

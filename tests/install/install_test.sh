@@ -22,8 +22,8 @@ if [ "$got" != "$expected" ]; then
   echo "$got"
   exit 1
 fi
-"$prefix/bin/avdconv" --version >/dev/null && "$prefix/bin/avdtool" --help >/dev/null || {
+if ! "$prefix/bin/avdconv" --version >/dev/null || ! "$prefix/bin/avdtool" --help >/dev/null; then
   echo "FAIL: the installed programs do not run"
   exit 1
-}
+fi
 echo "installed as expected"

@@ -19,9 +19,8 @@ version=$(head -n 1 VERSION)
 arch=$(dpkg --print-architecture)
 deb=avdconv_${version}_${arch}.deb
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-apt=(env DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=300 -y -qq)
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -qq)
+[ "$(id -u)" -ne 0 ] && apt=(sudo "${apt[@]}")
 
 if dpkg-query -W -f='${Status}' avdconv 2>/dev/null | grep -q 'installed'; then
   echo "test-deb: the package avdconv is installed already; not touching it" >&2
@@ -114,7 +113,7 @@ if [ -e /usr/bin/DAV299.AVD ] || [ -e /usr/bin/tmp.dat ] || [ ! -f "$work/home/D
   echo "test-deb: the archive is not in the working folder alone" >&2
   exit 1
 fi
-echo "   $(ls "$work/home" | tr '\n' ' ')"
+echo "   in the working folder: $(cd "$work/home" && echo *)"
 
 # --- Purge, and nothing left -----------------------------------------------------
 echo "== Purging"

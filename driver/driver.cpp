@@ -6,6 +6,7 @@
 #include "archive/archive_writer.h"
 #include "driver/command_line.h"
 #include "driver/game_data.h"
+#include "driver/home_folder.h"
 #include "driver/messages.h"
 #include "platform/console.h"
 #include "platform/file_io.h"
@@ -28,6 +29,14 @@ std::string WithSeparator(std::string folder) {
 
 std::string DataFolderOf(const std::string& converterFolder) {
   return converterFolder + "DATA" + std::string(platform::kSeparatorString);
+}
+
+// The folder of DATA, the archive and the spool when the options leave them
+// to the converter: its own, or the working folder for an installed one.
+std::string ConverterHome() {
+  const std::string own = platform::ExecutableFolder();
+  if (own.empty()) return own;
+  return HomeFolder(own, platform::IsFolder(DataFolderOf(own)), platform::WorkingFolder());
 }
 
 void PrintBanner(platform::Console& console) {
@@ -108,7 +117,7 @@ int RunCommandLine(platform::Console& console, const Options& options) {
   // Needed only for what the options leave to it.
   std::string converterFolder;
   if (options.outputFolder.empty() || options.dataFolder.empty()) {
-    converterFolder = platform::ExecutableFolder();
+    converterFolder = ConverterHome();
     if (converterFolder.empty()) {
       console.Error(console.Tr(text::kNoConverterFolder));
       return kExitNoConverterFolder;
@@ -170,7 +179,7 @@ int RunInteractive(unsigned workers) {
   PrintBanner(console);
   console.Print(text::kPrompt1);
   console.Print(text::kPrompt2);
-  const std::string converterFolder = platform::ExecutableFolder();
+  const std::string converterFolder = ConverterHome();
   if (converterFolder.empty()) {
     // Nothing to convert into: said, and the window stays until a key is
     // pressed, but the status is the error's, not the key's.

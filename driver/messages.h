@@ -42,7 +42,8 @@ inline constexpr std::string_view kPressAKey =
 // キルナート
 inline constexpr std::string_view kGameTitle = "\x83L\x83\x8B\x83i\x81[\x83g";
 
-inline constexpr const char* kVersion = "0.76";
+// The version, from the file VERSION through the build.
+inline constexpr const char* kVersion = AVD_VERSION;
 
 // The one line of a conversion stopped by a signal, and of one stopped after
 // the archive was put in place.

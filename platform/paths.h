@@ -27,6 +27,10 @@ inline constexpr std::string_view kNotInNames = "";
 // it cannot be found.
 std::string ExecutableFolder();
 
+// The working folder, absolute, ending in kSeparator; empty when it cannot be
+// found.
+std::string WorkingFolder();
+
 // Position just behind the last separator of `path`, any of kSeparators (0
 // when there is none).
 size_t NamePartStart(std::string_view path);

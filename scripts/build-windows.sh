@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-compiles the converter for 64-bit Windows (in build-windows/) with
-# Debian's mingw-w64, and packs dist/avdconv-windows-x86_64.zip: avdconv.exe,
-# the archive inspector avdtool.exe, a README for Windows users and a sample
-# DATA folder.
+# Debian's mingw-w64, and packs dist/avdconv-<version>-windows-x86_64.zip
+# (the version from the file VERSION): avdconv.exe, the archive inspector
+# avdtool.exe, a README for Windows users and a sample DATA folder.
 #
 # Installs what is missing with apt-get, then builds once and keeps in
 # build-windows/deps/:
@@ -199,9 +199,10 @@ if [ -f "$exe" ]; then
   cp "$stage/avdconv.exe" dist/avdconv.exe
   cp "$stage/avdtool.exe" dist/avdtool.exe
   find "$dir/stage" -exec touch -h -d "@$epoch" {} +
-  rm -f dist/avdconv-windows-x86_64.zip
-  (cd "$dir/stage" && find avdconv | LC_ALL=C sort | TZ=UTC zip -q -X -D -@ "$root/dist/avdconv-windows-x86_64.zip")
-  echo "   dist/avdconv.exe, dist/avdtool.exe, dist/avdconv-windows-x86_64.zip"
+  zip="avdconv-$(head -n 1 VERSION)-windows-x86_64.zip"
+  rm -f dist/avdconv-*windows-x86_64.zip
+  (cd "$dir/stage" && find avdconv | LC_ALL=C sort | TZ=UTC zip -q -X -D -@ "$root/dist/$zip")
+  echo "   dist/avdconv.exe, dist/avdtool.exe, dist/$zip"
 else
   echo "== No package: avdconv.exe did not build"
 fi

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <vector>
@@ -19,6 +20,19 @@ std::string ExecutableFolder() {
       std::string path(buf.data(), static_cast<size_t>(n));
       return path.substr(0, NamePartStart(path));
     }
+    buf.resize(buf.size() * 2);
+  }
+}
+
+std::string WorkingFolder() {
+  std::vector<char> buf(PATH_MAX + 1);
+  for (;;) {
+    if (getcwd(buf.data(), buf.size()) != nullptr) {
+      std::string folder(buf.data());
+      if (folder.empty() || folder.back() != kSeparator) folder += kSeparator;
+      return folder;
+    }
+    if (errno != ERANGE) return {};
     buf.resize(buf.size() * 2);
   }
 }

@@ -45,6 +45,20 @@ std::string ExecutableFolder() {
   }
 }
 
+std::string WorkingFolder() {
+  std::vector<wchar_t> buf(MAX_PATH + 1);
+  for (;;) {
+    const DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(buf.size()), buf.data());
+    if (n == 0 || n > kMostPath) return {};
+    if (n < buf.size()) {
+      std::string folder = windows::Utf8(std::wstring_view(buf.data(), n));
+      if (folder.empty() || kSeparators.find(folder.back()) == std::string_view::npos) folder += kSeparator;
+      return folder;
+    }
+    buf.resize(n + 1);  // n counts the terminating zero when it does not fit
+  }
+}
+
 // The command line split as the C runtime splits it, but in UTF-16: the
 // ANSI argv holds '?' for every character the code page lacks.
 std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {

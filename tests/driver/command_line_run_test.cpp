@@ -81,6 +81,43 @@ TEST(CommandLineRun, WithoutItsOwnFolderTheConverterStopsWithItsLineAndStatus3Un
   EXPECT_EQ(t.Output().find(test_support::kChooserTitleSjis), std::string::npos);
 }
 
+// Installed among other programs (a "bin" folder without DATA), the
+// converter reads DATA from the working folder and writes there, from the
+// command line and from the chooser alike; its own folder stays untouched.
+TEST(CommandLineRun, AnInstalledConverterReadsAndWritesInTheWorkingFolder) {
+  Installed portable;
+  ASSERT_EQ(RunPiped(portable.exe, {portable.game}).exitStatus, driver::kExitWritten);
+  const std::vector<uint8_t> expected = ReadFile(portable.Archive());
+
+  TempDir root;
+  fs::create_directories(root.Path() / "usr" / "bin");
+  const std::string exe = test_support::InstallConverter(root.Path() / "usr" / "bin");
+  const fs::path work = fs::canonical(root.Path()) / "work";
+  fs::create_directories(work);
+  fs::copy(portable.Folder() / "DATA", work / "DATA");
+  const auto inWork = [&work] {
+    if (chdir(work.c_str()) != 0) _exit(126);
+  };
+  RunResult r = RunPiped(exe, {portable.game}, "C", std::chrono::seconds(60), inWork);
+  EXPECT_EQ(r.exitStatus, driver::kExitWritten) << r.errors;
+  EXPECT_EQ(ReadFile(work / "DAV299.AVD"), expected);
+  EXPECT_NE(r.output.find((work / "DAV299.AVD").string()), std::string::npos) << r.output;
+  EXPECT_FALSE(fs::exists(work / "tmp.dat"));
+  fs::remove(work / "DAV299.AVD");
+
+  test_support::TerminalSession t(exe, {}, inWork);
+  ASSERT_TRUE(t.WaitFor(test_support::kChooserTitleSjis));
+  t.Type(portable.game + "\r");
+  ASSERT_TRUE(t.WaitFor(kPressAKey));
+  t.Type("a");
+  EXPECT_EQ(t.Finish(), 'a');
+  EXPECT_EQ(ReadFile(work / "DAV299.AVD"), expected);
+  std::set<std::string> inBin;
+  for (const fs::directory_entry& e : fs::directory_iterator(root.Path() / "usr" / "bin"))
+    inBin.insert(e.path().filename());
+  EXPECT_EQ(inBin, (std::set<std::string>{"avdconv"}));
+}
+
 TEST(CommandLineRun, WithoutATerminalTheArchiveIsTheInteractiveOneAndTheStatusIs0) {
   Installed s;
   RunResult interactive = test_support::RunWithTerminal(s.exe, s.game + "\r", 'a');

@@ -150,7 +150,7 @@ test("the sample game, chosen with the folder inputs, gives the Linux build's ar
   assert.equal(await page.locator("#download").count(), 0, "choosing the folders does not convert");
   sameBytes(await convertAndDownload(page), sampleLinux.archive, "sample game");
   const summary = await page.textContent("#summary");
-  assert.match(summary, /^Converted: 5 scenarios, 24 pictures, 3 data files; 0 warnings; /);
+  assert.match(summary, /^Converted: 5 scenarios, 25 pictures, 3 data files; 0 warnings; /);
   assert.equal(await page.evaluate(() => document.getElementById("progress").position), 1);
   const log = (await page.textContent("#log")).split("\n");
   assert.deepEqual(log, sampleLinux.lines, "the log holds the converter's lines");

@@ -83,9 +83,13 @@ void Output::OutStr(std::string_view s) {
   buffer_[static_cast<size_t>(len_++)] = 0;
 }
 
-void Output::OutOp89(int32_t sub, int32_t n) {
-  OutByte(89);
-  OutByte(sub);
+void Output::OutOp(target::Code code) {
+  OutByte(code.opcode);
+  if (code.HasSub()) OutByte(code.sub);
+}
+
+void Output::OutOp(target::Code code, int32_t n) {
+  OutOp(code);
   OutNum(n);
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/diagnostics.h"
+#include "scenario/target_opcodes.h"
 
 namespace scenario {
 
@@ -32,8 +33,9 @@ class Output {
   void OutNum(int32_t v);
   void OutNumFlagged(int32_t v);
   void OutStr(std::string_view s);
-  // Target opcode 89 with a sub-code and a number.
-  void OutOp89(int32_t sub, int32_t n);
+  // A target opcode and its sub-code, if it has one; then the number `n`.
+  void OutOp(target::Code code);
+  void OutOp(target::Code code, int32_t n);
 
   // Writes the code offset of `targetPos` into the 4-byte slot at `slotPos`.
   // A slot that lies (even partly) beyond the written bytes is left alone.

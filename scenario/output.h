@@ -7,11 +7,12 @@
 
 #include "base/diagnostics.h"
 #include "scenario/target_opcodes.h"
+#include "scenario/tpc_format.h"
 
 namespace scenario {
 
 // The target scenario being built: a fixed 65,536-byte buffer holding the
-// 99-byte "TPC32" header and the code behind it, and the emitters that every
+// 99-byte "TPC32" header (scenario/tpc_format.h) and the code behind it, and the emitters that every
 // translation handler writes through. Positions stored in the file about
 // itself (code length, jump slots) are code offsets: position - 99.
 //
@@ -21,9 +22,9 @@ class Output {
  public:
   explicit Output(base::Diagnostics& diag) : diag_(diag) {}
 
-  static constexpr size_t kCapacity = 65536;
-  static constexpr int32_t kHeaderSize = 99;
-  static constexpr size_t kCodeLengthOffset = 95;
+  static constexpr size_t kCapacity = tpc::kMostBytes;
+  static constexpr int32_t kHeaderSize = static_cast<int32_t>(tpc::kHeaderSize);
+  static constexpr size_t kCodeLengthOffset = tpc::kCodeLengthOffset;
 
   // Copies the header template and sets the length to the header's size.
   void Reset();

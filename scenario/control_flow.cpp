@@ -76,16 +76,6 @@ void ConditionalJump(Translator& t, uint8_t relation) {
   t.OutJump(label1);
 }
 
-// True when another group follows; consumes the list terminator. A list
-// also ends where the source ends, since bytes behind it read as 0, never
-// as the terminator.
-bool NextGroup(Translator& t) {
-  if (t.src.AtEnd()) return false;
-  if (t.src.Peek() != op::kListEnd) return true;
-  t.src.ReadU8();
-  return false;
-}
-
 }  // namespace
 
 void Jump(Translator& t) {
@@ -130,7 +120,7 @@ void JumpUnlessRelation69(Translator& t) { ConditionalJump(t, target::kRelation6
 
 void MultiWayJump(Translator& t) {
   uint32_t variable = t.src.ReadU16();
-  while (NextGroup(t)) {
+  while (t.src.NextGroup()) {
     uint32_t label = t.src.ReadU16();
     uint32_t value = t.src.ReadU24();
     t.out.OutOp(target::kIf);
@@ -150,7 +140,7 @@ void ChoiceMenu(Translator& t) {
   std::array<uint32_t, kMaxOptions> labels{};
   size_t count = 0;
   bool dropped = false;
-  while (NextGroup(t)) {
+  while (t.src.NextGroup()) {
     uint32_t label = t.src.ReadU16();
     std::string_view text = t.src.ReadString();
     if (count == kMaxOptions) {

@@ -9,10 +9,10 @@
 #include "base/diagnostics.h"
 #include "base/printable.h"
 #include "base/sjis.h"
-#include "scenario/output.h"
 #include "scenario/source.h"
 #include "scenario/source_forms.h"
 #include "scenario/target_forms.h"
+#include "scenario/tpc_format.h"
 
 namespace avdtool {
 namespace {
@@ -69,10 +69,12 @@ void Labels(const std::set<uint32_t>& labels, uint32_t from, uint32_t to, std::s
 }
 
 std::string HeaderLine(std::span<const uint8_t> member) {
-  std::string line =
-      "; header: \"" + ShownText(std::string_view(reinterpret_cast<const char*>(member.data()), 5)) + "\"";
-  for (size_t at : {40, 80, 84, 88}) line += Format(", %zu: %u", at, base::GetU32(member.data() + at));
-  line += Format(", code length %u\n", base::GetU32(member.data() + scenario::Output::kCodeLengthOffset));
+  namespace tpc = scenario::tpc;
+  const auto* magic = reinterpret_cast<const char*>(member.data() + tpc::kMagicOffset);
+  std::string line = "; header: \"" + ShownText(std::string_view(magic, tpc::kMagic.size())) + "\"";
+  for (const tpc::FixedField& f : tpc::kFixedFields)
+    line += Format(", %zu: %u", f.offset, base::GetU32(member.data() + f.offset));
+  line += Format(", code length %u\n", base::GetU32(member.data() + tpc::kCodeLengthOffset));
   return line;
 }
 
@@ -97,14 +99,14 @@ std::string ShownText(std::string_view sjis) {
 
 std::string ListScenario(std::span<const uint8_t> member) {
   namespace target = scenario::target;
-  constexpr size_t kHeader = scenario::Output::kHeaderSize;
+  constexpr size_t kHeader = scenario::tpc::kHeaderSize;
   std::string out;
   if (member.size() < kHeader) {
     out += Format("; %zu bytes, shorter than the %zu-byte header: nothing to list\n", member.size(), kHeader);
     return out;
   }
   out += HeaderLine(member);
-  const uint32_t stated = base::GetU32(member.data() + scenario::Output::kCodeLengthOffset);
+  const uint32_t stated = base::GetU32(member.data() + scenario::tpc::kCodeLengthOffset);
   const size_t present = member.size() - kHeader;
   const std::span<const uint8_t> code = member.subspan(kHeader, std::min<size_t>(stated, present));
   if (stated != present) {

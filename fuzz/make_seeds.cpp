@@ -15,6 +15,7 @@
 #include "scenario/sio_builder.h"
 #include "scenario/source_opcodes.h"
 #include "support/archive_builder.h"
+#include "support/member_builders.h"
 
 namespace {
 
@@ -122,43 +123,18 @@ void WriteMemberLists(const fs::path& folder) {
                           "83 9F 61 00 02 00 10 00 00 AB CD EF 01 00 01 02"));
 }
 
-// A "PDT10" picture of a source of w × h with `pixels` (5-6-5) and, when not
-// empty, an alpha plane.
-std::vector<uint8_t> Picture(uint32_t w, uint32_t h, const std::vector<uint16_t>& pixels,
-                             const std::vector<uint8_t>& alpha) {
-  std::vector<uint8_t> m(32, 0);
-  std::copy_n("PDT10", 5, m.begin());
-  base::PutU32(m.data() + 12, w);
-  base::PutU32(m.data() + 16, h);
-  base::PutU32(m.data() + 28, alpha.empty() ? 0 : static_cast<uint32_t>(2 * pixels.size()));
-  for (uint16_t p : pixels) {
-    m.push_back(static_cast<uint8_t>(p));
-    m.push_back(static_cast<uint8_t>(p >> 8));
-  }
-  m.insert(m.end(), alpha.begin(), alpha.end());
-  return m;
-}
-
-std::vector<uint8_t> Scenario(const std::vector<uint8_t>& code) {
-  std::vector<uint8_t> m(99, 0);
-  std::copy_n("TPC32", 5, m.begin());
-  base::PutU32(m.data() + 95, static_cast<uint32_t>(code.size()));
-  m.insert(m.end(), code.begin(), code.end());
-  return m;
-}
-
 void WriteArchives(const fs::path& folder) {
   const archive::ArchiveHeader header = driver::PrepareArchiveHeader();
   const std::vector<uint8_t> text = {'d', 'a', 't', 'a', ' ', 'd', 'a', 't', 'a'};
-  Write(
-      folder, "every-kind",
-      test_support::WriteArchive({{"SEEN001.TXT", Scenario({0x3B, 0x11, 0x17})},
-                                  {"BG.PDT", Picture(8, 6, std::vector<uint16_t>(12, 0xF800), {})},
-                                  {"CHR.PDT", Picture(4, 4, {0x07E0, 0x001F, 0xFFFF, 0}, {255, 0, 128, 64})},
-                                  {"EMPTY.PDT", Picture(1, 1, {}, {})},
-                                  {"README.TXT", text},
-                                  {"NOTHING", {}}},
-                                 header));
+  Write(folder, "every-kind",
+        test_support::WriteArchive(
+            {{"SEEN001.TXT", test_support::Tpc({0x3B, 0x11, 0x17})},
+             {"BG.PDT", test_support::Pdt(8, 6, std::vector<uint16_t>(12, 0xF800), {})},
+             {"CHR.PDT", test_support::Pdt(4, 4, {0x07E0, 0x001F, 0xFFFF, 0}, {255, 0, 128, 64})},
+             {"EMPTY.PDT", test_support::Pdt(1, 1, {}, {})},
+             {"README.TXT", text},
+             {"NOTHING", {}}},
+            header));
   Write(folder, "empty", test_support::WriteArchive({}, header));
   // Data files named as a picture and a scenario, as DATA may hold them.
   Write(folder, "data-named-as-members",

@@ -7,23 +7,19 @@
 namespace scenario {
 namespace {
 
-// "TPC32", zeros, then the fixed fields at 40, 80, 84 and 88; the code length
-// at 95 is patched when the scenario is finished.
-constexpr std::array<uint8_t, Output::kHeaderSize> MakeHeaderTemplate() {
-  std::array<uint8_t, Output::kHeaderSize> h{};
-  h[0] = 'T';
-  h[1] = 'P';
-  h[2] = 'C';
-  h[3] = '3';
-  h[4] = '2';
-  h[40] = 1;      // 1
-  h[80] = 1;      // 1
-  h[84 + 1] = 1;  // 256
-  h[88 + 2] = 1;  // 65,536
+// The magic and the fixed fields; the code length is patched when the
+// scenario is finished.
+constexpr std::array<uint8_t, tpc::kHeaderSize> MakeHeaderTemplate() {
+  std::array<uint8_t, tpc::kHeaderSize> h{};
+  for (size_t i = 0; i < tpc::kMagic.size(); ++i)
+    h[tpc::kMagicOffset + i] = static_cast<uint8_t>(tpc::kMagic[i]);
+  for (const tpc::FixedField& f : tpc::kFixedFields) {
+    for (size_t i = 0; i < 4; ++i) h[f.offset + i] = static_cast<uint8_t>(f.value >> (8 * i));
+  }
   return h;
 }
 
-constexpr std::array<uint8_t, Output::kHeaderSize> kHeaderTemplate = MakeHeaderTemplate();
+constexpr std::array<uint8_t, tpc::kHeaderSize> kHeaderTemplate = MakeHeaderTemplate();
 
 }  // namespace
 
@@ -83,9 +79,13 @@ void Output::OutStr(std::string_view s) {
   buffer_[static_cast<size_t>(len_++)] = 0;
 }
 
-void Output::OutOp89(int32_t sub, int32_t n) {
-  OutByte(89);
-  OutByte(sub);
+void Output::OutOp(target::Code code) {
+  OutByte(code.opcode);
+  if (code.HasSub()) OutByte(code.sub);
+}
+
+void Output::OutOp(target::Code code, int32_t n) {
+  OutOp(code);
   OutNum(n);
 }
 

@@ -6,11 +6,13 @@
 #include <string_view>
 
 #include "base/diagnostics.h"
+#include "scenario/target_opcodes.h"
+#include "scenario/tpc_format.h"
 
 namespace scenario {
 
 // The target scenario being built: a fixed 65,536-byte buffer holding the
-// 99-byte "TPC32" header and the code behind it, and the emitters that every
+// 99-byte "TPC32" header (scenario/tpc_format.h) and the code behind it, and the emitters that every
 // translation handler writes through. Positions stored in the file about
 // itself (code length, jump slots) are code offsets: position - 99.
 //
@@ -20,9 +22,9 @@ class Output {
  public:
   explicit Output(base::Diagnostics& diag) : diag_(diag) {}
 
-  static constexpr size_t kCapacity = 65536;
-  static constexpr int32_t kHeaderSize = 99;
-  static constexpr size_t kCodeLengthOffset = 95;
+  static constexpr size_t kCapacity = tpc::kMostBytes;
+  static constexpr int32_t kHeaderSize = static_cast<int32_t>(tpc::kHeaderSize);
+  static constexpr size_t kCodeLengthOffset = tpc::kCodeLengthOffset;
 
   // Copies the header template and sets the length to the header's size.
   void Reset();
@@ -32,8 +34,9 @@ class Output {
   void OutNum(int32_t v);
   void OutNumFlagged(int32_t v);
   void OutStr(std::string_view s);
-  // Target opcode 89 with a sub-code and a number.
-  void OutOp89(int32_t sub, int32_t n);
+  // A target opcode and its sub-code, if it has one; then the number `n`.
+  void OutOp(target::Code code);
+  void OutOp(target::Code code, int32_t n);
 
   // Writes the code offset of `targetPos` into the 4-byte slot at `slotPos`.
   // A slot that lies (even partly) beyond the written bytes is left alone.

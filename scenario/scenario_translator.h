@@ -13,7 +13,7 @@
 namespace scenario {
 
 // Translates source scenarios one after another, on bytes: the owner of the
-// translation state (two 64 KiB buffers, on the heap), of the state the
+// translation state (the 64 KiB output buffer, on the heap), of the state the
 // table's scene handlers keep, and of nothing else. Lines go to the
 // diagnostics given at construction, in the order they arise.
 class ScenarioTranslator {
@@ -31,7 +31,8 @@ class ScenarioTranslator {
   // Translates one source scenario (at most kMaxSourceSize bytes) named
   // `sourceName` (for warning lines) into a target scenario: the 99-byte
   // header and the code. The result stays valid until the next call; each
-  // call starts afresh, whatever came before.
+  // call starts afresh, whatever came before. `source` is read in place and
+  // need not outlive the call.
   std::span<const uint8_t> Translate(std::span<const uint8_t> source, const std::string& sourceName);
 
   // The state of the last translation (address map, jump fixups), for

@@ -6,14 +6,14 @@
 namespace scenario {
 
 void Source::Load(const uint8_t* data, size_t size) {
+  data_ = data;
   len_ = static_cast<uint32_t>(std::min(size, kCapacity));
-  if (len_ > 0) std::memcpy(buffer_.data(), data, len_);
   pos_ = 0;
 }
 
 std::string_view Source::ReadString() {
   if (pos_ >= len_) return {};
-  const auto* begin = reinterpret_cast<const char*>(buffer_.data() + pos_);
+  const auto* begin = reinterpret_cast<const char*>(data_ + pos_);
   const void* zero = std::memchr(begin, 0, len_ - pos_);
   if (!zero) {
     std::string_view s(begin, len_ - pos_);

@@ -1,21 +1,28 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
+
+#include "scenario/source_opcodes.h"
 
 namespace scenario {
 
-// The source scenario being translated: the file's bytes in a fixed
-// 65,536-byte buffer, its length and the read position. Every read at or
-// beyond the length yields 0 and a string ends at the length, so no operand
-// can reach outside the file, whatever its bytes say.
+// The one reader of source scenario bytes, for the translation loop and for
+// DecodeSource alike: the first 65,536 bytes of a file, a length and a read
+// position. Every read at or beyond the length yields 0 and a string ends at
+// the length, so no operand can reach outside the file, whatever its bytes
+// say. The reader keeps a view: the bytes must outlive the reads.
 class Source {
  public:
   static constexpr size_t kCapacity = 65536;
 
-  // Loads `size` bytes (at most kCapacity; the rest is cut) and rewinds.
+  Source() = default;
+  explicit Source(std::span<const uint8_t> bytes) { Load(bytes.data(), bytes.size()); }
+
+  // Reads from `size` bytes (at most kCapacity; the rest is cut), from the
+  // start.
   void Load(const uint8_t* data, size_t size);
 
   uint32_t Pos() const { return pos_; }
@@ -24,7 +31,7 @@ class Source {
   bool AtEnd() const { return pos_ >= len_; }
 
   // The byte at `pos`, 0 beyond the end.
-  uint8_t At(uint32_t pos) const { return pos < len_ ? buffer_[pos] : 0; }
+  uint8_t At(uint32_t pos) const { return pos < len_ ? data_[pos] : 0; }
   uint8_t Peek() const { return At(pos_); }
 
   uint8_t ReadU8() { return At(pos_++); }
@@ -43,8 +50,18 @@ class Source {
   // there and the position moves to the end.
   std::string_view ReadString();
 
+  // True when another group of a list follows (op::kListEnd ends a list and
+  // is consumed). A list also ends where the source ends, since bytes behind
+  // it read as 0, never as the list end.
+  bool NextGroup() {
+    if (AtEnd()) return false;
+    if (Peek() != op::kListEnd) return true;
+    ReadU8();
+    return false;
+  }
+
  private:
-  std::array<uint8_t, kCapacity> buffer_{};
+  const uint8_t* data_ = nullptr;
   uint32_t len_ = 0;
   uint32_t pos_ = 0;
 };

@@ -65,48 +65,7 @@ constexpr std::array<int16_t, 256> kFormIndex = [] {
   return index;
 }();
 
-// The reads of Source, on a span: 0 behind the end, positions move on.
-class Reader {
- public:
-  explicit Reader(std::span<const uint8_t> s) : s_(s) {}
-
-  uint32_t Pos() const { return pos_; }
-  bool AtEnd() const { return pos_ >= s_.size(); }
-  uint32_t At(uint32_t p) const { return p < s_.size() ? s_[p] : 0; }
-  uint32_t Peek() const { return At(pos_); }
-  uint32_t U8() { return At(pos_++); }
-  uint32_t U16() {
-    const uint32_t v = (At(pos_) << 8) | At(pos_ + 1);
-    pos_ += 2;
-    return v;
-  }
-  uint32_t U24() {
-    const uint32_t v = (At(pos_) << 16) | (At(pos_ + 1) << 8) | At(pos_ + 2);
-    pos_ += 3;
-    return v;
-  }
-  std::string_view String() {
-    if (AtEnd()) return {};
-    const auto* begin = reinterpret_cast<const char*>(s_.data() + pos_);
-    const size_t left = s_.size() - pos_;
-    const size_t length = std::find(begin, begin + left, '\0') - begin;
-    pos_ += static_cast<uint32_t>(std::min(length + 1, left));
-    return {begin, length};
-  }
-  // True when another group follows; consumes the list end.
-  bool NextGroup() {
-    if (AtEnd()) return false;
-    if (Peek() != op::kListEnd) return true;
-    U8();
-    return false;
-  }
-
- private:
-  std::span<const uint8_t> s_;
-  uint32_t pos_ = 0;
-};
-
-void ReadOperands(const Form& form, Reader& r, std::vector<Operand>& out) {
+void ReadOperands(const Form& form, Source& r, std::vector<Operand>& out) {
   const auto add = [&](OperandKind kind, uint32_t offset, uint32_t value, std::string_view text = {}) {
     out.push_back({kind, offset, value, text});
   };
@@ -114,47 +73,47 @@ void ReadOperands(const Form& form, Reader& r, std::vector<Operand>& out) {
     const uint32_t at = r.Pos();
     switch (kind) {
       case K::kByte:
-        add(kind, at, r.U8());
+        add(kind, at, r.ReadU8());
         break;
       case K::kWord:
       case K::kVariable:
       case K::kLabel:
-        add(kind, at, r.U16());
+        add(kind, at, r.ReadU16());
         break;
       case K::kValue:
-        add(kind, at, r.U24());
+        add(kind, at, r.ReadU24());
         break;
       case K::kString: {
-        const std::string_view text = r.String();
+        const std::string_view text = r.ReadString();
         add(kind, at, 0, text);
         break;
       }
       case K::kSprites: {
-        const uint32_t count = r.U8();
+        const uint32_t count = r.ReadU8();
         add(K::kByte, at, count);
-        for (uint32_t n = 0; n < count; ++n) add(K::kWord, r.Pos(), r.U16());
+        for (uint32_t n = 0; n < count; ++n) add(K::kWord, r.Pos(), r.ReadU16());
         break;
       }
       case K::kSecondLabel:
         if (r.Peek() == op::kListEnd) {
-          r.U8();
+          r.ReadU8();
           add(K::kLabel, at, r.Pos());
         } else {
-          add(K::kLabel, at, r.U16());
-          add(K::kByte, r.Pos(), r.U8());
+          add(K::kLabel, at, r.ReadU16());
+          add(K::kByte, r.Pos(), r.ReadU8());
         }
         break;
       case K::kCases:
         while (r.NextGroup()) {
-          add(K::kLabel, r.Pos(), r.U16());
-          add(K::kValue, r.Pos(), r.U24());
+          add(K::kLabel, r.Pos(), r.ReadU16());
+          add(K::kValue, r.Pos(), r.ReadU24());
         }
         break;
       case K::kOptions:
         while (r.NextGroup()) {
-          add(K::kLabel, r.Pos(), r.U16());
+          add(K::kLabel, r.Pos(), r.ReadU16());
           const uint32_t textAt = r.Pos();
-          const std::string_view text = r.String();
+          const std::string_view text = r.ReadString();
           add(K::kString, textAt, 0, text);
         }
         break;
@@ -170,13 +129,12 @@ const Form* FormOf(uint8_t opcode) {
 }
 
 std::vector<Instruction> DecodeSource(std::span<const uint8_t> source) {
-  source = source.first(std::min(source.size(), Source::kCapacity));
   std::vector<Instruction> all;
-  Reader r(source);
+  Source r(source);
   while (!r.AtEnd()) {
     Instruction& in = all.emplace_back();
     in.offset = r.Pos();
-    in.form = FormOf(static_cast<uint8_t>(r.U8()));
+    in.form = FormOf(r.ReadU8());
     if (in.form) ReadOperands(*in.form, r, in.operands);
     in.size = r.Pos() - in.offset;
   }

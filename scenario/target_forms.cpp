@@ -20,74 +20,71 @@ constexpr OperandRule C{K::kCount};
 constexpr OperandRule Fixed(uint8_t b) { return {K::kFixed, b}; }
 constexpr OperandRule Group(uint8_t n) { return {K::kGroup, n}; }
 
-constexpr Form Row(uint8_t opcode, int16_t sub, std::string_view mnemonic,
-                   std::initializer_list<OperandRule> operands = {}) {
+constexpr Form Row(Code code, std::string_view mnemonic, std::initializer_list<OperandRule> operands = {}) {
   Form f;
-  f.opcode = opcode;
-  f.sub = sub;
+  f.opcode = code.opcode;
+  f.sub = code.sub;
   f.mnemonic = mnemonic;
   for (const OperandRule& o : operands) f.operands[f.count++] = o;
   return f;
 }
 
-// "if": 21, '(' 40, the relation in constant or variable form, the variable,
-// the value, ')' 41 and the slot to go to while the relation holds.
+// A conditional jump with `relation` (see kIf).
 constexpr Form If(uint8_t relation, std::string_view mnemonic) {
-  return Row(21, kNoSub, mnemonic, {Fixed(40), Fixed(relation), N, N, Fixed(41), J});
+  return Row(kIf, mnemonic, {Fixed(kIfOpen), Fixed(relation), N, N, Fixed(kIfClose), J});
 }
 
-// Target opcodes are given by value: their meaning belongs to the
-// interpreter. A mnemonic names the role the translator gives a form where
-// it has one, and is "op" with the opcode and sub-code otherwise.
+// A mnemonic names the role the translator gives a form where it has one,
+// and is "op" with the opcode and sub-code otherwise.
 constexpr Form kForms[] = {
-    Row(0, kNoSub, "op0"),    // ends a choice option's text
-    Row(1, kNoSub, "msg.1"),  // the message control bytes behind a text
-    Row(2, kNoSub, "msg.2"),
-    Row(3, kNoSub, "msg.3"),
-    Row(11, 5, "op11.5", {Fixed(64), N, N}),
-    Row(11, 5, "op11.5", {S, N}),
-    // Character display: count, then per character 3, name, six numbers
-    // (the last but one its horizontal position).
-    Row(11, 34, "chars", {C, Fixed(64), N, N, Group(8), Fixed(3), S, N, N, N, N, N, N}),
-    Row(11, 48, "op11.48"),
-    Row(14, 1, "music", {S}),
-    Row(14, 16, "music.stop", {N}),
-    Row(14, 48, "sound", {S}),
-    If(58, "if.eq"),
-    If(59, "if.ne"),
-    If(68, "if.r68"),
-    If(69, "if.r69"),
-    If(70, "if.r70"),
-    If(71, "if.r71"),
-    If(72, "if.eq.v"),
-    If(73, "if.ne.v"),
-    If(82, "if.r68.v"),
-    If(83, "if.r69.v"),
-    If(84, "if.r70.v"),
-    If(85, "if.r71.v"),
-    Row(22, 1, "scenario.1", {N}),
-    Row(22, 2, "scenario.2", {N}),
-    Row(28, kNoSub, "jump", {J}),
-    Row(34, 0, "op34.0"),
-    // The choice's slots, one per option.
-    Row(35, 30, "choice.jumps", {C, N, Group(1), J}),
-    Row(59, kNoSub, "set", {N, N}),
-    Row(60, kNoSub, "add", {N, N}),
-    Row(61, kNoSub, "sub", {N, N}),
-    Row(64, kNoSub, "op64", {N, FN}),
-    Row(73, kNoSub, "set.v", {N, N}),
-    Row(74, kNoSub, "add.v", {N, N}),
-    Row(75, kNoSub, "sub.v", {N, N}),
-    Row(88, 1, "choice", {N}),
-    Row(89, 1, "op89.1", {N, S}),
-    Row(89, 4, "op89.4", {N, N}),
-    Row(89, 6, "op89.6", {N, N, N}),
-    Row(89, 7, "op89.7", {N}),
-    Row(91, 1, "op91.1", {N, N, N, N, N, N, N, N, N, N, N, N, N, Fixed(0)}),
-    Row(96, 4, "op96.4", {Fixed(16), Fixed(3), N, Fixed(0)}),
-    Row(104, 1, "op104.1", {N, N, N, N}),
-    Row(115, 29, "op115.29", {N}),
-    Row(255, kNoSub, "text", {S}),
+    Row(kOptionEnd, "op0"),
+    Row(kMessageEnd, "msg.1"),
+    Row(kMessageContinue, "msg.2"),
+    Row(kQuoteContinued, "msg.3"),
+    Row(kOp11Sub5, "op11.5", {Fixed(kOp11Byte), N, N}),
+    Row(kOp11Sub5, "op11.5", {S, N}),
+    // Per character its name and six numbers, the last but one its
+    // horizontal position.
+    Row(kCharacters, "chars",
+        {C, Fixed(kOp11Byte), N, N, Group(8), Fixed(kCharacterEntry), S, N, N, N, N, N, N}),
+    Row(kOp11Sub48, "op11.48"),
+    Row(kMusic, "music", {S}),
+    Row(kMusicStop, "music.stop", {N}),
+    Row(kSoundEffect, "sound", {S}),
+    If(kRelationEqual, "if.eq"),
+    If(kRelationNotEqual, "if.ne"),
+    If(kRelation68, "if.r68"),
+    If(kRelation69, "if.r69"),
+    If(kRelation70, "if.r70"),
+    If(kRelation71, "if.r71"),
+    If(VariableForm(kRelationEqual), "if.eq.v"),
+    If(VariableForm(kRelationNotEqual), "if.ne.v"),
+    If(VariableForm(kRelation68), "if.r68.v"),
+    If(VariableForm(kRelation69), "if.r69.v"),
+    If(VariableForm(kRelation70), "if.r70.v"),
+    If(VariableForm(kRelation71), "if.r71.v"),
+    Row(kScenario1, "scenario.1", {N}),
+    Row(kScenario2, "scenario.2", {N}),
+    Row(kGoto, "jump", {J}),
+    Row(kOp34Sub0, "op34.0"),
+    Row(kChoiceJumps, "choice.jumps", {C, N, Group(1), J}),
+    Row(kSet, "set", {N, N}),
+    Row(kAdd, "add", {N, N}),
+    Row(kSubtract, "sub", {N, N}),
+    Row(kOp64, "op64", {N, FN}),
+    Row(VariableForm(kSet), "set.v", {N, N}),
+    Row(VariableForm(kAdd), "add.v", {N, N}),
+    Row(VariableForm(kSubtract), "sub.v", {N, N}),
+    Row(kChoice, "choice", {N}),
+    Row(kOp89Sub1, "op89.1", {N, S}),
+    Row(kOp89Sub4, "op89.4", {N, N}),
+    Row(kOp89Sub6, "op89.6", {N, N, N}),
+    Row(kOp89Sub7, "op89.7", {N}),
+    Row(kOp91Sub1, "op91.1", {N, N, N, N, N, N, N, N, N, N, N, N, N, Fixed(kOperandsEnd)}),
+    Row(kOp96Sub4, "op96.4", {Fixed(kOp96Byte1), Fixed(kOp96Byte2), N, Fixed(kOperandsEnd)}),
+    Row(kOp104Sub1, "op104.1", {N, N, N, N}),
+    Row(kOp115Sub29, "op115.29", {N}),
+    Row(kText, "text", {S}),
 };
 
 constexpr bool Sorted() {

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "base/translations.h"
+#include "scenario/target_opcodes.h"
 
 // The instructions the translator writes into a target scenario, as data:
-// one row per form (target opcode, sub-code, operand kinds), and a decoder
+// one row per form (target opcode, sub-code, operand kinds; the codes are
+// named in scenario/target_opcodes.h), and a decoder
 // that reads code bytes by these rows and never looks outside them. avdtool
 // lists and checks scenarios with it; a test holds the rows to the emitters.
 namespace scenario::target {
@@ -35,7 +37,6 @@ struct OperandRule {
 };
 
 inline constexpr size_t kMostOperands = 16;
-inline constexpr int16_t kNoSub = -1;
 
 struct Form {
   uint8_t opcode = 0;

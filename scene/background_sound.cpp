@@ -7,13 +7,14 @@
 namespace scene {
 namespace {
 
+namespace target = scenario::target;
+
 constexpr std::string_view kBlackScreen = "BLACK";
 
-// 89, 1, num 1, name: hands the picture name to the target.
+// 89.1, num 1, name: hands the picture name to the target.
 void EmitPictureName(scenario::Translator& t, std::string_view name) {
-  t.out.OutByte(11);
-  t.out.OutByte(48);
-  t.out.OutOp89(1, 1);
+  t.out.OutOp(target::kOp11Sub48);
+  t.out.OutOp(target::kOp89Sub1, 1);
   t.OutPictureName(name, scenario::PictureUse::kBackground);
 }
 
@@ -37,20 +38,17 @@ void TranslateBackground(scenario::Translator& t) {
   }
   CutAtDot(name);
   EmitPictureName(t, name);
-  t.out.OutByte(11);
-  t.out.OutByte(5);
-  t.out.OutByte(64);
+  t.out.OutOp(target::kOp11Sub5);
+  t.out.OutByte(target::kOp11Byte);
   t.out.OutNum(1);
   t.out.OutNum(0);
 }
 
 void TranslateBlackScreen(scenario::Translator& t) {
   EmitPictureName(t, kBlackScreen);
-  t.out.OutByte(104);
-  t.out.OutByte(1);
+  t.out.OutOp(target::kOp104Sub1);
   for (int32_t v : {1, 0, 0, 0}) t.out.OutNum(v);
-  t.out.OutByte(11);
-  t.out.OutByte(5);
+  t.out.OutOp(target::kOp11Sub5);
   t.out.OutStr("*");
   t.out.OutNum(0);
 }
@@ -59,22 +57,16 @@ void TranslateMusic(scenario::Translator& t) {
   const uint32_t number = t.src.ReadU16();
   char name[16];
   std::snprintf(name, sizeof name, "BGM_%02u", number);
-  t.out.OutByte(14);
-  t.out.OutByte(1);
+  t.out.OutOp(target::kMusic);
   t.out.OutStr(name);
 }
 
-void TranslateMusicStop(scenario::Translator& t) {
-  t.out.OutByte(14);
-  t.out.OutByte(16);
-  t.out.OutNum(100);
-}
+void TranslateMusicStop(scenario::Translator& t) { t.out.OutOp(target::kMusicStop, 100); }
 
 void TranslateSoundEffect(scenario::Translator& t) {
   std::string name(t.src.ReadString());
   CutAtDot(name);
-  t.out.OutByte(14);
-  t.out.OutByte(48);
+  t.out.OutOp(target::kSoundEffect);
   t.out.OutStr(name);
 }
 

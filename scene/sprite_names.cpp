@@ -3,6 +3,8 @@
 namespace scene {
 namespace {
 
+namespace target = scenario::target;
+
 // Substitute for every unnamed sprite number.
 constexpr uint32_t kFallbackSprite = 1;
 
@@ -21,7 +23,9 @@ constexpr int32_t kSpriteBottom = 479;
 }  // namespace
 
 void TranslateClearCharacters(scenario::Translator& t) {
-  for (int b : {11, 48, 11, 5, 64}) t.out.OutByte(b);
+  t.out.OutOp(target::kOp11Sub48);
+  t.out.OutOp(target::kOp11Sub5);
+  t.out.OutByte(target::kOp11Byte);
   t.out.OutNum(1);
   t.out.OutNum(0);
 }
@@ -51,9 +55,10 @@ void TranslateShowCharacters(scenario::Translator& t) {
   }
   const Layout layout = kLayouts[count - 1];
 
-  for (int b : {11, 48, 11, 34}) t.out.OutByte(b);
+  t.out.OutOp(target::kOp11Sub48);
+  t.out.OutOp(target::kCharacters);
   t.out.OutByte(shown);
-  t.out.OutByte(64);
+  t.out.OutByte(target::kOp11Byte);
   t.out.OutNum(1);
   t.out.OutNum(0);
 
@@ -61,7 +66,7 @@ void TranslateShowCharacters(scenario::Translator& t) {
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t number = sprites[i];
     if (number != 0) {
-      t.out.OutByte(3);
+      t.out.OutByte(target::kCharacterEntry);
       t.OutPictureName(SpriteName(number), scenario::PictureUse::kSprite);
       for (int32_t v : {0, 0, kSpriteRight, kSpriteBottom, x, 0}) t.out.OutNum(v);
     }

@@ -28,11 +28,7 @@ constexpr std::string_view kSpaceUnit = "\x81\x40";
 constexpr std::string_view kOpenTortoiseShell = "\x81\x6B";
 constexpr std::string_view kCloseTortoiseShell = "\x81\x6C";
 
-// Target message bytes.
-constexpr uint8_t kStringMarker = 255;
-constexpr uint8_t kEndMessage = 1;
-constexpr uint8_t kContinue = 2;
-constexpr uint8_t kEndQuoteContinued = 3;
+namespace target = scenario::target;
 
 bool StartsWith(std::string_view text, uint8_t second) {
   return text.size() >= 2 && static_cast<uint8_t>(text[0]) == kSpecialLead &&
@@ -45,21 +41,21 @@ bool StartsWith(std::string_view text, uint8_t second) {
 void ResumeStep(scenario::Translator& t) {
   MessageState& m = t.scene->message;
   if (m.pendingEnd != MessageState::kNoPendingEnd && m.pendingEnd == t.out.Len() - 1) {
-    t.out.RewriteByte(m.pendingEnd, kEndQuoteContinued);
+    t.out.RewriteByte(m.pendingEnd, target::kQuoteContinued.opcode);
   } else {
-    t.out.OutByte(kStringMarker);
+    t.out.OutOp(target::kText);
     t.out.OutStr(m.speakerName);
   }
-  t.out.OutByte(kContinue);
-  t.out.OutByte(kEndMessage);
+  t.out.OutOp(target::kMessageContinue);
+  t.out.OutOp(target::kMessageEnd);
   m.ClearPending();
 }
 
 void EmitContinued(scenario::Translator& t, std::string_view text) {
-  t.out.OutByte(kStringMarker);
+  t.out.OutOp(target::kText);
   t.out.OutStr(text);
-  t.out.OutByte(kContinue);
-  t.out.OutByte(kEndMessage);
+  t.out.OutOp(target::kMessageContinue);
+  t.out.OutOp(target::kMessageEnd);
 }
 
 // Step 1: the marks a message may begin with. A leading ● is dropped and
@@ -210,10 +206,10 @@ void EmitMessage(scenario::Translator& t, const RewrittenText& r) {
     EmitContinued(t, r.text);
     return;
   }
-  t.out.OutByte(kStringMarker);
+  t.out.OutOp(target::kText);
   t.out.OutStr(r.text);
   if (m.mayResume) m.SetPendingEnd(t.out.Len());
-  t.out.OutByte(kEndMessage);
+  t.out.OutOp(target::kMessageEnd);
 }
 
 }  // namespace

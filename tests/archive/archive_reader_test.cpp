@@ -6,17 +6,16 @@
 #include <vector>
 
 #include "archive_builder.h"
-#include "test_support.h"
 #include "member_data.h"
+#include "test_support.h"
 
 namespace {
 
 using archive::ArchiveReader;
 using archive::ReadError;
+using test_support::Bytes;
 using test_support::Member;
 using test_support::WriteArchive;
-
-std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
 using member_data::Noise;
 
@@ -160,11 +159,9 @@ TEST(ArchiveReader, ReportsAStreamThatDisagreesWithItsEntry) {
   ASSERT_EQ(out, content);
 
   std::vector<uint8_t> file = good;
-  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField),
-                  static_cast<uint32_t>(content.size() + 1));
+  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), static_cast<uint32_t>(content.size() + 1));
   EXPECT_EQ(UnpackFirst(file, out), ReadError::kShorterThanRecorded);
-  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField),
-                  static_cast<uint32_t>(content.size() - 1));
+  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), static_cast<uint32_t>(content.size() - 1));
   EXPECT_EQ(UnpackFirst(file, out), ReadError::kLongerThanRecorded);
   EXPECT_TRUE(out.empty());
 

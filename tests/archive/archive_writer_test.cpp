@@ -54,7 +54,7 @@ struct Archive {
   }
 };
 
-std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+using test_support::Bytes;
 
 // What a run prints through the writer: its lines about members, then the
 // lines FinishArchive returns.

@@ -9,40 +9,16 @@
 #include "archive/archive_reader.h"
 #include "archive_builder.h"
 #include "driver/driver.h"
-#include "test_support.h"
+#include "member_builders.h"
 #include "sample/sample_game.h"
+#include "test_support.h"
 
 namespace avdtool_test {
 
+using test_support::Bytes;
 using test_support::Member;
-
-// A "PDT10" member of a source picture of sourceWidth × sourceHeight: the
-// stored pixels (5-6-5) and, when not empty, the alpha plane.
-inline std::vector<uint8_t> Pdt(uint32_t sourceWidth, uint32_t sourceHeight,
-                                const std::vector<uint16_t>& pixels, const std::vector<uint8_t>& alpha = {}) {
-  std::vector<uint8_t> m(32, 0);
-  std::copy_n("PDT10", 5, m.begin());
-  base::PutU32(m.data() + 12, sourceWidth);
-  base::PutU32(m.data() + 16, sourceHeight);
-  base::PutU32(m.data() + 28, alpha.empty() ? 0 : static_cast<uint32_t>(2 * pixels.size()));
-  for (uint16_t p : pixels) {
-    m.push_back(static_cast<uint8_t>(p));
-    m.push_back(static_cast<uint8_t>(p >> 8));
-  }
-  m.insert(m.end(), alpha.begin(), alpha.end());
-  return m;
-}
-
-// A "TPC32" scenario with `code` behind its 99-byte header.
-inline std::vector<uint8_t> Tpc(const std::vector<uint8_t>& code) {
-  std::vector<uint8_t> m(99, 0);
-  std::copy_n("TPC32", 5, m.begin());
-  base::PutU32(m.data() + 95, static_cast<uint32_t>(code.size()));
-  m.insert(m.end(), code.begin(), code.end());
-  return m;
-}
-
-inline std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+using test_support::Pdt;
+using test_support::Tpc;
 
 inline uint16_t Rgb565(uint32_t r5, uint32_t g6, uint32_t b5) {
   return static_cast<uint16_t>(r5 << 11 | g6 << 5 | b5);

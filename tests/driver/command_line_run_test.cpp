@@ -6,6 +6,7 @@
 
 #include "driver/command_line.h"
 #include "driver/messages.h"
+#include "installed_sample.h"
 #include "run_converter.h"
 #include "sample/sample_game.h"
 #include "sample/sio_writer.h"
@@ -22,30 +23,7 @@ using test_support::RunPiped;
 using test_support::RunResult;
 using test_support::TempDir;
 
-// A converter with its DATA folder, beside the small sample game (complete:
-// every picture its scenarios show is in it).
-struct Installed {
-  Installed() {
-    exe = test_support::InstallConverter(bin.Path());
-    std::string error;
-    EXPECT_TRUE(tools::WriteSampleGame(games.Path() / "game", bin.Path() / "DATA", {.blackScreen = true},
-                                       report, error))
-        << error;
-    game = (games.Path() / "game").string();
-  }
-  fs::path Folder() const { return fs::canonical(bin.Path()); }
-  fs::path Archive() const { return Folder() / "DAV299.AVD"; }
-  // Every entry of the converter's folder.
-  std::set<std::string> Entries() const {
-    std::set<std::string> names;
-    for (const fs::directory_entry& e : fs::directory_iterator(bin.Path())) names.insert(e.path().filename());
-    return names;
-  }
-
-  TempDir bin, games;
-  std::string exe, game;
-  tools::SampleReport report;
-};
+using Installed = test_support::InstalledSample;
 
 std::string Counts(int scenarios, int pictures, int dataFiles) {
   return "Converted: " + std::to_string(scenarios) + " scenarios, " + std::to_string(pictures) +

@@ -7,9 +7,10 @@
 #include "base/sjis.h"
 #include "driver/driver.h"
 #include "driver/messages.h"
+#include "member_builders.h"
 #include "run_converter.h"
-#include "test_support.h"
 #include "sample/sample_game.h"
+#include "test_support.h"
 #include "verified_archive.h"
 
 namespace {
@@ -18,22 +19,6 @@ using archive::ArchiveContents;
 using test_support::Hex;
 using test_support::ReadFile;
 using test_support::TempDir;
-
-std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-std::vector<uint8_t> TargetHeader(uint32_t codeLength) {
-  std::vector<uint8_t> h(99, 0);
-  std::copy_n("TPC32", 5, h.begin());
-  h[40] = 1;
-  h[80] = 1;
-  h[85] = 1;
-  h[90] = 1;
-  for (int i = 0; i < 4; ++i) h[95 + i] = static_cast<uint8_t>(codeLength >> (8 * i));
-  return h;
-}
 
 ArchiveContents Convert(const TempDir& bin, const TempDir& game, std::string* output = nullptr) {
   std::string exe = test_support::InstallConverter(bin.Path());
@@ -69,9 +54,9 @@ TEST(GameConversion, AScenarioIsTranslatedByteForByteAndNumberedWithThePrologueF
           "1C 00000000"
           "16 01 12");
   EXPECT_EQ(a.members[0].name, "SEEN001.TXT");
-  EXPECT_EQ(a.members[0].bytes, Concat(TargetHeader(static_cast<uint32_t>(code.size())), code));
+  EXPECT_EQ(a.members[0].bytes, test_support::Tpc(code, true));
   EXPECT_EQ(a.members[1].name, "SEEN002.TXT");
-  EXPECT_EQ(a.members[1].bytes, TargetHeader(0));
+  EXPECT_EQ(a.members[1].bytes, test_support::Tpc({}, true));
   EXPECT_EQ(output, std::string(driver::text::kConverting) + std::string(driver::text::kFinished) +
                         std::string(driver::text::kPressAKey));
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "driver/messages.h"
+#include "installed_sample.h"
 #include "run_converter.h"
 #include "sample/sample_game.h"
 #include "sample/sio_writer.h"
@@ -27,28 +28,7 @@ using test_support::ReadFile;
 using test_support::TempDir;
 using test_support::TerminalSession;
 
-// A converter with its DATA folder, and a sample game in games/game.
-struct Installed {
-  explicit Installed(double benchScale = 0) {
-    exe = test_support::InstallConverter(bin.Path());
-    tools::SampleOptions options;
-    options.benchScale = benchScale;
-    options.blackScreen = true;  // complete: no warning of a missing picture
-    std::string error;
-    EXPECT_TRUE(tools::WriteSampleGame(games.Path() / "game", bin.Path() / "DATA", options, report, error))
-        << error;
-    game = (games.Path() / "game").string();
-  }
-  fs::path Archive() const { return fs::canonical(bin.Path()) / "DAV299.AVD"; }
-  std::string ArchiveText() const {
-    std::vector<uint8_t> bytes = ReadFile(Archive());
-    return std::string(bytes.begin(), bytes.end());
-  }
-
-  TempDir bin, games;
-  std::string exe, game;
-  tools::SampleReport report;
-};
+using Installed = test_support::InstalledSample;
 
 // Starts the chooser in `folder` as its working folder.
 std::function<void()> In(const fs::path& folder) {
@@ -113,7 +93,7 @@ void ExpectCleanInterruption(const std::string& point,
   EXPECT_EQ(t.Finish(), 128 + SIGINT);
   EXPECT_FALSE(fs::exists(s.bin.Path() / "tmp.dat"));
   EXPECT_FALSE(fs::exists(s.bin.Path() / "DAV299.AVD.part"));
-  EXPECT_EQ(s.ArchiveText(), "an earlier archive");
+  EXPECT_EQ(test_support::ReadFile(s.Archive()), test_support::Bytes("an earlier archive"));
   // The progress line is erased before the one line, and no key is waited for.
   EXPECT_TRUE(t.Output().ends_with("\r\x1b[K" + std::string(kInterrupted)))
       << t.Output().substr(t.Output().size() - std::min<size_t>(t.Output().size(), 200));

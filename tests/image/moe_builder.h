@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "archive/archive_format.h"
+#include "base/byte_order.h"
+#include "image/moe_format.h"
 #include "support/test_support.h"
 
 // Builders of ".MOE" test files.
@@ -38,14 +40,17 @@ struct PaletteFile {
     }
     std::vector<uint8_t> d = test_support::Hex(deltas), x = test_support::Hex(indices),
                          p = test_support::Hex(palette);
-    std::vector<uint8_t> file = test_support::Hex("4D 4D 44 1A");
-    file.resize(24, 0);
-    base::PutU16(&file[4], width);
-    base::PutU16(&file[6], height);
-    base::PutU32(&file[8], static_cast<uint32_t>(deltaStart >= 0 ? deltaStart : flagBytes.size()));
-    base::PutU32(&file[12],
-                    static_cast<uint32_t>(indexStart >= 0 ? indexStart : flagBytes.size() + d.size()));
-    base::PutU32(&file[16], static_cast<uint32_t>(indexLength >= 0 ? indexLength : x.size()));
+    namespace moe = image::moe;
+    std::vector<uint8_t> file(moe::kPaletteMagic.begin(), moe::kPaletteMagic.end());
+    file.resize(moe::kPaletteHeaderSize, 0);
+    base::PutU16(&file[moe::kPaletteWidthOffset], width);
+    base::PutU16(&file[moe::kPaletteHeightOffset], height);
+    base::PutU32(&file[moe::kPaletteDeltaStartOffset],
+                 static_cast<uint32_t>(deltaStart >= 0 ? deltaStart : flagBytes.size()));
+    base::PutU32(&file[moe::kPaletteIndexStartOffset],
+                 static_cast<uint32_t>(indexStart >= 0 ? indexStart : flagBytes.size() + d.size()));
+    base::PutU32(&file[moe::kPaletteIndexLengthOffset],
+                 static_cast<uint32_t>(indexLength >= 0 ? indexLength : x.size()));
     for (const auto* section : {&flagBytes, &d, &x, &p})
       file.insert(file.end(), section->begin(), section->end());
     return file;
@@ -54,7 +59,7 @@ struct PaletteFile {
 
 // A run-length file: width, height, then the items given as hex.
 inline std::vector<uint8_t> RunLengthFile(uint16_t width, uint16_t height, const std::string& items) {
-  std::vector<uint8_t> file(4);
+  std::vector<uint8_t> file(image::moe::kRunLengthHeaderSize);
   base::PutU16(&file[0], width);
   base::PutU16(&file[2], height);
   const std::vector<uint8_t> body = test_support::Hex(items);

@@ -14,10 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::OutputFile;
+using test_support::Bytes;
 using test_support::ReadFile;
 using test_support::TempDir;
-
-std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
 bool Write(OutputFile& file, std::string_view s) {
   return file.Write(reinterpret_cast<const uint8_t*>(s.data()), s.size());

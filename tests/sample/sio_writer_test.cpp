@@ -14,7 +14,7 @@ using tools::Label;
 using tools::SioWriter;
 using tools::Value;
 
-std::vector<uint8_t> Bytes(std::string_view s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+using test_support::Bytes;
 
 TEST(SioWriter, VariableOperationsWriteBigEndianWordsAnd24BitValues) {
   SioWriter w;

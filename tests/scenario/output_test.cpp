@@ -61,7 +61,7 @@ TEST(OutputEncoders, IntsStringsOpcode89AndTheHeaderWithItsCodeLength) {
   o.OutInt(-2);
   o.OutStr("AB");
   o.OutStr("");
-  o.OutOp89(4, 300);
+  o.OutOp(scenario::target::kOp89Sub4, 300);
   o.OutByte(0x1FF);
   EXPECT_EQ(Bytes(o, 99), Hex("2C010000 FEFFFFFF 414200 00 59 04 2C12 FF"));
   while (o.Len() < 1000) o.OutByte(0);

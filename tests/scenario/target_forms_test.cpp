@@ -1,14 +1,15 @@
 // The table of target forms against the emitters: every scenario of the
 // sample and bench games, and the translator's edge cases, decode whole by
 // the table, with an instruction wherever a handler began to emit and every
-// patched slot read as a jump to its label's translation. The source forms
-// are held to the translation loop the same way.
+// patched slot read as a jump to its label's translation; the edge cases use
+// every row. The source forms are held to the translation loop the same way.
 #include "scenario/target_forms.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,12 @@ namespace target = scenario::target;
 using scenario_test::Sio;
 namespace op = scenario::op;
 
+using FormsSeen = std::set<const target::Form*>;
+
 // Translates `source` with the converter's table and checks its decode;
-// returns the number of instructions.
-size_t ExpectDecodesAsEmitted(const std::vector<uint8_t>& source, const std::string& name) {
+// returns the number of instructions and adds the forms met to `seen`.
+size_t ExpectDecodesAsEmitted(const std::vector<uint8_t>& source, const std::string& name,
+                              FormsSeen* seen = nullptr) {
   SCOPED_TRACE(name);
   base::CollectedDiagnostics diag;
   const scenario::ScenarioSet scenarios;
@@ -47,6 +51,7 @@ size_t ExpectDecodesAsEmitted(const std::vector<uint8_t>& source, const std::str
     EXPECT_NE(in.form, nullptr) << "no form matches at 0x" << std::hex << in.offset << ", opcode " << std::dec
                                 << int{code[in.offset]} << ": " << target::Describe(in.error);
     if (!in.form) continue;
+    if (seen) seen->insert(in.form);
     starts[in.offset] = true;
     for (const target::Operand& o : in.operands) {
       if (o.kind == target::OperandKind::kJump) jumps[o.offset] = o.value;
@@ -139,6 +144,18 @@ TEST(TargetForms, TheTranslatorsEdgeCasesDecodeAsEmitted) {
                                 .Label("end")
                                 .Op(op::kListEnd)
                                 .Mark("end")},
+      {"every relation in both forms",
+       [] {
+         Sio s;
+         s.Mark("top");
+         for (uint8_t jump :
+              {op::kJumpIfEqual, op::kJumpIfNotEqual, op::kJumpUnlessRelation70, op::kJumpUnlessRelation71,
+               op::kJumpUnlessRelation68, op::kJumpUnlessRelation69}) {
+           s.Op(jump).Word(2).Const(3).Label("top").Op(op::kListEnd);
+           s.Op(jump).Word(2).Var(3).Label("top").Op(op::kListEnd);
+         }
+         return s;
+       }()},
       {"multi-way jumps", Sio()
                               .Mark("a")
                               .Op(op::kMultiWayJump)
@@ -187,7 +204,13 @@ TEST(TargetForms, TheTranslatorsEdgeCasesDecodeAsEmitted) {
                                              .Var(700)
                                              .Op(op::kSetVariable)
                                              .Word(65535)
-                                             .Const(65535)},
+                                             .Const(65535)
+                                             .Op(op::kAddToVariable)
+                                             .Word(1)
+                                             .Var(2)
+                                             .Op(op::kSubtractFromVariable)
+                                             .Word(1)
+                                             .Const(2)},
       {"skipped operands", Sio()
                                .Op(op::kIgnoredString)
                                .Str("x")
@@ -276,7 +299,10 @@ TEST(TargetForms, TheTranslatorsEdgeCasesDecodeAsEmitted) {
       {"a string cut by the end of the source", Sio().Op(op::kMessage).Raw("82 A0 82")},
       {"sprites cut by the end of the source", Sio().Op(op::kShowCharacters).Op(5).Word(1)},
   };
-  for (const auto& [name, sio] : cases) ExpectDecodesAsEmitted(sio.Bytes(), name);
+  FormsSeen seen;
+  for (const auto& [name, sio] : cases) ExpectDecodesAsEmitted(sio.Bytes(), name, &seen);
+  for (const target::Form& form : target::Forms())
+    EXPECT_TRUE(seen.contains(&form)) << "no edge case emits " << form.mnemonic;
 }
 
 // The decoder reads numbers as the emitters write them, negative ones and

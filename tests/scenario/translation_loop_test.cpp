@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "scenario/sio_builder.h"
+#include "scenario/tpc_format.h"
 #include "scenario/translator.h"
 #include "support/test_support.h"
 
@@ -13,7 +14,8 @@ using scenario_test::TestTranslator;
 using test_support::Hex;
 
 std::vector<uint8_t> CodeLength(std::span<const uint8_t> target) {
-  return std::vector<uint8_t>(target.begin() + 95, target.begin() + 99);
+  const auto at = target.begin() + scenario::tpc::kCodeLengthOffset;
+  return std::vector<uint8_t>(at, at + 4);
 }
 
 TEST(TranslationLoop, BytesWithoutHandlerAreSkippedOneByOneAndEachIsMapped) {

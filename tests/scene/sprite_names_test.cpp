@@ -1,5 +1,3 @@
-#include <set>
-
 #include "scene_test.h"
 
 namespace {
@@ -24,32 +22,6 @@ const std::string XM20 = "5C FE FF FF FF";
 const std::string XM50 = "5E FC FF FF FF";
 
 }  // namespace
-
-TEST_F(SceneTest, SpriteTableFillsExactlyTheGameSlots) {
-  std::set<uint32_t> expected = {1, 2, 3, 22, 23, 30, 31, 52, 53, 60, 61, 82, 83, 422, 900, 901};
-  for (uint32_t s = 6; s <= 21; s += 3) expected.insert(s);
-  for (uint32_t s = 33; s <= 51; s += 3) expected.insert(s);
-  for (uint32_t s = 63; s <= 81; s += 3) expected.insert(s);
-  const std::pair<uint32_t, uint32_t> bases[] = {{100, 2}, {200, 2}, {300, 3}, {400, 3},
-                                                 {500, 2}, {600, 1}, {700, 3}};
-  for (auto [base, rows] : bases) {
-    for (uint32_t row = 0; row < rows; ++row) {
-      for (uint32_t k = 0; k < 8; ++k) expected.insert(base + 30 * row + 3 * k);
-    }
-  }
-  for (uint32_t first : {801u, 811u, 851u}) {
-    for (uint32_t s = first; s < first + 4; ++s) expected.insert(s);
-  }
-  ASSERT_EQ(expected.size(), 176u);
-  std::set<uint32_t> named;
-  for (uint32_t s = 0; s < 70000; ++s) {
-    if (!scene::SpriteName(s).empty()) named.insert(s);
-  }
-  EXPECT_EQ(named, expected);
-  EXPECT_EQ(scene::SpriteName(422), "EMI9");
-  EXPECT_EQ(scene::SpriteName(63), "AOI3a03");
-  EXPECT_EQ(scene::SpriteName(901), "SUB_02");
-}
 
 TEST_F(SceneTest, ClearCharactersEmitsTheClearSequence) {
   EXPECT_EQ(Run("0E"), Hex(CLEAR));

@@ -26,7 +26,7 @@ using test_support::TempDir;
 
 const std::string kEarlierArchive = "good archive of an earlier run";
 
-std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+using test_support::Bytes;
 
 size_t PackedSize(const std::vector<uint8_t>& data) {
   std::vector<uint8_t> packed(archive::LzoWorstCase(data.size())), work(LZO1X_999_MEM_COMPRESS);

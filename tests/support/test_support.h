@@ -99,6 +99,9 @@ class CapturedConsole {
   platform::ConsoleDiagnostics diag_;
 };
 
+// The bytes of a text.
+inline std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+
 // Parses "0B 30 0b05" style hex into bytes (spaces and commas ignored).
 inline std::vector<uint8_t> Hex(std::string_view text) {
   std::vector<uint8_t> out;

@@ -21,8 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::ReadFile;
 using test_support::TempDir;
-
-std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+using test_support::Bytes;
 
 std::vector<std::string> Search(const std::string& pattern) {
   std::vector<std::string> names;

@@ -1,8 +1,8 @@
 // Names nobody vouches for, shown as both programs show them
 // (base::Printable). In every encoding the result holds no control byte and
 // keeps every byte it may; the ASCII form reads back to the name; the
-// Shift-JIS form, transcoded to UTF-8 as the converter's console does, and
-// the UTF-8 form hold no control character, C1 included.
+// Shift-JIS form, transcoded to UTF-8 by the converter's console itself,
+// and the UTF-8 form hold no control character, C1 included.
 #include <iconv.h>
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/printable.h"
+#include "platform/posix/console_transcoding.h"
 
 namespace {
 
@@ -57,28 +58,6 @@ void RequireSafeUtf8(std::string_view text) {
   }
 }
 
-// Shift-JIS to UTF-8 as the console converts it: every character that
-// does not convert becomes '?'.
-std::string ToUtf8(iconv_t cd, std::string_view sjis) {
-  std::string in(sjis), out;
-  char* inPtr = in.data();
-  size_t inLeft = in.size();
-  char chunk[256];
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  while (inLeft > 0) {
-    char* outPtr = chunk;
-    size_t outLeft = sizeof chunk;
-    const size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    out.append(chunk, static_cast<size_t>(outPtr - chunk));
-    if (r == static_cast<size_t>(-1) && outPtr == chunk && inLeft > 0) {
-      out += '?';
-      ++inPtr;
-      --inLeft;
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -101,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (char c : name) plain = plain && c >= 0x20 && c < 0x7F && c != '\\';
     if (plain) Require(shown == name);
   }
-  RequireSafeUtf8(ToUtf8(sjisToUtf8, base::Printable(name, base::TextEncoding::kShiftJis)));
+  RequireSafeUtf8(
+      platform::posix::Transcode(sjisToUtf8, base::Printable(name, base::TextEncoding::kShiftJis)));
   RequireSafeUtf8(base::Printable(name, base::TextEncoding::kUtf8));
   return 0;
 }

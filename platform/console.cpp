@@ -90,8 +90,8 @@ std::string Console::ForTerminal(std::string_view sjis) const {
   return state_->output ? state_->output->ForTerminal(sjis) : std::string(sjis);
 }
 
-TerminalEncoding Console::Encoding() const {
-  return state_->output ? state_->output->Encoding() : TerminalEncoding::kShiftJis;
+base::TerminalEncoding Console::Encoding() const {
+  return state_->output ? state_->output->Encoding() : base::TerminalEncoding::kShiftJis;
 }
 
 bool Console::IsTerminal() const { return state_->output && state_->output->IsTerminal(); }
@@ -135,7 +135,7 @@ void PassProgress::Next(std::string_view file) {
 }
 
 TerminalCodeset ChooseTerminalCodeset(std::string_view localeName, std::string_view installedCodeset) {
-  const TerminalCodeset utf8{TerminalEncoding::kUtf8, "UTF-8"};
+  const TerminalCodeset utf8{base::TerminalEncoding::kUtf8, "UTF-8"};
   std::string_view base = localeName.substr(0, localeName.find('@'));
   if (base.empty() || base == "C" || base == "POSIX") return utf8;
   std::string_view codeset = installedCodeset;
@@ -149,9 +149,9 @@ TerminalCodeset ChooseTerminalCodeset(std::string_view localeName, std::string_v
   if (key.empty() || key == "UTF8" || key == "ANSIX3.41968" || key == "ASCII" || key == "USASCII")
     return utf8;
   if (key == "SJIS" || key == "SHIFTJIS" || key == "CP932" || key == "WINDOWS31J" || key == "MSKANJI") {
-    return {TerminalEncoding::kShiftJis, ""};
+    return {base::TerminalEncoding::kShiftJis, ""};
   }
-  return {TerminalEncoding::kOther, std::string(codeset)};
+  return {base::TerminalEncoding::kOther, std::string(codeset)};
 }
 
 }  // namespace platform

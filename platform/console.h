@@ -6,14 +6,14 @@
 #include <string_view>
 
 #include "base/diagnostics.h"
+#include "base/text_columns.h"
 #include "base/translations.h"
-#include "platform/text_columns.h"
 
 namespace platform {
 
 // The codeset the console writes to a terminal in.
 struct TerminalCodeset {
-  TerminalEncoding encoding = TerminalEncoding::kUtf8;
+  base::TerminalEncoding encoding = base::TerminalEncoding::kUtf8;
   std::string converterName;  // for the transcoder; empty: the Shift-JIS bytes go out unchanged
 };
 
@@ -87,7 +87,7 @@ class Console {
   // terminal's codeset.
   std::string ForTerminal(std::string_view sjis) const;
   // How the text from ForTerminal encodes characters, to cut it to a width.
-  TerminalEncoding Encoding() const;
+  base::TerminalEncoding Encoding() const;
 
   // The language of the lines the product adds (English unless told).
   void UseLanguage(base::Language language) { texts_ = base::Translations(language); }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text_columns.h"
+#include "base/text_columns.h"
 
 namespace platform {
 
@@ -20,7 +20,7 @@ class StandardOutput {
   // True when standard output is a terminal (a console on Windows).
   virtual bool IsTerminal() const = 0;
   // How the text from ForTerminal encodes characters.
-  virtual TerminalEncoding Encoding() const = 0;
+  virtual base::TerminalEncoding Encoding() const = 0;
   // Shift-JIS text in the terminal's codeset.
   virtual std::string ForTerminal(std::string_view sjis) const = 0;
 

@@ -14,6 +14,7 @@
 
 #include "base/printable.h"
 #include "platform/names.h"
+#include "platform/posix/console_transcoding.h"
 #include "platform/standard_output.h"
 
 namespace platform {
@@ -41,9 +42,9 @@ std::string InstalledCodeset() {
   return codeset;
 }
 
-// Shift-JIS transcoded by `cd`; a character that does not convert is shown
-// as '?'.
-std::string Transcode(iconv_t cd, std::string_view sjis) {
+}  // namespace
+
+std::string posix::Transcode(iconv_t cd, std::string_view sjis) {
   std::string out;
   std::vector<char> in(sjis.begin(), sjis.end());
   char* inPtr = in.data();
@@ -68,6 +69,10 @@ std::string Transcode(iconv_t cd, std::string_view sjis) {
   return out;
 }
 
+namespace {
+
+using posix::Transcode;
+
 // Standard output of a POSIX system: a terminal is given the messages in
 // the codeset of its locale.
 class PosixOutput final : public StandardOutput {
@@ -77,11 +82,11 @@ class PosixOutput final : public StandardOutput {
     TerminalCodeset codeset = ChooseTerminalCodeset(LocaleName(), InstalledCodeset());
     if (!codeset.converterName.empty()) {
       converter_ = iconv_open(codeset.converterName.c_str(), "CP932");
-      if (converter_ == kNoConversion && codeset.encoding != TerminalEncoding::kUtf8) {
-        codeset = {TerminalEncoding::kUtf8, "UTF-8"};  // a codeset the system cannot write to
+      if (converter_ == kNoConversion && codeset.encoding != base::TerminalEncoding::kUtf8) {
+        codeset = {base::TerminalEncoding::kUtf8, "UTF-8"};  // a codeset the system cannot write to
         converter_ = iconv_open("UTF-8", "CP932");
       }
-      if (converter_ == kNoConversion) codeset = {TerminalEncoding::kShiftJis, ""};
+      if (converter_ == kNoConversion) codeset = {base::TerminalEncoding::kShiftJis, ""};
     }
     encoding_ = codeset.encoding;
   }
@@ -92,7 +97,7 @@ class PosixOutput final : public StandardOutput {
   PosixOutput& operator=(const PosixOutput&) = delete;
 
   bool IsTerminal() const override { return isTerminal_; }
-  TerminalEncoding Encoding() const override { return encoding_; }
+  base::TerminalEncoding Encoding() const override { return encoding_; }
 
   std::string ForTerminal(std::string_view sjis) const override {
     if (converter_ != kNoConversion) return Transcode(converter_, sjis);
@@ -113,7 +118,7 @@ class PosixOutput final : public StandardOutput {
   // A UTF-8 path goes to a UTF-8 terminal as it is; any other the way its
   // message form does.
   void WritePath(std::string_view path) override {
-    if (encoding_ == TerminalEncoding::kUtf8 && IsUtf8(path)) {
+    if (encoding_ == base::TerminalEncoding::kUtf8 && IsUtf8(path)) {
       WriteAll(base::Printable(path, base::TextEncoding::kUtf8));
     } else {
       WriteAll(ForTerminal(PathForMessage(path)));
@@ -144,7 +149,7 @@ class PosixOutput final : public StandardOutput {
 
  private:
   bool isTerminal_ = false;
-  TerminalEncoding encoding_ = TerminalEncoding::kShiftJis;
+  base::TerminalEncoding encoding_ = base::TerminalEncoding::kShiftJis;
   iconv_t converter_ = kNoConversion;
 };
 

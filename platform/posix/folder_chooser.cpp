@@ -1,6 +1,6 @@
 // The folder chooser on a POSIX terminal: raw mode, the signals, the keys
 // read from the terminal and the screen written to it. What the chooser
-// shows and does is platform/chooser_model.h.
+// shows and does is chooser/chooser_model.h.
 #include "platform/folder_chooser.h"
 
 #include <dirent.h>
@@ -8,7 +8,6 @@
 #include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,36 +18,22 @@
 #include <string>
 #include <vector>
 
-#include "platform/chooser_keys.h"
-#include "platform/chooser_model.h"
+#include "chooser/chooser_keys.h"
+#include "chooser/chooser_model.h"
 #include "platform/posix/raw_terminal.h"
 
 namespace platform {
 namespace {
 
+using chooser::ChooserModel;
+using chooser::ChooserSystem;
+using chooser::ChooserTexts;
+using chooser::KeyReader;
+namespace byte_read = chooser::byte_read;
+namespace key = chooser::key;
+
 // "ゲームフォルダの選択" in Shift-JIS.
 constexpr std::string_view kTitle = "\x83Q\x81[\x83\x80\x83t\x83H\x83\x8B\x83_\x82\xCC\x91I\x91\xF0";
-
-// The terminal state to put back from a signal handler, which can reach
-// nothing else: mutable globals, set while the chooser is shown.
-int gTtyFd = -1;
-termios gSavedTermios;
-
-constexpr int kRestoredSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-void RestoreTerminal() {
-  if (gTtyFd < 0) return;
-  static constexpr char kLeave[] = "\x1b[?25h\x1b[?1049l";
-  ssize_t ignored = write(gTtyFd, kLeave, sizeof kLeave - 1);
-  (void)ignored;
-  tcsetattr(gTtyFd, TCSADRAIN, &gSavedTermios);
-}
-
-extern "C" void RestoreAndReraise(int sig) {
-  RestoreTerminal();
-  std::signal(sig, SIG_DFL);
-  std::raise(sig);
-}
 
 // Does nothing: its only effect is to wake the wait for a key, which then
 // redraws the chooser at the new size.
@@ -177,44 +162,15 @@ std::optional<std::string> Run(int fd, const Console& console, const FolderCheck
 }  // namespace
 
 std::optional<std::string> ChooseGameFolder(const Console& console, const FolderCheck& holdsGameData) {
-  posix::RawTerminal terminal;
-  const int fd = terminal.Fd();
-  if (fd < 0) return std::nullopt;
-  gSavedTermios = terminal.Saved();
-  gTtyFd = fd;
-  struct sigaction restore {};
-  restore.sa_handler = RestoreAndReraise;
-  sigemptyset(&restore.sa_mask);
-  struct sigaction saved[std::size(kRestoredSignals)];
-  for (size_t i = 0; i < std::size(kRestoredSignals); ++i)
-    sigaction(kRestoredSignals[i], &restore, &saved[i]);
-
+  // The chooser has a screen of its own and no cursor while it is shown.
+  const posix::RawTerminal terminal("\x1b[?1049h\x1b[?25l", "\x1b[?25h\x1b[?1049l");
+  if (terminal.Fd() < 0) return std::nullopt;
   // The resize signal stays blocked but for the wait for a key, so it can
   // neither interrupt a redraw nor be missed between the redraw and the wait.
-  struct sigaction resize {
-  }, savedResize{};
-  resize.sa_handler = OnResize;
-  sigemptyset(&resize.sa_mask);
-  sigset_t winch, savedMask;
-  sigemptyset(&winch);
-  sigaddset(&winch, SIGWINCH);
-  pthread_sigmask(SIG_BLOCK, &winch, &savedMask);
-  sigaction(SIGWINCH, &resize, &savedResize);
-  sigset_t waitMask = savedMask;
+  const posix::SignalHandlers resize({SIGWINCH}, OnResize, {}, {}, posix::SignalHandlers::Mask::kKeptBlocked);
+  sigset_t waitMask = resize.FormerMask();
   sigdelset(&waitMask, SIGWINCH);
-
-  static constexpr char kEnterScreen[] = "\x1b[?1049h\x1b[?25l";
-  ssize_t ignored = write(fd, kEnterScreen, sizeof kEnterScreen - 1);
-  (void)ignored;
-
-  std::optional<std::string> chosen = Run(fd, console, holdsGameData, waitMask);
-
-  RestoreTerminal();
-  sigaction(SIGWINCH, &savedResize, nullptr);
-  pthread_sigmask(SIG_SETMASK, &savedMask, nullptr);
-  for (size_t i = 0; i < std::size(kRestoredSignals); ++i) sigaction(kRestoredSignals[i], &saved[i], nullptr);
-  gTtyFd = -1;
-  return chosen;
+  return Run(terminal.Fd(), console, holdsGameData, waitMask);
 }
 
 }  // namespace platform

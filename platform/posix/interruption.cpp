@@ -7,11 +7,12 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <optional>
+
+#include "platform/posix/signal_handlers.h"
 
 namespace platform {
 namespace {
-
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 // What the signal handler needs and can reach in no other way: mutable
 // globals, written only while no handler can read them half-way (a slot is
@@ -86,54 +87,36 @@ void NoteFileReplaced() {
 }
 
 struct InterruptionHandling::Saved {
-  struct sigaction actions[std::size(kSignals)];
-  bool replaced[std::size(kSignals)] = {};
-  struct sigaction brokenPipe;
-  bool pipeReplaced = false;
+  std::optional<posix::SignalHandlers> ending;
+  std::optional<posix::SignalHandlers> brokenPipe;
 };
 
 InterruptionHandling::InterruptionHandling(std::string_view message, std::string_view messageAfterReplace)
     : saved_(std::make_unique<Saved>()) {
-  const std::string_view texts[] = {message, messageAfterReplace};
-  for (size_t i = 0; i < std::size(texts); ++i) {
-    gMessages[i].length = std::min(texts[i].size(), sizeof gMessages[i].text);
-    std::memcpy(gMessages[i].text, texts[i].data(), gMessages[i].length);
-  }
-  gReplaced = 0;
-  gEraseProgress = isatty(STDOUT_FILENO) == 1;
-  gTerminalFd = -1;
-  for (int fd : {STDOUT_FILENO, STDIN_FILENO, STDERR_FILENO}) {
-    if (isatty(fd) == 1 && tcgetattr(fd, &gTerminalMode) == 0) {
-      gTerminalFd = fd;
-      break;
+  saved_->ending.emplace({SIGINT, SIGTERM, SIGHUP}, OnInterruption, [&] {
+    const std::string_view texts[] = {message, messageAfterReplace};
+    for (size_t i = 0; i < std::size(texts); ++i) {
+      gMessages[i].length = std::min(texts[i].size(), sizeof gMessages[i].text);
+      std::memcpy(gMessages[i].text, texts[i].data(), gMessages[i].length);
     }
-  }
-  std::atomic_signal_fence(std::memory_order_seq_cst);
-
-  struct sigaction action {};
-  action.sa_handler = OnInterruption;
-  sigemptyset(&action.sa_mask);
-  for (int sig : kSignals) sigaddset(&action.sa_mask, sig);
-  for (size_t i = 0; i < std::size(kSignals); ++i) {
-    // A signal the process was started ignoring stays ignored (nohup, a
-    // background job of a shell without job control).
-    if (sigaction(kSignals[i], nullptr, &saved_->actions[i]) != 0) continue;
-    if (saved_->actions[i].sa_handler == SIG_IGN) continue;
-    saved_->replaced[i] = sigaction(kSignals[i], &action, nullptr) == 0;
-  }
+    gReplaced = 0;
+    gEraseProgress = isatty(STDOUT_FILENO) == 1;
+    gTerminalFd = -1;
+    for (int fd : {STDOUT_FILENO, STDIN_FILENO, STDERR_FILENO}) {
+      if (isatty(fd) == 1 && tcgetattr(fd, &gTerminalMode) == 0) {
+        gTerminalFd = fd;
+        break;
+      }
+    }
+  });
   // Output to a reader that went away (`avdconv GAME | head -1`) fails
   // instead of ending the process halfway with its files left behind.
-  struct sigaction ignore {};
-  ignore.sa_handler = SIG_IGN;
-  sigemptyset(&ignore.sa_mask);
-  saved_->pipeReplaced = sigaction(SIGPIPE, &ignore, &saved_->brokenPipe) == 0;
+  saved_->brokenPipe.emplace({SIGPIPE}, SIG_IGN);
 }
 
 InterruptionHandling::~InterruptionHandling() {
-  for (size_t i = 0; i < std::size(kSignals); ++i) {
-    if (saved_->replaced[i]) sigaction(kSignals[i], &saved_->actions[i], nullptr);
-  }
-  if (saved_->pipeReplaced) sigaction(SIGPIPE, &saved_->brokenPipe, nullptr);
+  saved_->ending.reset();
+  saved_->brokenPipe.reset();
 }
 
 }  // namespace platform

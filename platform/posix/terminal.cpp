@@ -1,62 +1,87 @@
 #include "platform/terminal.h"
 
 #include <fcntl.h>
-#include <pthread.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
-#include <iterator>
-#include <optional>
 
 #include "platform/posix/raw_terminal.h"
 
 namespace platform {
 namespace posix {
+namespace {
 
-RawTerminal::RawTerminal() {
-  int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+// The terminal and what puts it back, for the handler of a signal that ends
+// the process, which can reach nothing else: mutable globals, written only
+// while that signal is blocked.
+int gFd = -1;
+termios gFormerMode;
+const char* gLeave = nullptr;
+size_t gLeaveLength = 0;
+
+void WriteAll(int fd, const char* bytes, size_t length) {
+  while (length > 0) {
+    const ssize_t n = write(fd, bytes, length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    bytes += n;
+    length -= static_cast<size_t>(n);
+  }
+}
+
+// Only async-signal-safe calls.
+extern "C" void PutBackAndEnd(int sig) {
+  if (gFd >= 0) {
+    WriteAll(gFd, gLeave, gLeaveLength);
+    tcsetattr(gFd, TCSANOW, &gFormerMode);
+  }
+  signal(sig, SIG_DFL);
+  raise(sig);  // delivered, and fatal, once the handler returns
+}
+
+}  // namespace
+
+RawTerminal::RawTerminal(std::string_view enter, std::string_view leave) {
+  handlers_.emplace(
+      {SIGINT, SIGTERM, SIGHUP, SIGQUIT}, PutBackAndEnd, [&] { Open(enter, leave); }, [this] { Close(); });
+}
+
+RawTerminal::~RawTerminal() { handlers_.reset(); }
+
+void RawTerminal::Open(std::string_view enter, std::string_view leave) {
+  const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return;
-  if (tcgetattr(fd, &saved_) != 0) {
+  if (tcgetattr(fd, &gFormerMode) != 0) {
     close(fd);
     return;
   }
-  termios raw = saved_;
+  termios raw = gFormerMode;
   raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ISIG | IEXTEN));
   raw.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL));
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
   // Keys typed ahead are kept, as a console keeps them.
   tcsetattr(fd, TCSANOW, &raw);
-  fd_ = fd;
+  gLeave = leave.data();
+  gLeaveLength = leave.size();
+  gFd = fd_ = fd;
+  WriteAll(fd, enter.data(), enter.size());
 }
 
-RawTerminal::~RawTerminal() {
+void RawTerminal::Close() {
   if (fd_ < 0) return;
-  tcsetattr(fd_, TCSADRAIN, &saved_);
+  WriteAll(fd_, gLeave, gLeaveLength);
+  tcsetattr(fd_, TCSADRAIN, &gFormerMode);
   close(fd_);
+  gFd = fd_ = -1;
 }
 
 }  // namespace posix
 
 namespace {
-
-// The terminal and its mode to put back when a signal ends the wait for a
-// key: mutable globals, as a signal handler can reach nothing else, set
-// while the signals that use them are blocked.
-int gKeyWaitFd = -1;
-termios gKeyWaitMode;
-
-// Ctrl-C and Ctrl-\ are keys in raw mode, but the signals may still come
-// from elsewhere (kill, a closed terminal).
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-extern "C" void RestoreAndEnd(int sig) {
-  if (gKeyWaitFd >= 0) tcsetattr(gKeyWaitFd, TCSANOW, &gKeyWaitMode);
-  std::signal(sig, SIG_DFL);
-  std::raise(sig);  // delivered, and fatal, once the handler returns
-}
 
 int ReadKeyFrom(int fd) {
   for (;;) {
@@ -71,37 +96,8 @@ int ReadKeyFrom(int fd) {
 }  // namespace
 
 int ReadKey() {
-  // No signal may end the process between raw mode and its handler.
-  sigset_t ending, savedMask;
-  sigemptyset(&ending);
-  for (int sig : kEndingSignals) sigaddset(&ending, sig);
-  pthread_sigmask(SIG_BLOCK, &ending, &savedMask);
-  std::optional<posix::RawTerminal> terminal(std::in_place);
-  gKeyWaitFd = terminal->Fd();
-  gKeyWaitMode = terminal->Saved();
-  struct sigaction restore {};
-  restore.sa_handler = RestoreAndEnd;
-  sigemptyset(&restore.sa_mask);
-  struct sigaction saved[std::size(kEndingSignals)];
-  bool replaced[std::size(kEndingSignals)] = {};
-  for (size_t i = 0; i < std::size(kEndingSignals); ++i) {
-    // A signal the process was started ignoring stays ignored.
-    if (sigaction(kEndingSignals[i], nullptr, &saved[i]) != 0 || saved[i].sa_handler == SIG_IGN) continue;
-    replaced[i] = sigaction(kEndingSignals[i], &restore, nullptr) == 0;
-  }
-  pthread_sigmask(SIG_SETMASK, &savedMask, nullptr);
-
-  const int key = terminal->Fd() < 0 ? -1 : ReadKeyFrom(terminal->Fd());
-
-  // The mode is put back before the handlers go.
-  pthread_sigmask(SIG_BLOCK, &ending, nullptr);
-  terminal.reset();
-  for (size_t i = 0; i < std::size(kEndingSignals); ++i) {
-    if (replaced[i]) sigaction(kEndingSignals[i], &saved[i], nullptr);
-  }
-  gKeyWaitFd = -1;
-  pthread_sigmask(SIG_SETMASK, &savedMask, nullptr);
-  return key;
+  const posix::RawTerminal terminal;
+  return terminal.Fd() < 0 ? -1 : ReadKeyFrom(terminal.Fd());
 }
 
 int TerminalColumns() {

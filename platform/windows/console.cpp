@@ -104,7 +104,7 @@ class WindowsOutput final : public StandardOutput {
 
   // The console converts as it writes; whatever shows text itself (the
   // folder dialog) takes the Shift-JIS bytes.
-  TerminalEncoding Encoding() const override { return TerminalEncoding::kShiftJis; }
+  base::TerminalEncoding Encoding() const override { return base::TerminalEncoding::kShiftJis; }
   std::string ForTerminal(std::string_view sjis) const override { return std::string(sjis); }
 
   // Characters on a console, the bytes themselves otherwise.

@@ -1,7 +1,7 @@
 // The interactive converter under a pseudo-terminal: the chooser's wiring
 // (its marks, arrows and Space, a resize), interruption, the progress line
 // in a narrow window and the terminal's codeset. What the chooser shows and
-// does for each key is tests/platform/chooser_model_test.cpp.
+// does for each key is tests/chooser/chooser_model_test.cpp.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
@@ -152,6 +152,23 @@ TEST(TerminalRun, ASignalDuringTheKeyWaitPutsTheTerminalBack) {
   t.SignalStopped(SIGTERM);
   EXPECT_EQ(t.Finish(), 128 + SIGTERM);
   EXPECT_TRUE(canonical()) << "put back";
+}
+
+// Started ignoring SIGINT (as by nohup), the chooser leaves it ignored: one
+// that comes while it waits for a key changes nothing, and the key counts.
+TEST(TerminalRun, AChooserStartedIgnoringSigintKeepsRunningWhenItComes) {
+  Installed s;
+  TerminalSession t(s.exe, {}, [stop = test_support::StopAtThenGoOn("key - 1")] {
+    std::signal(SIGINT, SIG_IGN);
+    stop();
+  });
+  ASSERT_TRUE(t.WaitFor(kChooserTitleSjis));
+  t.Type("\x1b");
+  ASSERT_TRUE(t.WaitForStop());
+  t.SignalStopped(SIGINT);
+  ASSERT_TRUE(t.WaitFor(std::string(kCancelled) + std::string(kPressAKey)));
+  t.Type("q");
+  EXPECT_EQ(t.Finish(), 'q');
 }
 
 TEST(TerminalRun, In30ColumnsTheProgressLineStaysWithinTheWindow) {

@@ -122,6 +122,14 @@ inline std::function<void()> StopAt(const std::string& point) {
   return WithStopAtLibrary("AVD_STOP_AT", point);
 }
 
+// As StopAt, but the converter goes on once continued.
+inline std::function<void()> StopAtThenGoOn(const std::string& point) {
+  return [point] {
+    StopAt(point)();
+    setenv("AVD_STOP_THEN_GO", "1", 1);
+  };
+}
+
 // The converter cannot find its own folder, as on a system without /proc.
 inline std::function<void()> WithoutExecutablePath() {
   return WithStopAtLibrary("AVD_NO_EXECUTABLE_PATH", "1");

@@ -13,6 +13,8 @@
  * WUNTRACED returns; the test sends its signal, then SIGCONT. The thread that
  * met the point goes no further: it waits until a signal handler ends the
  * process, so nothing the test means to interrupt happens after the stop.
+ * With AVD_STOP_THEN_GO set it goes on once continued instead, for a test
+ * that checks that its signal changed nothing.
  * With AVD_NO_EXECUTABLE_PATH set, /proc/self/exe cannot be read, as on a
  * system without /proc. */
 #define _GNU_SOURCE
@@ -51,6 +53,7 @@ static int StopPoint(const char* kind, char* name, size_t nameSize, long* count)
 
 static void StopHere(void) {
   raise(SIGSTOP);
+  if (getenv("AVD_STOP_THEN_GO")) return;
   for (;;) pause();
 }
 

@@ -92,20 +92,9 @@ TEST(Interruption, OnceAFileIsReplacedIntoPlaceTheSecondLineSaysSo) {
   EXPECT_FALSE(std::filesystem::exists(spool));
 }
 
-TEST(Interruption, TheFormerHandlingIsBackAfterwardsIgnoredSignalsStayIgnoredAndABrokenPipeIsHarmless) {
-  TempDir dir;
-  const std::string spool = dir.Folder() + "tmp.dat";
+// That the former handling is back afterwards is the signal helper's test.
+TEST(Interruption, IgnoredSignalsStayIgnoredAndABrokenPipeIsHarmless) {
   ChildEnd end = InChild([&] {
-    { platform::InterruptionHandling handling("never shown\n", "never shown\n"); }
-    platform::NoteCreatedFile(spool);
-    Touch(spool);
-    raise(SIGTERM);
-  });
-  EXPECT_FALSE(end.exited);
-  EXPECT_EQ(end.status, SIGTERM);
-  EXPECT_TRUE(std::filesystem::exists(spool));
-
-  end = InChild([&] {
     platform::InterruptionHandling handling("never shown\n", "never shown\n");
     raise(SIGPIPE);  // a reader that went away does not end the conversion
     _exit(8);

@@ -1,4 +1,4 @@
-#include "platform/chooser_model.h"
+#include "chooser/chooser_model.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,16 +6,16 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/chooser_keys.h"
+#include "chooser/chooser_keys.h"
 
-namespace platform {
+namespace chooser {
 namespace {
 
 constexpr std::string_view kHighlight = "\x1b[7m", kBold = "\x1b[1m", kPlain = "\x1b[0m";
 
 // `text` in lines of at most `columns` columns, broken after a space where
 // one is near.
-std::vector<std::string> Wrap(std::string_view text, TerminalEncoding encoding, size_t columns) {
+std::vector<std::string> Wrap(std::string_view text, base::TerminalEncoding encoding, size_t columns) {
   std::vector<std::string> lines;
   while (!text.empty()) {
     std::string line = FitToColumns(text, encoding, columns);
@@ -180,7 +180,7 @@ void ChooserModel::HandleTyping(int key) {
     typed_.clear();
   } else if (key == 0x7F || key == 0x08) {
     // One character: a UTF-8 character may take several bytes.
-    const bool utf8 = system_.encoding == TerminalEncoding::kUtf8;
+    const bool utf8 = system_.encoding == base::TerminalEncoding::kUtf8;
     while (!typed_.empty()) {
       const auto last = static_cast<unsigned char>(typed_.back());
       typed_.pop_back();
@@ -244,7 +244,7 @@ std::string ChooserModel::EntryLine(size_t i, size_t width) {
 
 std::vector<std::string> ChooserModel::Screen(int rows, int columns) {
   const size_t width = static_cast<size_t>(std::max(1, columns - 1));
-  const TerminalEncoding encoding = system_.encoding;
+  const base::TerminalEncoding encoding = system_.encoding;
 
   std::vector<std::string> header = {FitToColumns(system_.title, encoding, width), "",
                                      FitTailToColumns(current_, encoding, width), ""};
@@ -308,4 +308,4 @@ std::vector<std::string> ChooserModel::Screen(int rows, int columns) {
   return lines;
 }
 
-}  // namespace platform
+}  // namespace chooser

@@ -9,7 +9,7 @@
 // kana, full-width forms) take two columns. Control characters are never
 // written to the terminal as they are: each of their bytes is shown as '?',
 // so the text keeps its length in bytes.
-namespace platform {
+namespace base {
 
 // How the bytes written to the terminal encode characters.
 enum class TerminalEncoding {
@@ -32,4 +32,4 @@ std::string FitToColumns(std::string_view text, TerminalEncoding encoding, size_
 // paths, whose last part matters most.
 std::string FitTailToColumns(std::string_view text, TerminalEncoding encoding, size_t columns);
 
-}  // namespace platform
+}  // namespace base

@@ -5,14 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/folder_chooser.h"
-#include "platform/text_columns.h"
+#include "base/text_columns.h"
 
-// The folder chooser apart from the terminal: keys (platform/chooser_keys.h)
+// The folder chooser apart from the terminal: keys (chooser/chooser_keys.h)
 // go in, the lines of the screen come out. It reaches folders only through
 // the functions it is given, so it runs as well on a made-up tree. Paths are
 // absolute and separated by '/'.
-namespace platform {
+namespace chooser {
 
 // The chooser's own lines, in the screen's encoding; English unless the
 // terminal gives them in the user's language.
@@ -45,10 +44,10 @@ struct ChooserSystem {
   std::string workingFolder;  // where the chooser starts, and relative paths
   std::string homeFolder;     // "~"
   // Marks folders that hold game data; empty: none is marked, none asked about.
-  FolderCheck holdsGameData;
-  TerminalEncoding encoding = TerminalEncoding::kUtf8;  // of the screen's text
-  std::string title;                                    // in that encoding
-  ChooserTexts texts;                                   // in that encoding too
+  std::function<bool(const std::string& folder)> holdsGameData;
+  base::TerminalEncoding encoding = base::TerminalEncoding::kUtf8;  // of the screen's text
+  std::string title;                                                // in that encoding
+  ChooserTexts texts;                                               // in that encoding too
 };
 
 class ChooserModel {
@@ -58,7 +57,7 @@ class ChooserModel {
   // Opens on the working folder.
   explicit ChooserModel(ChooserSystem system);
 
-  // Takes one key (a byte or one of platform::key's; the terminal handles
+  // Takes one key (a byte or one of chooser::key's; the terminal handles
   // kClosed, kInterrupt and kResize). After kChosen, Chosen() holds the
   // folder with a separator appended.
   Outcome Press(int key);
@@ -107,4 +106,4 @@ class ChooserModel {
   std::string chosen_;
 };
 
-}  // namespace platform
+}  // namespace chooser

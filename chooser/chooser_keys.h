@@ -4,7 +4,7 @@
 
 // Keys of the folder chooser as a terminal sends them: plain bytes, and the
 // escape sequences of the arrow and paging keys.
-namespace platform {
+namespace chooser {
 
 // A key: a byte (0-255) as typed, or one of these.
 namespace key {
@@ -43,4 +43,4 @@ class KeyReader {
   int pushedBack_ = -1;
 };
 
-}  // namespace platform
+}  // namespace chooser

@@ -1,11 +1,11 @@
 // Column counting of terminal text, the same on every platform.
-#include "platform/text_columns.h"
+#include "base/text_columns.h"
 
 #include <cstdint>
 #include <iterator>
 #include <vector>
 
-namespace platform {
+namespace base {
 namespace {
 
 // One character of the text: where it starts, its bytes and its columns.
@@ -150,4 +150,4 @@ std::string FitTailToColumns(std::string_view text, TerminalEncoding encoding, s
   return std::string(kEllipsis) + Join(text, begin, units.end());
 }
 
-}  // namespace platform
+}  // namespace base

@@ -1,15 +1,13 @@
-#include "platform/text_columns.h"
+#include "base/text_columns.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/console.h"
-
 namespace {
 
-using platform::FitTailToColumns;
-using platform::FitToColumns;
-using platform::TerminalEncoding;
-using platform::TextColumns;
+using base::FitTailToColumns;
+using base::FitToColumns;
+using base::TerminalEncoding;
+using base::TextColumns;
 
 // "画像" (two double-width characters) and "ｱ" (half-width katakana).
 constexpr std::string_view kKanjiUtf8 = "\xE7\x94\xBB\xE5\x83\x8F";
@@ -67,35 +65,6 @@ TEST(TextColumns, TheTailOfALongPathIsKeptBehindAnEllipsis) {
   const std::string path = "/g/" + std::string(kKanjiUtf8);
   EXPECT_EQ(FitTailToColumns(path, TerminalEncoding::kUtf8, 6), "...\xE5\x83\x8F");
   EXPECT_EQ(FitTailToColumns("/abcdef", TerminalEncoding::kUtf8, 2), "/a");
-}
-
-TEST(TerminalCodeset, NoLocaleOrTheCLocaleGivesUtf8) {
-  for (std::string_view name : {"", "C", "POSIX", "C.UTF-8", "en_US.utf8", "C@euro"}) {
-    platform::TerminalCodeset c = platform::ChooseTerminalCodeset(name, "");
-    EXPECT_EQ(c.encoding, TerminalEncoding::kUtf8) << name;
-    EXPECT_EQ(c.converterName, "UTF-8") << name;
-  }
-  // The C locale as the system reports it is ASCII, which cannot show Japanese.
-  EXPECT_EQ(platform::ChooseTerminalCodeset("en_US", "ANSI_X3.4-1968").encoding, TerminalEncoding::kUtf8);
-}
-
-TEST(TerminalCodeset, ShiftJisLocalesLeaveTheBytesUnchanged) {
-  for (std::string_view name : {"ja_JP.SJIS", "ja_JP.Shift_JIS", "ja_JP.sjis@x", "ja_JP.CP932"}) {
-    platform::TerminalCodeset c = platform::ChooseTerminalCodeset(name, "");
-    EXPECT_EQ(c.encoding, TerminalEncoding::kShiftJis) << name;
-    EXPECT_EQ(c.converterName, "") << name;
-  }
-  EXPECT_EQ(platform::ChooseTerminalCodeset("ja_JP", "SHIFT_JIS").encoding, TerminalEncoding::kShiftJis);
-}
-
-TEST(TerminalCodeset, AnyOtherCodesetIsTranscodedTo) {
-  platform::TerminalCodeset euc = platform::ChooseTerminalCodeset("ja_JP.eucJP", "");
-  EXPECT_EQ(euc.encoding, TerminalEncoding::kOther);
-  EXPECT_EQ(euc.converterName, "eucJP");
-  // The name's codeset wins over the installed one; without one the installed one counts.
-  EXPECT_EQ(platform::ChooseTerminalCodeset("ja_JP.eucJP", "UTF-8").converterName, "eucJP");
-  EXPECT_EQ(platform::ChooseTerminalCodeset("ja_JP", "EUC-JP").converterName, "EUC-JP");
-  EXPECT_EQ(platform::ChooseTerminalCodeset("ja_JP", "").encoding, TerminalEncoding::kUtf8);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-#include "platform/chooser_keys.h"
+#include "chooser/chooser_keys.h"
 
 #include <string>
 #include <utility>
 
-namespace platform {
+namespace chooser {
 namespace {
 
 // How long the rest of an escape sequence may take to come.
@@ -44,4 +44,4 @@ int KeyReader::Next() {
   return key::kUnknown;
 }
 
-}  // namespace platform
+}  // namespace chooser

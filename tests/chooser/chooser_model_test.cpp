@@ -1,6 +1,6 @@
 // The folder chooser's behaviour and layout on a made-up folder tree: keys
 // in, the lines of the screen out.
-#include "platform/chooser_model.h"
+#include "chooser/chooser_model.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/chooser_keys.h"
+#include "chooser/chooser_keys.h"
 
 namespace {
 
-namespace key = platform::key;
-using platform::ChooserModel;
-using platform::TerminalEncoding;
-using Outcome = platform::ChooserModel::Outcome;
+namespace key = chooser::key;
+using base::TerminalEncoding;
+using chooser::ChooserModel;
+using Outcome = chooser::ChooserModel::Outcome;
 
 constexpr std::string_view kUp = "\x1b[A";
 
@@ -80,8 +80,8 @@ struct Chooser {
                    std::string workingFolder = "/home/me")
       : tree_(tree), model(System(checked, encoding, std::move(workingFolder))) {}
 
-  platform::ChooserSystem System(bool checked, TerminalEncoding encoding, std::string workingFolder) {
-    platform::ChooserSystem s;
+  chooser::ChooserSystem System(bool checked, TerminalEncoding encoding, std::string workingFolder) {
+    chooser::ChooserSystem s;
     s.subFolders = [this](const std::string& path) { return tree_.SubFolders(path); };
     s.canonicalFolder = [this](const std::string& path) { return tree_.Canonical(path); };
     s.workingFolder = std::move(workingFolder);
@@ -97,8 +97,8 @@ struct Chooser {
   Outcome Type(std::string_view keys) {
     std::deque<int> bytes(keys.begin(), keys.end());
     for (int& b : bytes) b &= 0xFF;
-    platform::KeyReader reader([&](int) {
-      if (bytes.empty()) return platform::byte_read::kTimedOut;
+    chooser::KeyReader reader([&](int) {
+      if (bytes.empty()) return chooser::byte_read::kTimedOut;
       const int b = bytes.front();
       bytes.pop_front();
       return b;
@@ -378,7 +378,7 @@ TEST(ChooserModel, NoLineIsWiderThanTheWindowLessOneColumnNorAreThereMoreLinesTh
   tree.folders.insert("/home/me/" + kanji + kanji + kanji);
   tree.folders.insert("/home/me/alpha/" + std::string(150, 'n'));
   // The chooser's own lines in English, and in Japanese (double-width).
-  platform::ChooserTexts japanese;
+  chooser::ChooserTexts japanese;
   japanese.help = {"↑↓/PgUp/PgDn/Home/End: 移動   Enter/→: 開く   ←/Backspace: 親フォルダ",
                    "Space: 選んだフォルダに決定 (../ では表示中のフォルダ)   Esc: 中止",
                    "パスを入力して Enter でも決定できます (Tab で補完).   [ゲームデータ]: ゲームあり"};
@@ -387,17 +387,17 @@ TEST(ChooserModel, NoLineIsWiderThanTheWindowLessOneColumnNorAreThereMoreLinesTh
   japanese.confirm = "このフォルダにはゲームデータがありません. それでも変換しますか? [y/N]";
   japanese.pathLabel = "パス: ";
   japanese.notAFolder = "フォルダではありません: ";
-  for (const platform::ChooserTexts& texts : {platform::ChooserTexts(), japanese}) {
+  for (const chooser::ChooserTexts& texts : {chooser::ChooserTexts(), japanese}) {
     Chooser c(tree);
     c.model = ChooserModel([&] {
-      platform::ChooserSystem s =
+      chooser::ChooserSystem s =
           c.System(true, TerminalEncoding::kUtf8, "/home/me/alpha/" + std::string(150, 'n'));
       s.title = kanji + kanji + kanji + kanji;
       s.texts = texts;
       return s;
     }());
     auto columns = [](const std::string& line) {
-      return platform::TextColumns(Plain(line), TerminalEncoding::kUtf8);
+      return base::TextColumns(Plain(line), TerminalEncoding::kUtf8);
     };
     for (std::string_view keys : {"", "\x1b[D", "\x1b[B\x1b[B ",
                                   "\x1b[B\x1b[B n"

@@ -1,6 +1,6 @@
 // The chooser's keys from a terminal's bytes: escape sequences, a lone Esc
 // told apart by the wait behind it, and what ends the wait.
-#include "platform/chooser_keys.h"
+#include "chooser/chooser_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -10,15 +10,15 @@
 
 namespace {
 
-namespace key = platform::key;
-namespace byte_read = platform::byte_read;
+namespace key = chooser::key;
+namespace byte_read = chooser::byte_read;
 
 // The keys in `bytes`, read as a terminal delivers them: a wait with a time
 // limit finds nothing after the last byte; an endless wait finds `atEnd`.
 std::vector<int> Keys(std::string_view bytes, int atEnd = byte_read::kClosed) {
   std::deque<int> pending(bytes.begin(), bytes.end());
   for (int& b : pending) b &= 0xFF;
-  platform::KeyReader reader([&](int timeoutMs) {
+  chooser::KeyReader reader([&](int timeoutMs) {
     if (pending.empty()) return timeoutMs < 0 ? atEnd : byte_read::kTimedOut;
     const int b = pending.front();
     pending.pop_front();
@@ -61,7 +61,7 @@ TEST(ChooserKeys, OtherSequencesAreReadToTheirEndAndIgnored) {
 
 TEST(ChooserKeys, AResizeDuringTheWaitEndsItAsAKeyOfItsOwn) {
   std::deque<int> pending = {'a', byte_read::kResized, 'b'};
-  platform::KeyReader reader([&](int) {
+  chooser::KeyReader reader([&](int) {
     const int b = pending.front();
     pending.pop_front();
     return b;

@@ -76,10 +76,12 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path, base::Crea
   // unlink removes a file, a link (not its target) or a FIFO and fails on a
   // folder, which O_EXCL then refuses; O_NOFOLLOW also refuses a link made
   // in between.
-  unlink(path.c_str());
+  const int unlinkError = unlink(path.c_str()) == 0 ? 0 : errno;
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
-    const int error = errno;  // the reason, for the caller
+    // The reason, for the caller: what stands there and stays (a folder)
+    // tells more than that something does.
+    const int error = errno == EEXIST && unlinkError != 0 && unlinkError != ENOENT ? unlinkError : errno;
     ForgetCreatedFile(path);
     if (why) *why = base::CreateFailure::kCannotCreate;
     errno = error;

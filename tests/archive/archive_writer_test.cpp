@@ -213,7 +213,7 @@ TEST_F(ArchiveWriterTest, AnEarlierArchiveSurvivesARunWhoseArchiveCannotBeCreate
   const archive::FinishResult result = writer.FinishArchive(ArchivePath(), header);
   EXPECT_FALSE(result.written);
   EXPECT_EQ(result.errors, std::vector<std::string>{"Error : cannot create the archive " + ArchivePath() +
-                                                    ".part: File exists\n"});
+                                                    ".part: Is a directory\n"});
   EXPECT_EQ(ReadFile(ArchivePath()), Bytes("good archive of an earlier run"));
   EXPECT_EQ(ReadFile(dir.Path() / "DAV299.AVD.part" / "inside"), Bytes("taken"));
   EXPECT_GT(std::filesystem::file_size(dir.Path() / "tmp.dat"), 0u);

@@ -388,44 +388,31 @@ TEST(WindowsRun, AGameAndAConverterInFoldersOver300CharactersGiveTheLinuxBuildsA
   CopyTree(linux.data, converter / "DATA");
   fs::copy_file(AVDCONV_PATH, converter / "avdconv.exe");
   ASSERT_GT(Utf8(converter / "DATA").size(), 300u);
-  win_process::Result r =
-      win_process::Run(Utf8(converter / "avdconv.exe"), {"--quiet", Utf8(game)}, Utf8(root.Path()));
+  win_process::Result r = win_process::Run(Utf8(converter / "avdconv.exe"), {Utf8(game)}, Utf8(root.Path()));
   EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err << r.out;
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(ReadFile(converter / "DAV299.AVD"), ReadFile(linux.archive));
+  EXPECT_NE(r.out.find(Utf8(converter / "DAV299.AVD") + " (0.2 MiB)"), std::string::npos) << r.out;
+  EXPECT_EQ(ReadFile(converter / "DAV299.AVD"), ReadFile(linux.archive)) << r.out;
   EXPECT_FALSE(fs::exists(converter / "tmp.dat"));
 }
 
-// Written through the long form, which alone names such a file.
-void WriteFileNamedLikeADevice(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  const HANDLE file = CreateFileW(platform::windows::SystemPath(Utf8(path)).c_str(), GENERIC_WRITE, 0,
-                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << Utf8(path);
-  DWORD written = 0;
-  EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-  CloseHandle(file);
-}
-
-TEST(WindowsRun, GameFilesNamedLikeDevicesAreConvertedAsTheFilesTheyAre) {
-  const LinuxRun linux = Reference("fixed");
+// The game's files named like devices are made by scripts/test-windows.sh
+// on Linux: Windows (and Wine) cannot make such names through the calls a
+// test would use.
+TEST(WindowsRun, GameFilesNamedLikeDevicesAreConvertedAsOnLinux) {
+  const LinuxRun linux = Reference("devices");
   Installed s;
-  TempDir game, out;
-  CopyTree(linux.game, game.Path());
-  const std::vector<uint8_t> picture = ReadFile(linux.game / "TITLE.MOE");
-  const std::vector<std::string> devices = {"CON", "AUX", "NUL", "COM1", "LPT1"};
-  for (const std::string& name : devices) WriteFileNamedLikeADevice(game.Path() / (name + ".MOE"), picture);
-  WriteFileNamedLikeADevice(game.Path() / "DATA-NUL.TXT", {});
-  win_process::Result r = s.Run(
-      {"--quiet", "--output", out.Path().string(), "--data", linux.data.string(), game.Path().string()});
+  TempDir out;
+  for (const char* name : {"CON", "AUX", "NUL", "COM1", "LPT1"})
+    ASSERT_TRUE(fs::exists(FromUtf8(Utf8(linux.game) + "\\" + name + ".MOE"))) << name;
+  win_process::Result r = s.Run({"--quiet", "--output", out.Path().string(), "--data",
+                                 Reference("fixed").data.string(), linux.game.string()});
   EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err;
   EXPECT_EQ(r.out, "");
+  EXPECT_EQ(ReadFile(out.Path() / "DAV299.AVD"), ReadFile(linux.archive));
   const ArchiveContents a(ReadFile(out.Path() / "DAV299.AVD"));
   ASSERT_TRUE(a.valid);
-  ASSERT_NE(a.Find("TITLE.PDT"), nullptr);
-  for (const std::string& name : devices) {
-    ASSERT_NE(a.Find(name + ".PDT"), nullptr) << name;
-    EXPECT_EQ(a.Find(name + ".PDT")->bytes, a.Find("TITLE.PDT")->bytes) << name;
-  }
+  for (const char* name : {"CON", "AUX", "NUL", "COM1", "LPT1"})
+    EXPECT_NE(a.Find(std::string(name) + ".PDT"), nullptr) << name;
 }
 
 // "Y:" alone is the drive's current folder, as Windows has it, not its root.

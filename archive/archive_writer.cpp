@@ -32,6 +32,32 @@ std::string NotTracked(const std::string& path, const base::Diagnostics& diagnos
       Shown(path).c_str());
 }
 
+// The line for the spool or the archive (`isArchive`) file at `path` that
+// `files` could not create or put in place, with its reason; without one
+// the line names the archive (`archivePath`) as a whole, as it always has.
+std::string NotCreated(bool isArchive, const std::string& path, const std::string& archivePath,
+                       base::CreateFailure why, const base::FileStore& files,
+                       const base::Diagnostics& diagnostics) {
+  const std::string shown = Shown(path);
+  if (why == base::CreateFailure::kCannotTrack) return NotTracked(path, diagnostics);
+  if (why == base::CreateFailure::kInUse) {
+    return base::Format(diagnostics.Translate("Error : %s is in use by another run of the converter or "
+                                              "another program; one run at a time writes into a folder\n"),
+                        shown.c_str());
+  }
+  const std::string reason = files.LastReason();
+  if (reason.empty()) {
+    return isArchive
+               ? base::Format(diagnostics.Translate("Error : cannot create the archive %s\n"),
+                              Shown(archivePath).c_str())
+               : base::Format(diagnostics.Translate("Error : cannot create the spool %s\n"), shown.c_str());
+  }
+  return isArchive ? base::Format(diagnostics.Translate("Error : cannot create the archive %s: %s\n"),
+                                  shown.c_str(), reason.c_str())
+                   : base::Format(diagnostics.Translate("Error : cannot create the spool %s: %s\n"),
+                                  shown.c_str(), reason.c_str());
+}
+
 }  // namespace
 
 unsigned ArchiveWriter::DefaultWorkers() { return std::max(std::thread::hardware_concurrency(), 1u); }
@@ -59,11 +85,11 @@ bool ArchiveWriter::OpenSpool(const std::string& folder) {
   // With workers the writer's own compressor only lends its buffer to the
   // copy at the end.
   compressor_.Prepare(kBufferSize, workers_ == 1);
-  spoolPath_ = folder + "tmp.dat";
+  spoolPath_ = folder + std::string(kSpoolName);
   base::CreateFailure why{};
   spool_ = files_.Create(spoolPath_, why);
   if (!spool_) {
-    if (why == base::CreateFailure::kCannotTrack) diagnostics_.Line(NotTracked(spoolPath_, diagnostics_));
+    diagnostics_.Line(NotCreated(false, spoolPath_, spoolPath_, why, files_, diagnostics_));
     return false;
   }
   if (workers_ > 1 && !pipeline_) {
@@ -250,10 +276,7 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
   base::CreateFailure why{};
   std::unique_ptr<base::WrittenFile> file = files_.Create(tempPath, why);
   if (!file) {
-    result.errors.push_back(
-        why == base::CreateFailure::kCannotTrack
-            ? NotTracked(tempPath, diagnostics_)
-            : base::Format(diagnostics_.Translate("Error : cannot create the archive %s\n"), shown.c_str()));
+    result.errors.push_back(NotCreated(true, tempPath, path, why, files_, diagnostics_));
     KeepSpool();
     return result;
   }
@@ -278,7 +301,7 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
   }
   if (!files_.Replace(tempPath, path)) {
     result.errors.push_back(
-        base::Format(diagnostics_.Translate("Error : cannot create the archive %s\n"), shown.c_str()));
+        NotCreated(true, path, path, base::CreateFailure::kCannotCreate, files_, diagnostics_));
     files_.Remove(tempPath);
     KeepSpool();
     return result;

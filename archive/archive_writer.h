@@ -62,6 +62,8 @@ class ArchiveWriter final : public base::MemberSink {
   // One per processor the system has (std::thread::hardware_concurrency),
   // at least 1.
   static unsigned DefaultWorkers();
+  // The spool's name in the folder OpenSpool is given.
+  static constexpr std::string_view kSpoolName = "tmp.dat";
   // The number of workers asked for, 0 resolved.
   unsigned Workers() const { return workers_; }
 

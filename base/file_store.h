@@ -28,6 +28,7 @@ class WrittenFile {
 enum class CreateFailure {
   kCannotCreate,  // the system refused it: no such folder, a folder of that name, no room, no right
   kCannotTrack,   // it could not be noted for removal on an interruption, so it was not created
+  kInUse,         // another run (or program) holds the file there: left as it is
 };
 
 class FileStore {
@@ -43,6 +44,9 @@ class FileStore {
   // The created file at `path` stays on the disk on purpose: an
   // interruption no longer removes it.
   virtual void Keep(const std::string& path) const { (void)path; }
+  // Why the last Create or Replace that failed did, in the user's words for
+  // a line; empty when the store has no reason to give.
+  virtual std::string LastReason() const { return {}; }
 };
 
 }  // namespace base

@@ -139,13 +139,52 @@ class Parser {
   bool help_ = false, version_ = false;
 };
 
+// The help's exit statuses and language rule, as each system has them.
+std::string PosixEnding(const base::Translations& texts) {
+  return std::string(texts.Tr("Exit status: 0 the archive was written; 1 it was not (spool or archive\n"
+                              "failure); 2 a usage error, a GAME_FOLDER, --output or --data that is not a\n"
+                              "folder, or a GAME_FOLDER without game data (and no --force), with nothing\n"
+                              "touched; 3 the converter's own folder cannot be found (no /proc) and\n"
+                              "--output and --data do not both stand in for it, with nothing touched;\n"
+                              "128+N stopped by signal N (Ctrl-C: 130), with tmp.dat and DAV299.AVD.part\n"
+                              "removed and an earlier DAV299.AVD kept.\n")) +
+         "\n" +
+         texts.Tr(
+             "Language: Japanese when the first of LC_ALL, LC_MESSAGES and LANG that is\n"
+             "set begins with \"ja\" (on Windows: when the user's display language is\n"
+             "Japanese), English otherwise. The converter's own Japanese messages are the\n"
+             "same in every language.\n");
+}
+
+std::string WindowsEnding(const base::Translations& texts) {
+  return std::string(texts.Tr("Exit status (ERRORLEVEL): 0 the archive was written; 1 it was not (spool\n"
+                              "or archive failure); 2 a usage error, a GAME_FOLDER, --output or --data\n"
+                              "that is not a folder, or a GAME_FOLDER without game data (and no --force),\n"
+                              "with nothing touched; 3 the converter's own folder cannot be found and\n"
+                              "--output and --data do not both stand in for it, with nothing touched;\n"
+                              "130 stopped by Ctrl-C, 149 by Ctrl-Break, 129 by closing the console\n"
+                              "window, with tmp.dat and DAV299.AVD.part removed and an earlier DAV299.AVD\n"
+                              "kept.\n")) +
+         "\n" +
+         texts.Tr(
+             "Folders: a relative path or a drive letter alone (Y:) is taken from the\n"
+             "current folder (of that drive), a trailing dot or space of a folder's name\n"
+             "is dropped as Windows drops it, paths of any length work, and a game file\n"
+             "named like a device (CON.MOE, NUL.MOE) is read as the file it is.\n") +
+         "\n" +
+         texts.Tr(
+             "Language: Japanese when the user's display language is Japanese, English\n"
+             "otherwise. The converter's own Japanese messages are the same in every\n"
+             "language.\n");
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args, const base::Translations& texts) {
   return Parser(args, texts).Parse();
 }
 
-std::string HelpText(const base::Translations& texts) {
+std::string HelpText(const base::Translations& texts, bool forWindows) {
   return std::string(
              "Usage: avdconv [--output DIR] [--data DIR] [--jobs N] [--quiet] [--force] GAME_FOLDER\n"
              "       avdconv --help | --version\n") +
@@ -169,21 +208,7 @@ std::string HelpText(const base::Translations& texts) {
              "  <archive path> (<size> MiB)\n"
              "with the archive's size in MiB to one decimal (a count of 1 is singular:\n"
              "1 scenario, 1 warning).\n") +
-         "\n" +
-         texts.Tr(
-             "Exit status: 0 the archive was written; 1 it was not (spool or archive\n"
-             "failure); 2 a usage error, a GAME_FOLDER, --output or --data that is not a\n"
-             "folder, or a GAME_FOLDER without game data (and no --force), with nothing\n"
-             "touched; 3 the converter's own folder cannot be found (no /proc) and\n"
-             "--output and --data do not both stand in for it, with nothing touched;\n"
-             "128+N stopped by signal N (Ctrl-C: 130), with tmp.dat and DAV299.AVD.part\n"
-             "removed and an earlier DAV299.AVD kept.\n") +
-         "\n" +
-         texts.Tr(
-             "Language: Japanese when the first of LC_ALL, LC_MESSAGES and LANG that is\n"
-             "set begins with \"ja\" (on Windows: when the user's display language is\n"
-             "Japanese), English otherwise. The converter's own Japanese messages are the\n"
-             "same in every language.\n");
+         "\n" + (forWindows ? WindowsEnding(texts) : PosixEnding(texts));
 }
 
 std::string VersionText() { return std::string("avdconv ") + text::kVersion + "\n"; }

@@ -55,8 +55,17 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args,
 // that console. From a shell, a script or a pipe there is no wait.
 bool WaitsForAKeyAtTheEnd(unsigned consoleProcesses, bool outputIsConsole);
 
-// The text of --help and of --version, each ending in a line break.
-std::string HelpText(const base::Translations& texts = base::Translations());
+#ifdef _WIN32
+inline constexpr bool kOnWindows = true;
+#else
+inline constexpr bool kOnWindows = false;
+#endif
+
+// The text of --help and of --version, each ending in a line break. The
+// help speaks of the system it is shown on (`forWindows`: exit statuses of
+// Ctrl-C, Ctrl-Break and a closed window, the display language, drive
+// letters) or of a POSIX system (signals, locale variables).
+std::string HelpText(const base::Translations& texts = base::Translations(), bool forWindows = kOnWindows);
 std::string VersionText();
 
 }  // namespace driver

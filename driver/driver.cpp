@@ -22,10 +22,7 @@
 namespace driver {
 namespace {
 
-std::string WithSeparator(std::string folder) {
-  if (!folder.empty() && folder.back() != platform::kSeparator) folder += platform::kSeparator;
-  return folder;
-}
+constexpr std::string_view kArchiveName = "DAV299.AVD";
 
 std::string DataFolderOf(const std::string& converterFolder) {
   return converterFolder + "DATA" + std::string(platform::kSeparatorString);
@@ -58,7 +55,7 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   platform::ConsoleDiagnostics consoleLines(console);
   CountingDiagnostics diag(consoleLines);
   archive::ArchiveHeader header = PrepareArchiveHeader();
-  const std::string archivePath = outputFolder + "DAV299.AVD";
+  const std::string archivePath = outputFolder + std::string(kArchiveName);
   std::optional<archive::FinishResult> result;
   ConversionCounts counts;
   {
@@ -70,7 +67,7 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
     const std::string interrupted = shown(console.Tr(text::kInterrupted));
     const std::string interruptedAfterWriting = shown(console.Tr(text::kInterruptedAfterWriting));
     platform::InterruptionHandling interruption(interrupted, interruptedAfterWriting);
-    const platform::DiskFileStore files;
+    const platform::DiskFileStore files(console.Texts());
     archive::ArchiveWriter writer(diag, files, workers > 0 ? workers : platform::UsableProcessors());
     if (!writer.OpenSpool(outputFolder)) {
       console.Print(text::kSpoolFailed);
@@ -79,8 +76,9 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
     if (reporting.messages) console.Print(text::kConverting);
     // The passes' lines take their places among the writer's.
     PictureCheck pictures;
-    counts =
-        ConvertGame(folders, {console, writer.OrderedDiagnostics(), writer, ListMatchingNames, &pictures});
+    GameFolders read = folders;
+    read.dataIsOutput = platform::SameFolder(folders.data, outputFolder);
+    counts = ConvertGame(read, {console, writer.OrderedDiagnostics(), writer, ListMatchingNames, &pictures});
     result = writer.FinishArchive(archivePath, header);
   }
   for (const std::string& error : result->errors) console.Print(error);
@@ -92,16 +90,28 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   return result->written;
 }
 
-// The folders of `options`, or the line that refuses them (before any file
-// is touched).
-std::optional<platform::PathLine> CheckFolders(const Options& options, const base::Translations& texts) {
-  if (!platform::IsFolder(options.gameFolder))
+// The folders of the options, each made full before anything is appended
+// to it (empty: not given).
+struct FullFolders {
+  std::string game, output, data;
+};
+
+// The folders of `options` made full, or the line that refuses them (before
+// any file is touched). The lines name a folder as it was given.
+std::optional<platform::PathLine> CheckFolders(const Options& options, FullFolders& full,
+                                               const base::Translations& texts) {
+  const auto folder = [](const std::string& given, std::string& path) {
+    if (given.empty()) return true;
+    path = platform::FullFolderPath(given).value_or("");
+    return !path.empty() && platform::IsFolder(path);
+  };
+  if (!folder(options.gameFolder, full.game))
     return platform::WithPath(texts.Tr("avdconv: not a folder: %s\n"), options.gameFolder);
-  if (!options.outputFolder.empty() && !platform::IsFolder(options.outputFolder))
+  if (!folder(options.outputFolder, full.output))
     return platform::WithPath(texts.Tr("avdconv: --output is not a folder: %s\n"), options.outputFolder);
-  if (!options.dataFolder.empty() && !platform::IsFolder(options.dataFolder))
+  if (!folder(options.dataFolder, full.data))
     return platform::WithPath(texts.Tr("avdconv: --data is not a folder: %s\n"), options.dataFolder);
-  if (!options.force && !HoldsGameData(options.gameFolder)) {
+  if (!options.force && !HoldsGameData(full.game)) {
     return platform::WithPath(
         texts.Tr("avdconv: no game data in %s (no MES/*.SIO, no *.MOE); --force converts it anyway\n"),
         options.gameFolder);
@@ -110,28 +120,26 @@ std::optional<platform::PathLine> CheckFolders(const Options& options, const bas
 }
 
 int RunCommandLine(platform::Console& console, const Options& options) {
-  if (const std::optional<platform::PathLine> refusal = CheckFolders(options, console.Texts())) {
+  FullFolders full;
+  if (const std::optional<platform::PathLine> refusal = CheckFolders(options, full, console.Texts())) {
     console.Error(*refusal);
     return kExitUsage;
   }
   // Needed only for what the options leave to it.
   std::string converterFolder;
-  if (options.outputFolder.empty() || options.dataFolder.empty()) {
+  if (full.output.empty() || full.data.empty()) {
     converterFolder = ConverterHome();
     if (converterFolder.empty()) {
       console.Error(console.Tr(text::kNoConverterFolder));
       return kExitNoConverterFolder;
     }
   }
-  const std::string output =
-      options.outputFolder.empty() ? converterFolder : WithSeparator(options.outputFolder);
-  const std::string data =
-      options.dataFolder.empty() ? DataFolderOf(converterFolder) : WithSeparator(options.dataFolder);
+  const std::string output = full.output.empty() ? converterFolder : full.output;
+  const std::string data = full.data.empty() ? DataFolderOf(converterFolder) : full.data;
   console.EnableProgress(!options.quiet);
   if (!options.quiet) PrintBanner(console);
-  const bool written =
-      ConvertToArchive(console, {WithSeparator(options.gameFolder), data}, output, options.jobs,
-                       {.messages = !options.quiet, .summary = !options.quiet});
+  const bool written = ConvertToArchive(console, {full.game, data}, output, options.jobs,
+                                        {.messages = !options.quiet, .summary = !options.quiet});
   return written ? kExitWritten : kExitNotWritten;
 }
 
@@ -168,7 +176,11 @@ ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass
     counts.pictures += ConvertImageFolder(folders.game, sub, run);
   }
   folder(PictureCheck::kDataFolder);
-  counts.dataFiles = AddMatchingFiles(folders.data + "*.*", run);
+  // Made by the run itself: never data.
+  static constexpr std::string_view kOwnFiles[] = {archive::ArchiveWriter::kSpoolName, kArchiveName};
+  counts.dataFiles =
+      AddMatchingFiles(folders.data + "*.*", run,
+                       folders.dataIsOutput ? std::span(kOwnFiles) : std::span<const std::string_view>());
   if (pass.pictures) ReportMissingPictures(pass.pictures->Missing(), pass.diag);
   return counts;
 }

@@ -18,6 +18,9 @@ archive::ArchiveHeader PrepareArchiveHeader();
 struct GameFolders {
   std::string game;  // the installed game
   std::string data;  // whose files are stored unchanged
+  // True when `data` is the folder the spool and the archive are written
+  // into: those two are not data.
+  bool dataIsOutput = false;
 };
 
 // Runs every conversion pass, in their fixed order, over the game folder and

@@ -1,5 +1,6 @@
 #include "driver/passes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -151,9 +152,18 @@ bool AddRawFile(const std::string& path, const PassContext& pass, std::string_vi
   return true;
 }
 
-size_t AddMatchingFiles(const std::string& pattern, const PassContext& pass) {
+size_t AddMatchingFiles(const std::string& pattern, const PassContext& pass,
+                        std::span<const std::string_view> ownFiles) {
   const std::string prefix = pattern.substr(0, platform::NamePartStart(pattern));
-  const std::vector<platform::FoundName> names = ListHoldable(pattern, pass);
+  std::vector<platform::FoundName> names = ListHoldable(pattern, pass);
+  std::erase_if(names, [&](const platform::FoundName& f) {
+    const bool own = std::any_of(ownFiles.begin(), ownFiles.end(),
+                                 [&](std::string_view name) { return platform::SameFileName(f.file, name); });
+    if (own)
+      pass.diag.Report("Warning : %s is written by this run, not data; left out\n",
+                       Shown(prefix + f.file).c_str());
+    return own;
+  });
   platform::PassProgress progress(pass.console, pass.console.Tr("Data files"), names.size());
   size_t handedOn = 0;
   for (const platform::FoundName& name : names) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/diagnostics.h"
@@ -79,7 +81,10 @@ size_t ConvertImageFolder(const std::string& root, const std::string& folder, co
 bool AddRawFile(const std::string& path, const PassContext& pass, std::string_view memberName = {});
 
 // Stores every file that matches `pattern` (a folder and a name pattern);
-// sub-folders are neither stored nor searched.
-size_t AddMatchingFiles(const std::string& pattern, const PassContext& pass);
+// sub-folders are neither stored nor searched. A file named as one of
+// `ownFiles` (the run's own spool and archive, when the folder is the one
+// they are written into) is left out with a line.
+size_t AddMatchingFiles(const std::string& pattern, const PassContext& pass,
+                        std::span<const std::string_view> ownFiles = {});
 
 }  // namespace driver

@@ -2,6 +2,7 @@
 // platform.
 #include "platform/output_file.h"
 
+#include "platform/failure_reason.h"
 #include "platform/interruption.h"
 
 namespace platform {
@@ -36,15 +37,25 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
 
 OutputFile::~OutputFile() { Close(); }
 
+void DiskFileStore::NoteReason() const {
+  static const base::Translations kEnglish;
+  reason_ = LastFailureReason(texts_ ? *texts_ : kEnglish);
+}
+
 std::unique_ptr<base::WrittenFile> DiskFileStore::Create(const std::string& path,
                                                          base::CreateFailure& why) const {
   std::optional<OutputFile> file = OutputFile::Create(path, &why);
-  if (!file) return nullptr;
+  if (!file) {
+    NoteReason();
+    return nullptr;
+  }
   return std::make_unique<DiskFile>(std::move(*file));
 }
 
 bool DiskFileStore::Replace(const std::string& from, const std::string& to) const {
-  return ReplaceFile(from, to);
+  if (ReplaceFile(from, to)) return true;
+  NoteReason();
+  return false;
 }
 
 bool DiskFileStore::Remove(const std::string& path) const { return RemoveFile(path); }

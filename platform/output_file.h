@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/file_store.h"
+#include "base/translations.h"
 
 // The files the converter writes: the spool and the archive. Every call
 // reports its failure instead of ending the process; on systems that stop a
@@ -69,10 +70,22 @@ bool RemoveFile(const std::string& path);
 // The archive writer's files on the disk, through OutputFile.
 class DiskFileStore final : public base::FileStore {
  public:
+  // Failures are given their reasons in the language of `texts` (which
+  // outlives the store); English without it.
+  DiskFileStore() = default;
+  explicit DiskFileStore(const base::Translations& texts) : texts_(&texts) {}
   std::unique_ptr<base::WrittenFile> Create(const std::string& path, base::CreateFailure& why) const override;
   bool Replace(const std::string& from, const std::string& to) const override;
   bool Remove(const std::string& path) const override;
   void Keep(const std::string& path) const override;
+  std::string LastReason() const override { return reason_; }
+
+ private:
+  // The reason of the failure that just happened.
+  void NoteReason() const;
+
+  const base::Translations* texts_ = nullptr;
+  mutable std::string reason_;
 };
 
 }  // namespace platform

@@ -193,8 +193,9 @@ if [ -f "$exe" ]; then
   epoch=$(git log -1 --format=%ct 2>/dev/null || echo 946684800)
   SOURCE_DATE_EPOCH=$epoch "$triple-strip" -o "$stage/avdconv.exe" "$exe"
   SOURCE_DATE_EPOCH=$epoch "$triple-strip" -o "$stage/avdtool.exe" "$dir/avdtool/avdtool.exe"
-  # Windows' own editors want CR LF.
-  sed 's/$/\r/' docs/windows-readme.txt >"$stage/README.txt"
+  # Windows' own editors want CR LF, and older Notepads a byte-order mark to
+  # read the file as UTF-8.
+  { printf '\357\273\277'; sed 's/$/\r/' docs/windows-readme.txt; } >"$stage/README.txt"
   mkdir -p dist
   cp "$stage/avdconv.exe" dist/avdconv.exe
   cp "$stage/avdtool.exe" dist/avdtool.exe

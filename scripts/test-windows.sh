@@ -66,6 +66,14 @@ mkdir -p "$ref/international"
 "$native/sample/make_sample_game" "$ref/international/game" "$ref/international/DATA" --international
 LD_PRELOAD="$native/windows_listing_order.so" "$native/driver/avdconv" --quiet --output "$ref/international" \
   --data "$ref/international/DATA" "$ref/international/game" >"$ref/international/stdout"
+# "devices": the fixed game with pictures named like Windows' devices, made
+# here since Windows (and Wine) make no such names through the usual calls.
+rm -rf "$ref/devices"
+mkdir -p "$ref/devices"
+cp -r "$ref/fixed/game" "$ref/devices/game"
+for name in CON AUX NUL COM1 LPT1; do cp "$ref/fixed/game/TITLE.MOE" "$ref/devices/game/$name.MOE"; done
+LD_PRELOAD="$native/windows_listing_order.so" "$native/driver/avdconv" --quiet --output "$ref/devices" \
+  --data "$ref/fixed/DATA" "$ref/devices/game"
 echo "   made in $((SECONDS - t)) s"
 reference_s=$((SECONDS - t))
 

@@ -1,6 +1,8 @@
 #include "platform/output_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,6 +42,18 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// True when the regular file at `path` is held under the lock another
+// run's OutputFile takes. Only a regular file is opened to ask.
+bool HeldByAnotherRun(const std::string& path) {
+  struct stat status {};
+  if (lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  close(fd);
+  return held;
+}
+
 }  // namespace
 
 std::optional<OutputFile> OutputFile::Create(const std::string& path, base::CreateFailure* why) {
@@ -51,16 +65,30 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path, base::Crea
     return std::nullopt;
   }
   LetOversizedWritesFail();
+  // A file another run is writing stays its own: two runs into one folder
+  // never share a spool. The new file is held the same way until closed.
+  if (HeldByAnotherRun(path)) {
+    ForgetCreatedFile(path);
+    if (why) *why = base::CreateFailure::kInUse;
+    errno = EWOULDBLOCK;
+    return std::nullopt;
+  }
   // unlink removes a file, a link (not its target) or a FIFO and fails on a
   // folder, which O_EXCL then refuses; O_NOFOLLOW also refuses a link made
   // in between.
-  unlink(path.c_str());
+  const int unlinkError = unlink(path.c_str()) == 0 ? 0 : errno;
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
+    // The reason, for the caller: what stands there and stays (a folder)
+    // tells more than that something does.
+    const int error = errno == EEXIST && unlinkError != 0 && unlinkError != ENOENT ? unlinkError : errno;
     ForgetCreatedFile(path);
     if (why) *why = base::CreateFailure::kCannotCreate;
+    errno = error;
     return std::nullopt;
   }
+  // A file system without locks still gives the file.
+  flock(fd, LOCK_EX | LOCK_NB);
   return OutputFile(fd);
 }
 

@@ -22,8 +22,8 @@ std::optional<InputFile> InputFile::Open(std::string_view path) {
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder does not open; devices and
   // pipes open without waiting and are refused by their type.
   const HANDLE file =
-      CreateFileW(windows::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      CreateFileW(windows::SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info{};
   LARGE_INTEGER size{};
@@ -62,7 +62,8 @@ namespace {
 // The attributes of what `path` names; nothing when nothing does.
 std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(windows::Wide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (!GetFileAttributesExW(windows::SystemPath(path).c_str(), GetFileExInfoStandard, &data))
+    return std::nullopt;
   return data;
 }
 

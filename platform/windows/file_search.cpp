@@ -24,7 +24,7 @@ class WindowsFolderReader final : public FolderReader {
   }
 
   bool Open(std::string_view pattern) override {
-    handle_ = FindFirstFileW(windows::Wide(pattern).c_str(), &entry_);
+    handle_ = FindFirstFileW(windows::SystemPath(pattern).c_str(), &entry_);
     haveFirst_ = handle_ != INVALID_HANDLE_VALUE;
     return haveFirst_;
   }

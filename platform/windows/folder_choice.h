@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/folder_chooser.h"
 
@@ -16,6 +17,10 @@ enum class Answer { kYes, kNo, kNoAnswer };
 // without game data is chosen only when `ask` answers yes, after no the
 // dialog is shown again, and when no question can be asked nothing is
 // chosen. An empty `holdsGameData` never asks.
+// The folder a dialog gives as `path` (any length), as the chooser returns
+// it: in UTF-8, ending in one separator. Nothing for an empty path.
+std::optional<std::string> FolderOfDialogPath(std::wstring_view path);
+
 std::optional<std::string> ChooseFolder(const std::function<std::optional<std::string>()>& browse,
                                         const std::function<Answer()>& ask, const FolderCheck& holdsGameData);
 

@@ -11,9 +11,18 @@
 // After windows.h, which the shell's headers need.
 #include <objbase.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 namespace platform {
 namespace windows {
+
+std::optional<std::string> FolderOfDialogPath(std::wstring_view path) {
+  std::string folder = Utf8(path);
+  if (folder.empty()) return std::nullopt;
+  // A drive's root ("C:\") has its separator already.
+  if (folder.back() != kSeparator) folder += kSeparator;
+  return folder;
+}
 
 std::optional<std::string> ChooseFolder(const std::function<std::optional<std::string>()>& browse,
                                         const std::function<Answer()>& ask,
@@ -56,10 +65,41 @@ class ComForThisThread {
   bool initialized_;
 };
 
-// The shell's own folder dialog: no owner window, the whole namespace from
-// its root, no options. Nothing when it is cancelled, cannot be shown, or a
-// virtual folder (Control Panel, a printer) is chosen.
-std::optional<std::string> BrowseForFolder() {
+// The largest path a dialog hands back, in UTF-16 units with its ending
+// zero: Windows' long-path limit.
+constexpr DWORD kMostPath = 32768;
+
+// Releases a COM object when it goes.
+template <typename T>
+struct Released {
+  T* object = nullptr;
+  ~Released() {
+    if (object) object->Release();
+  }
+};
+
+// The shell's folder picker: no owner window, file-system folders only.
+// Nothing when it is cancelled or cannot be shown.
+std::optional<std::string> PickFolder(IFileOpenDialog& dialog) {
+  FILEOPENDIALOGOPTIONS options = 0;
+  if (FAILED(dialog.GetOptions(&options)) ||
+      FAILED(dialog.SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR)))
+    return std::nullopt;
+  dialog.SetTitle(kTitle);
+  if (FAILED(dialog.Show(nullptr))) return std::nullopt;
+  Released<IShellItem> item;
+  if (FAILED(dialog.GetResult(&item.object))) return std::nullopt;
+  PWSTR path = nullptr;
+  if (FAILED(item.object->GetDisplayName(SIGDN_FILESYSPATH, &path)) || path == nullptr) return std::nullopt;
+  std::optional<std::string> folder = windows::FolderOfDialogPath(path);
+  CoTaskMemFree(path);
+  return folder;
+}
+
+// The older folder dialog, where the picker is missing: the whole namespace
+// from its root. Nothing when it is cancelled, cannot be shown, or a virtual
+// folder (Control Panel, a printer) is chosen.
+std::optional<std::string> BrowseForFolderTheOldWay() {
   wchar_t display[MAX_PATH] = {};
   BROWSEINFOW info{};
   info.hwndOwner = nullptr;
@@ -69,15 +109,21 @@ std::optional<std::string> BrowseForFolder() {
   info.ulFlags = 0;
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
   if (chosen == nullptr) return std::nullopt;
-  wchar_t path[MAX_PATH] = {};
-  const bool isFolder = SHGetPathFromIDListW(chosen, path) != 0;
+  std::wstring path(kMostPath, L'\0');
+  const bool isFolder = SHGetPathFromIDListEx(chosen, path.data(), kMostPath, GPFIDL_DEFAULT) != 0;
   CoTaskMemFree(chosen);
   if (!isFolder) return std::nullopt;
-  std::string folder = windows::Utf8(std::wstring_view(path, wcsnlen(path, std::size(path))));
-  if (folder.empty()) return std::nullopt;
-  // A drive's root ("C:\") has its separator already.
-  if (folder.back() != kSeparator) folder += kSeparator;
-  return folder;
+  path.resize(wcsnlen(path.data(), path.size()));
+  return windows::FolderOfDialogPath(path);
+}
+
+// A folder of any length from the shell's dialog.
+std::optional<std::string> BrowseForFolder() {
+  Released<IFileOpenDialog> dialog;
+  if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
+                              reinterpret_cast<void**>(&dialog.object))))
+    return BrowseForFolderTheOldWay();
+  return PickFolder(*dialog.object);
 }
 
 // The question about a folder without game data, in the console's language

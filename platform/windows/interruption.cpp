@@ -74,7 +74,7 @@ BOOL WINAPI OnControlEvent(DWORD event) {
 bool NoteCreatedFile(const std::string& path) {
   if (path.empty() || path.size() >= kMaxNotedPathLength || path.find('\0') != std::string::npos)
     return false;
-  const std::wstring wide = windows::Wide(path);
+  const std::wstring wide = windows::SystemPath(path);
   if (wide.empty() || wide.size() >= kMaxNotedPathLength) return false;
   AcquireSRWLockExclusive(&gTableLock);
   NotedFile* freeSlot = nullptr;

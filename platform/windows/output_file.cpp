@@ -25,16 +25,32 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path, base::Crea
     if (why) *why = base::CreateFailure::kCannotTrack;
     return std::nullopt;
   }
+  const std::wstring name = windows::SystemPath(path);
+  // A file another run is writing stays its own: two runs into one folder
+  // never share a spool. That run shares its file for removal only, so
+  // asking to read it fails with a sharing violation.
+  const HANDLE other =
+      CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (other != INVALID_HANDLE_VALUE) {
+    CloseHandle(other);
+  } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+    ForgetCreatedFile(path);
+    if (why) *why = base::CreateFailure::kInUse;
+    SetLastError(ERROR_SHARING_VIOLATION);
+    return std::nullopt;
+  }
   // DeleteFileW removes a leftover file and fails on a folder, which
   // CREATE_NEW then refuses, as it refuses anything made in between.
-  const std::wstring name = windows::Wide(path);
   DeleteFileW(name.c_str());
-  // FILE_SHARE_DELETE: an interruption removes the file while it is open.
-  const HANDLE file =
-      CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // FILE_SHARE_DELETE only: an interruption removes the file while it is
+  // open, and no other run can open it.
+  const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();  // the reason, for the caller
     ForgetCreatedFile(path);
+    SetLastError(error);
     if (why) *why = base::CreateFailure::kCannotCreate;
     return std::nullopt;
   }
@@ -97,7 +113,7 @@ bool OutputFile::Close() {
 bool ReplaceFile(const std::string& from, const std::string& to) {
   // One step that replaces an earlier file, and returns only once the move
   // is on the disk.
-  if (!MoveFileExW(windows::Wide(from).c_str(), windows::Wide(to).c_str(),
+  if (!MoveFileExW(windows::SystemPath(from).c_str(), windows::SystemPath(to).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return false;
   ForgetCreatedFile(from);  // in place now: an interruption must keep it
@@ -106,7 +122,7 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
 }
 
 bool RemoveFile(const std::string& path) {
-  const bool removed = DeleteFileW(windows::Wide(path).c_str()) != 0;
+  const bool removed = DeleteFileW(windows::SystemPath(path).c_str()) != 0;
   if (removed || GetLastError() == ERROR_FILE_NOT_FOUND) ForgetCreatedFile(path);
   return removed;
 }

@@ -59,6 +59,51 @@ std::string WorkingFolder() {
   }
 }
 
+std::optional<std::string> FullFolderPath(std::string_view folder) {
+  const std::wstring given = windows::Wide(folder);
+  if (given.empty()) return std::nullopt;
+  std::vector<wchar_t> full(MAX_PATH + 1);
+  for (;;) {
+    const DWORD n = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0) return std::nullopt;
+    if (n < full.size()) {
+      std::string path = windows::Utf8(std::wstring_view(full.data(), n));
+      if (path.empty()) return std::nullopt;
+      if (path.back() != kSeparator) path += kSeparator;
+      return path;
+    }
+    if (n > kMostPath) return std::nullopt;
+    full.resize(n + 1);  // n counts the terminating zero when it does not fit
+  }
+}
+
+namespace {
+
+// The volume and the file index of the folder at `path`: what tells one
+// folder from another whatever its path.
+std::optional<BY_HANDLE_FILE_INFORMATION> FolderIdentity(const std::string& path) {
+  // FILE_FLAG_BACKUP_SEMANTICS opens a folder; no access right is needed to
+  // read its identity.
+  const HANDLE folder = CreateFileW(windows::SystemPath(path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(folder, &info) != 0;
+  CloseHandle(folder);
+  if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return std::nullopt;
+  return info;
+}
+
+}  // namespace
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  const std::optional<BY_HANDLE_FILE_INFORMATION> first = FolderIdentity(a);
+  const std::optional<BY_HANDLE_FILE_INFORMATION> second = FolderIdentity(b);
+  return first && second && first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
+         first->nFileIndexHigh == second->nFileIndexHigh && first->nFileIndexLow == second->nFileIndexLow;
+}
+
 // The command line split as the C runtime splits it, but in UTF-16: the
 // ANSI argv holds '?' for every character the code page lacks.
 std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {

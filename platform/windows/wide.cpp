@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "platform/names.h"
+#include "platform/path_forms.h"
 #include "platform/windows/win32.h"
 
 namespace platform {
@@ -27,6 +28,8 @@ std::wstring WideOfCodePage(unsigned codePage, std::string_view text) {
 }
 
 std::wstring Wide(std::string_view utf8) { return WideOfCodePage(CP_UTF8, utf8); }
+
+std::wstring SystemPath(std::string_view utf8) { return Wide(ExtendedLengthPath(utf8)); }
 
 std::string Utf8(std::wstring_view wide) {
   if (wide.empty() || wide.size() > kMostAtOnce) return {};

@@ -11,6 +11,12 @@ namespace platform::windows {
 // which names no file.
 std::wstring Wide(std::string_view utf8);
 
+// The UTF-16 path a call into Windows takes for the program's path `utf8`:
+// a full path in its "\\?\" form (platform/path_forms.h), so that neither
+// Windows' length limit nor its device names (CON, NUL.TXT, ...) stand in
+// its way; any other path as Wide gives it.
+std::wstring SystemPath(std::string_view utf8);
+
 // UTF-8 of UTF-16 text; an unpaired surrogate becomes U+FFFD.
 std::string Utf8(std::wstring_view wide);
 

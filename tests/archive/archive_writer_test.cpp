@@ -190,8 +190,8 @@ TEST_F(ArchiveWriterTest, AnArchiveNameThatIsAFolderKeepsTheSpoolAndReportsTheFi
   Add("x", Bytes("x"));
   const archive::FinishResult result = writer.FinishArchive(ArchivePath(), header);
   EXPECT_FALSE(result.written);
-  EXPECT_EQ(result.errors,
-            std::vector<std::string>{"Error : cannot create the archive " + ArchivePath() + "\n"});
+  EXPECT_EQ(result.errors, std::vector<std::string>{"Error : cannot create the archive " + ArchivePath() +
+                                                    ": Is a directory\n"});
   EXPECT_EQ(diagnostics.Text(), "") << "the writer returns its failures, it does not report them";
   EXPECT_TRUE(std::filesystem::is_directory(ArchivePath()));
   EXPECT_TRUE(std::filesystem::exists(dir.Folder() + "tmp.dat"));
@@ -212,8 +212,8 @@ TEST_F(ArchiveWriterTest, AnEarlierArchiveSurvivesARunWhoseArchiveCannotBeCreate
   Add("x", Bytes("x"));
   const archive::FinishResult result = writer.FinishArchive(ArchivePath(), header);
   EXPECT_FALSE(result.written);
-  EXPECT_EQ(result.errors,
-            std::vector<std::string>{"Error : cannot create the archive " + ArchivePath() + "\n"});
+  EXPECT_EQ(result.errors, std::vector<std::string>{"Error : cannot create the archive " + ArchivePath() +
+                                                    ".part: Is a directory\n"});
   EXPECT_EQ(ReadFile(ArchivePath()), Bytes("good archive of an earlier run"));
   EXPECT_EQ(ReadFile(dir.Path() / "DAV299.AVD.part" / "inside"), Bytes("taken"));
   EXPECT_GT(std::filesystem::file_size(dir.Path() / "tmp.dat"), 0u);
@@ -222,6 +222,8 @@ TEST_F(ArchiveWriterTest, AnEarlierArchiveSurvivesARunWhoseArchiveCannotBeCreate
 TEST_F(ArchiveWriterTest, AFolderThatCannotHoldTheSpoolFailsToOpen) {
   archive::ArchiveWriter other(diagnostics, kDisk);
   EXPECT_FALSE(other.OpenSpool(dir.Folder() + "missing/"));
+  EXPECT_EQ(diagnostics.Text(), "Error : cannot create the spool " + dir.Folder() +
+                                    "missing/tmp.dat: No such file or directory\n");
 }
 
 }  // namespace

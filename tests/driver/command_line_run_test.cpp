@@ -1,5 +1,8 @@
 // The converter run from a script: arguments, no terminal, exit statuses.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <set>
@@ -211,15 +214,68 @@ TEST(CommandLineRun, AnArchiveThatCannotBeWrittenGivesStatus1) {
   fs::create_directory(spoolBlocked.Path() / "tmp.dat");
   RunResult r = RunPiped(s.exe, {"--output", spoolBlocked.Path().string(), s.game});
   EXPECT_EQ(r.exitStatus, driver::kExitNotWritten);
-  EXPECT_NE(r.output.find(kSpoolFailed), std::string::npos);
+  EXPECT_NE(r.output.find("Error : cannot create the spool " + spoolBlocked.Folder() +
+                          "tmp.dat: Is a directory\n" + std::string(kSpoolFailed)),
+            std::string::npos)
+      << r.output;
   EXPECT_EQ(r.output.find("Converted: "), std::string::npos);
 
   fs::create_directory(archiveBlocked.Path() / "DAV299.AVD");
   r = RunPiped(s.exe, {"--output", archiveBlocked.Path().string(), s.game});
   EXPECT_EQ(r.exitStatus, driver::kExitNotWritten);
-  EXPECT_NE(r.output.find("Error : "), std::string::npos);
+  EXPECT_NE(r.output.find("Error : cannot create the archive " + archiveBlocked.Folder() +
+                          "DAV299.AVD: Is a directory\n"),
+            std::string::npos)
+      << r.output;
   EXPECT_EQ(r.output.find("Converted: "), std::string::npos);
   EXPECT_TRUE(fs::is_directory(archiveBlocked.Path() / "DAV299.AVD"));
+}
+
+// A run into a folder where another run is writing leaves that run's spool
+// alone and stops with the reason: the spools of two runs never mix.
+TEST(CommandLineRun, ASecondRunIntoTheSameFolderStopsBeforeTouchingTheFirstsSpool) {
+  Installed s;
+  TempDir out;
+  const std::string spool = out.Write("tmp.dat", std::string("first run's members"));
+  const int held = open(spool.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+  RunResult r = RunPiped(s.exe, {"--output", out.Path().string(), s.game});
+  close(held);
+  EXPECT_EQ(r.exitStatus, driver::kExitNotWritten);
+  EXPECT_NE(r.output.find("Error : " + spool +
+                          " is in use by another run of the converter or another program; one run at a time "
+                          "writes into a folder\n" +
+                          std::string(kSpoolFailed)),
+            std::string::npos)
+      << r.output;
+  EXPECT_EQ(ReadFile(spool), std::vector<uint8_t>(std::string_view("first run's members").begin(),
+                                                  std::string_view("first run's members").end()));
+  EXPECT_FALSE(fs::exists(out.Path() / "DAV299.AVD"));
+}
+
+// Data taken from the folder the archive goes into: the spool and the
+// earlier archive are the run's own files, not data.
+TEST(CommandLineRun, TheRunsOwnFilesInTheDataFolderAreLeftOutWithALine) {
+  Installed s;
+  TempDir out;
+  out.Write("extra.bin", "xyz");
+  out.Write("DAV299.AVD", "earlier archive");
+  // The same folder by another name.
+  fs::create_directory_symlink(out.Path(), s.games.Path() / "link");
+  RunResult r = RunPiped(s.exe, {"--output", out.Path().string(), "--data",
+                                 (s.games.Path() / "link").string(), "--quiet", s.game});
+  EXPECT_EQ(r.exitStatus, driver::kExitWritten) << r.output;
+  const std::string link = (s.games.Path() / "link/").string();
+  const std::string archiveLine =
+      "Warning : " + link + "DAV299.AVD is written by this run, not data; left out\n";
+  const std::string spoolLine = "Warning : " + link + "tmp.dat is written by this run, not data; left out\n";
+  EXPECT_TRUE(r.output == archiveLine + spoolLine || r.output == spoolLine + archiveLine) << r.output;
+  ArchiveContents a = test_support::ReadVerifiedArchive(out.Path() / "DAV299.AVD");
+  ASSERT_TRUE(a.valid);
+  EXPECT_NE(a.Find("EXTRA.BIN"), nullptr);
+  EXPECT_EQ(a.Find("DAV299.AVD"), nullptr);
+  EXPECT_EQ(a.Find("TMP.DAT"), nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "base/translations.h"
+
 namespace {
 
 using driver::Options;
@@ -75,6 +77,24 @@ TEST(CommandLine, HelpAndVersionWinOverAConversion) {
   for (std::string_view option : {"--output", "--data", "--jobs", "--quiet", "--force", "--help", "--version",
                                   "Exit status", "MiB to one decimal"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
+  }
+}
+
+// Each system's help names its own ways of stopping a run and choosing the
+// language, in every language.
+TEST(CommandLine, TheHelpSpeaksOfTheSystemItIsShownOn) {
+  for (const base::Language language : {base::Language::kEnglish, base::Language::kJapanese}) {
+    const base::Translations texts(language);
+    const std::string windows = driver::HelpText(texts, true);
+    const std::string posix = driver::HelpText(texts, false);
+    for (std::string_view posixOnly : {"/proc", "LC_MESSAGES", "128+N"}) {
+      EXPECT_EQ(windows.find(posixOnly), std::string::npos) << posixOnly;
+      EXPECT_NE(posix.find(posixOnly), std::string::npos) << posixOnly;
+    }
+    for (std::string_view windowsOnly : {"Ctrl-Break", "149", "129", "ERRORLEVEL", "CON.MOE", "(Y:)"}) {
+      EXPECT_NE(windows.find(windowsOnly), std::string::npos) << windowsOnly;
+      EXPECT_EQ(posix.find(windowsOnly), std::string::npos) << windowsOnly;
+    }
   }
 }
 

@@ -21,6 +21,7 @@
 #include "driver/messages.h"
 #include "platform/language.h"
 #include "platform/names.h"
+#include "platform/windows/wide.h"
 #include "test_support.h"
 #include "verified_archive.h"
 #include "win_process.h"
@@ -359,6 +360,103 @@ TEST(WindowsRun, AJapaneseGameBesideAConverterInAFolderOutsideTheCodePage) {
   EXPECT_EQ(ReadFile(out / FromUtf8("説明書.TXT")), ReadFile(ref / "DATA" / FromUtf8("説明書.TXT")));
   EXPECT_EQ(ReadFile(out / FromUtf8("表.DAT")), ReadFile(ref / "DATA" / FromUtf8("表.DAT")));
   EXPECT_TRUE(fs::exists(out / FromUtf8("背景１.png")));
+}
+
+}  // namespace
+
+namespace {
+
+// `folder` copied to `to`, whatever their lengths.
+void CopyTree(const fs::path& from, const fs::path& to) {
+  fs::create_directories(to);
+  fs::copy(from, to, fs::copy_options::recursive);
+}
+
+// A folder inside `root` whose full path is over 300 characters.
+fs::path LongFolder(const fs::path& root, const std::string& last) {
+  fs::path folder = root;
+  while (folder.native().size() <= 300) folder /= "a-folder-name-of-thirty-chars";
+  return folder / last;
+}
+
+// Wine starts no program whose own path is over 260 characters, so the
+// converter's folder is stood in for by --output and --data.
+TEST(WindowsRun, AGameAndTheConvertersFoldersOver300CharactersGiveTheLinuxBuildsArchive) {
+  const LinuxRun linux = Reference("fixed");
+  Installed s;
+  TempDir root;
+  const fs::path game = LongFolder(root.Path(), "game");
+  const fs::path converter = LongFolder(root.Path() / "b", "converter");
+  CopyTree(linux.game, game);
+  CopyTree(linux.data, converter / "DATA");
+  ASSERT_GT(Utf8(converter / "DATA").size(), 300u);
+  win_process::Result r =
+      s.Run({"--output", Utf8(converter), "--data", Utf8(converter / "DATA"), Utf8(game)});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err << r.out;
+  EXPECT_EQ(ReadFile(converter / "DAV299.AVD"), ReadFile(linux.archive)) << r.out;
+  EXPECT_FALSE(fs::exists(converter / "tmp.dat"));
+}
+
+// The game's files named like devices are made by scripts/test-windows.sh
+// on Linux: Windows (and Wine) cannot make such names through the calls a
+// test would use.
+TEST(WindowsRun, GameFilesNamedLikeDevicesAreConvertedAsOnLinux) {
+  const LinuxRun linux = Reference("devices");
+  Installed s;
+  TempDir out;
+  for (const char* name : {"CON", "AUX", "NUL", "COM1", "LPT1"}) {
+    const std::wstring file = platform::windows::SystemPath(Utf8(linux.game) + "\\" + name + ".MOE");
+    ASSERT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << name;
+  }
+  win_process::Result r = s.Run({"--quiet", "--output", out.Path().string(), "--data",
+                                 Reference("fixed").data.string(), linux.game.string()});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(ReadFile(out.Path() / "DAV299.AVD"), ReadFile(linux.archive));
+  const ArchiveContents a(ReadFile(out.Path() / "DAV299.AVD"));
+  ASSERT_TRUE(a.valid);
+  for (const char* name : {"CON", "AUX", "NUL", "COM1", "LPT1"})
+    EXPECT_NE(a.Find(std::string(name) + ".PDT"), nullptr) << name;
+}
+
+// "Y:" alone is the drive's current folder, as Windows has it, not its root.
+TEST(WindowsRun, ADriveLetterAloneIsTheCurrentFolderOfThatDrive) {
+  const LinuxRun linux = Reference("fixed");
+  Installed s;
+  TempDir game, out;
+  CopyTree(linux.game, game.Path());
+  const std::string drive = Utf8(fs::absolute(game.Path())).substr(0, 2);
+  ASSERT_EQ(drive[1], ':');
+  win_process::Result r =
+      win_process::Run(s.exe, {"--quiet", "--output", Utf8(out.Path()), "--data", linux.data.string(), drive},
+                       Utf8(game.Path()));
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitWritten)) << r.err;
+  EXPECT_EQ(ReadFile(out.Path() / "DAV299.AVD"), ReadFile(linux.archive));
+}
+
+TEST(WindowsRun, TheConverterCarriesAManifestThatAsksForLongPaths) {
+  const HMODULE exe = LoadLibraryExW(fs::path(AVDCONV_PATH).wstring().c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(exe, nullptr);
+  const HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_NE(found, nullptr);
+  const HGLOBAL loaded = LoadResource(exe, found);
+  const char* text = static_cast<const char*>(LockResource(loaded));
+  ASSERT_NE(text, nullptr);
+  const std::string manifest(text, SizeofResource(exe, found));
+  EXPECT_NE(
+      manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true"
+                    "</longPathAware>"),
+      std::string::npos)
+      << manifest;
+  FreeLibrary(exe);
+}
+
+TEST(WindowsRun, TheHelpSpeaksOfWindows) {
+  Installed s;
+  const win_process::Result r = s.Run({"--help"});
+  EXPECT_EQ(r.out, driver::HelpText(base::Translations(platform::UserLanguage()), true));
+  EXPECT_EQ(r.out.find("/proc"), std::string::npos);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/translations.h"
 #include "test_support.h"
 
 namespace {
@@ -109,6 +110,42 @@ TEST(ReplaceFile, FailsWithBothFilesAsTheyWereWhenTheNameIsAFolder) {
   EXPECT_EQ(ReadFile(dir.Path() / "DAV299.AVD" / "inside"), Bytes("kept"));
   EXPECT_FALSE(platform::ReplaceFile(dir.Folder() + "missing", part));
   EXPECT_EQ(ReadFile(part), Bytes("new"));
+}
+
+}  // namespace
+
+namespace {
+
+// Two runs into one folder: the second finds the first's file held and
+// leaves it alone, with a reason of its own; once closed, it is free.
+TEST(OutputFileCreate, AFileAnotherWriterHoldsIsLeftToItUntilClosed) {
+  TempDir dir;
+  const std::string path = dir.Folder() + "tmp.dat";
+  std::optional<OutputFile> first = OutputFile::Create(path);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(Write(*first, "first run"));
+  base::CreateFailure why{};
+  EXPECT_FALSE(OutputFile::Create(path, &why));
+  EXPECT_EQ(why, base::CreateFailure::kInUse);
+  std::vector<uint8_t> back(9);
+  ASSERT_TRUE(first->ReadAt(back.data(), back.size(), 0));
+  EXPECT_EQ(back, Bytes("first run"));
+  ASSERT_TRUE(first->Close());
+  EXPECT_TRUE(OutputFile::Create(path, &why));
+}
+
+TEST(DiskFileStore, GivesTheReasonOfAFailureInTheUsersLanguage) {
+  TempDir dir;
+  base::CreateFailure why{};
+  const platform::DiskFileStore english;
+  EXPECT_EQ(english.Create(dir.Folder() + "missing/tmp.dat", why), nullptr);
+  EXPECT_EQ(why, base::CreateFailure::kCannotCreate);
+  EXPECT_EQ(english.LastReason(), "No such file or directory");
+  const base::Translations japanese(base::Language::kJapanese);
+  const platform::DiskFileStore inJapanese(japanese);
+  EXPECT_FALSE(inJapanese.Replace(dir.Folder() + "none", dir.Folder() + "DAV299.AVD"));
+  EXPECT_EQ(inJapanese.LastReason(), japanese.Tr("No such file or directory"));
+  EXPECT_NE(inJapanese.LastReason(), "No such file or directory");
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ TEST(WriteFailures, AnArchiveNameTakenByAFolderKeepsTheSpool) {
   setup.bin.Write("DATA/X.BIN", "x");
 
   RunResult r = setup.Convert(game.Path(), 2);
-  EXPECT_EQ(PassLines(r), "Error : cannot create the archive " + setup.ArchivePath() + "\n");
+  EXPECT_EQ(PassLines(r), "Error : cannot create the archive " + setup.ArchivePath() + ": Is a directory\n");
   EXPECT_EQ(ReadFile(fs::path(setup.ArchivePath()) / "inside"), Bytes("kept"));
   EXPECT_GT(fs::file_size(setup.SpoolPath()), 0u);
   EXPECT_FALSE(fs::exists(setup.ArchivePath() + ".part"));

@@ -13,6 +13,7 @@
 #include "platform/output_file.h"
 #include "platform/paths.h"
 #include "platform/windows/folder_choice.h"
+#include "platform/windows/wide.h"
 #include "test_support.h"
 #include "win_process.h"
 
@@ -226,6 +227,39 @@ TEST(WindowsFolderChoice, AGameFolderOrNoCheckAsksNothing) {
   Dialogs cancelled{{std::nullopt}, {}};
   EXPECT_EQ(cancelled.Choose(OnlyGameFolders), std::nullopt);
   EXPECT_EQ(game.asked + unchecked.asked + cancelled.asked, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowsFolderChoice, TheDialogsPathOfAnyLengthIsTheFolderWithOneSeparator) {
+  std::wstring path = L"C:\\";
+  while (path.size() <= 300) path += L"\u30B2\u30FC\u30E0-folder\\";
+  path += L"game";
+  const std::optional<std::string> folder = platform::windows::FolderOfDialogPath(path);
+  ASSERT_TRUE(folder);
+  EXPECT_EQ(*folder, platform::windows::Utf8(path) + "\\");
+  EXPECT_EQ(platform::windows::FolderOfDialogPath(L"D:\\"), "D:\\");
+  EXPECT_FALSE(platform::windows::FolderOfDialogPath(L""));
+}
+
+// Made full as Windows makes it before anything is appended: the working
+// folder for a relative path and for a drive letter alone, trailing dots
+// and spaces dropped.
+TEST(WindowsFullFolderPath, IsTheFolderWindowsMeansWithOneSeparator) {
+  TempDir dir;
+  fs::create_directories(dir.Path() / "game");
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.Path() / "game");
+  const std::string here = fs::current_path().string() + "\\";
+  EXPECT_EQ(platform::FullFolderPath(here.substr(0, 2)), here);
+  EXPECT_EQ(platform::FullFolderPath("."), here);
+  EXPECT_EQ(platform::FullFolderPath("..\\game. "), here);
+  EXPECT_EQ(platform::FullFolderPath("../game/"), here);
+  fs::current_path(before);
+  EXPECT_TRUE(platform::SameFolder(here, dir.Folder() + "GAME"));
+  EXPECT_FALSE(platform::SameFolder(here, dir.Folder()));
 }
 
 }  // namespace

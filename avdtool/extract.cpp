@@ -3,10 +3,10 @@
 #include <set>
 
 #include "archive/archive_reader.h"
-#include "archive/members.h"
 #include "avdtool/png.h"
 #include "base/diagnostics.h"
 #include "base/printable.h"
+#include "inspect/members.h"
 #include "platform/names.h"
 #include "platform/paths.h"
 
@@ -76,8 +76,8 @@ class Extractor {
     }
     bool ok = WriteFile(e, fileName, bytes_);
     if (ok) ++members_;
-    if (png && archive::KindOf(e.name) == archive::MemberKind::kPicture) {
-      if (archive::KindOf(e.name, bytes_) == archive::MemberKind::kPicture) {
+    if (png && inspect::KindOf(e.name) == inspect::MemberKind::kPicture) {
+      if (inspect::KindOf(e.name, bytes_) == inspect::MemberKind::kPicture) {
         ok = Png(e, safe) && ok;
       } else {
         report_ += Format(Tr("%s: no PNG written: data, since it does not begin with \"PDT10\"\n"),
@@ -99,10 +99,10 @@ class Extractor {
 
  private:
   const char* Tr(const char* english) const __attribute__((format_arg(2))) { return texts_.Tr(english); }
-  std::string Label(const archive::Entry& e) const { return archive::MemberLabel(e, texts_); }
+  std::string Label(const archive::Entry& e) const { return inspect::MemberLabel(e, texts_); }
 
   bool Png(const archive::Entry& e, const std::string& safe) {
-    const std::optional<archive::Picture> picture = archive::ReadPicture(bytes_);
+    const std::optional<inspect::Picture> picture = inspect::ReadPicture(bytes_);
     if (!picture) {
       report_ += Format(Tr("%s: no PNG written: not a well-formed PDT10 picture\n"), Label(e).c_str());
       return false;
@@ -145,7 +145,7 @@ class Extractor {
   }
 
   archive::ArchiveReader reader_;
-  archive::MemberUnpacker unpacker_;
+  inspect::MemberUnpacker unpacker_;
   platform::OutputFolder& folder_;
   const base::Translations& texts_;
   std::string& report_;

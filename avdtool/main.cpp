@@ -19,13 +19,13 @@
 #include <utility>
 #include <vector>
 
-#include "archive/verify.h"
 #include "avdtool/archive_file.h"
 #include "avdtool/contact_sheet.h"
 #include "avdtool/disasm.h"
 #include "avdtool/extract.h"
 #include "avdtool/listing.h"
 #include "base/diagnostics.h"
+#include "inspect/verify.h"
 #include "platform/arguments.h"
 #include "platform/console.h"
 #include "platform/language.h"
@@ -202,8 +202,8 @@ int Verify(const Tool& tool, const CommandLine& line) {
   if (line.positional.size() != 1) return UsageError(tool, tool.Tr("verify takes one archive"));
   std::vector<uint8_t> bytes;
   if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
-  const archive::Verification v = archive::Verify(bytes, tool.texts);
-  tool.Print(archive::VerificationReport(v, tool.texts));
+  const inspect::Verification v = inspect::Verify(bytes, tool.texts);
+  tool.Print(inspect::VerificationReport(v, tool.texts));
   return v.problems.empty() ? kGood : kProblems;
 }
 

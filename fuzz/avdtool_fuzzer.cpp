@@ -14,14 +14,14 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
-#include "archive/members.h"
-#include "archive/verify.h"
 #include "avdtool/contact_sheet.h"
 #include "avdtool/disasm.h"
 #include "avdtool/listing.h"
 #include "avdtool/png.h"
 #include "base/printable.h"
 #include "base/translations.h"
+#include "inspect/members.h"
+#include "inspect/verify.h"
 #include "scenario/source_forms.h"
 #include "scenario/target_forms.h"
 
@@ -95,9 +95,9 @@ void CheckScenarioViews(std::span<const uint8_t> bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> file(data, size);
   CheckScenarioViews(file);
-  const archive::Verification verification = archive::Verify(file);
+  const inspect::Verification verification = inspect::Verify(file);
   const bool good = verification.problems.empty();
-  const std::string report = archive::VerificationReport(verification);
+  const std::string report = inspect::VerificationReport(verification);
   Require(report.ends_with(good                                ? "all good\n"
                            : verification.problems.size() == 1 ? " problem\n"
                                                                : " problems\n"));
@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // In Japanese the same problems, each a line of Shift-JIS without a
   // control byte.
   static const base::Translations japanese(base::Language::kJapanese);
-  const archive::Verification inJapanese = archive::Verify(file, japanese);
+  const inspect::Verification inJapanese = inspect::Verify(file, japanese);
   Require(inJapanese.problems.size() == verification.problems.size());
   for (const std::string& p : inJapanese.problems)
     Require(base::Printable(p, base::TextEncoding::kShiftJis) == p);
@@ -130,18 +130,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint64_t pngPixels = 0;
   std::vector<uint8_t> bytes, png;
   std::string why, note, error;
-  archive::MemberUnpacker unpacker(reader);
+  inspect::MemberUnpacker unpacker(reader);
   for (const archive::Entry& e : reader.Entries()) {
-    if (archive::KindOf(e.name) != archive::MemberKind::kPicture) continue;
+    if (inspect::KindOf(e.name) != inspect::MemberKind::kPicture) continue;
     if (!unpacker.Unpack(e, bytes, why)) {
       Require(!good);
       ++pictures;
       continue;
     }
     // Named as a picture but not one: data, which verification leaves alone.
-    if (archive::KindOf(e.name, bytes) != archive::MemberKind::kPicture) continue;
+    if (inspect::KindOf(e.name, bytes) != inspect::MemberKind::kPicture) continue;
     ++pictures;
-    const std::optional<archive::Picture> picture = archive::ReadPicture(bytes);
+    const std::optional<inspect::Picture> picture = inspect::ReadPicture(bytes);
     Require(picture.has_value() || !good);
     if (!picture) continue;
     const uint64_t pixels = uint64_t{picture->width} * picture->height;
@@ -149,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pngPixels += pixels;
     const bool encoded = avdtool::PictureToPng(*picture, png, note, error);
     Require(encoded ==
-            (picture->width <= archive::kMostPictureSide && picture->height <= archive::kMostPictureSide));
+            (picture->width <= inspect::kMostPictureSide && picture->height <= inspect::kMostPictureSide));
     if (encoded) Require(StartsWithPngSignature(png));
   }
 

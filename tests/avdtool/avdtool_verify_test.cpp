@@ -4,30 +4,30 @@
 #include <string>
 #include <vector>
 
-#include "archive/verify.h"
 #include "avdtool_support.h"
+#include "inspect/verify.h"
 
 namespace {
 
 using namespace avdtool_test;
 
 std::string Report(const std::vector<uint8_t>& file) {
-  return archive::VerificationReport(archive::Verify(file));
+  return inspect::VerificationReport(inspect::Verify(file));
 }
 
 // Verification finds problems, one of them a line that begins with `start`
 // and holds `detail`; the report closes with their number.
 void ExpectProblem(const std::vector<uint8_t>& file, const std::string& start,
                    const std::string& detail = "") {
-  const archive::Verification v = archive::Verify(file);
+  const inspect::Verification v = inspect::Verify(file);
   ASSERT_FALSE(v.problems.empty()) << "no problem found; expected " << start << "..." << detail;
   const bool found = std::any_of(v.problems.begin(), v.problems.end(), [&](const std::string& p) {
     return p.starts_with(start) && p.find(detail) != std::string::npos;
   });
-  EXPECT_TRUE(found) << "expected " << start << "..." << detail << "\nin\n" << archive::VerificationReport(v);
+  EXPECT_TRUE(found) << "expected " << start << "..." << detail << "\nin\n" << inspect::VerificationReport(v);
   const size_t n = v.problems.size();
   EXPECT_TRUE(
-      archive::VerificationReport(v).ends_with(std::to_string(n) + (n == 1 ? " problem\n" : " problems\n")));
+      inspect::VerificationReport(v).ends_with(std::to_string(n) + (n == 1 ? " problem\n" : " problems\n")));
 }
 
 TEST(AvdtoolVerify, ArchivesTheWriterMakesAreAllGood) {
@@ -246,7 +246,7 @@ TEST(AvdtoolVerify, EntriesSharingOneStreamCannotMultiplyTheWork) {
     EntryField(file, i, 0)[1] = static_cast<uint8_t>('A' + i % 26);  // not all equal names
   }
   ASSERT_EQ(file.size(), dataStart + packed);
-  const archive::Verification v = archive::Verify(file);
+  const inspect::Verification v = inspect::Verify(file);
   const size_t leftAlone = std::count_if(v.problems.begin(), v.problems.end(), [](const std::string& p) {
     return p.find("left alone, since the members before it have made all that the file's bytes can") !=
            std::string::npos;

@@ -126,8 +126,8 @@ TEST(Layering, ACycleIsFoundAndNamed) {
 
 TEST(Layering, EveryFolderOfTheProjectIsInTheTable) {
   const Layers layers = ProjectLayers();
-  for (const char* folder : {"base", "platform", "archive", "scenario", "scene", "image", "driver", "avdtool",
-                             "sample", "bench", "fuzz", "tests"})
+  for (const char* folder : {"base", "platform", "archive", "scenario", "scene", "image", "inspect", "driver",
+                             "avdtool", "sample", "bench", "fuzz", "tests"})
     EXPECT_TRUE(layers.allowed.count(folder)) << folder;
 }
 
@@ -149,8 +149,8 @@ TEST(Layering, EveryIncludeFollowsAnAllowedEdge) {
   for (const auto& [folder, targets] : edges) {
     if (layers.anything.count(folder)) continue;
     for (const auto& [to, file] : targets)
-      EXPECT_TRUE(layers.allowed.at(folder).count(to)) << file << " includes from " << to << "/, which "
-                                                      << folder << "/ may not";
+      EXPECT_TRUE(layers.allowed.at(folder).count(to))
+          << file << " includes from " << to << "/, which " << folder << "/ may not";
   }
 }
 

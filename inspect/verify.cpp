@@ -1,4 +1,4 @@
-#include "archive/verify.h"
+#include "inspect/verify.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,10 +8,10 @@
 
 #include "archive/archive_format.h"
 #include "archive/archive_reader.h"
-#include "archive/members.h"
 #include "base/diagnostics.h"
+#include "inspect/members.h"
 
-namespace archive {
+namespace inspect {
 namespace {
 
 using ULL = unsigned long long;
@@ -200,4 +200,4 @@ std::string VerificationReport(const Verification& verification, const base::Tra
   return report;
 }
 
-}  // namespace archive
+}  // namespace inspect

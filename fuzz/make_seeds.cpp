@@ -148,7 +148,7 @@ std::vector<uint8_t> Scenario(const std::vector<uint8_t>& code) {
 }
 
 void WriteArchives(const fs::path& folder) {
-  const archive::ArchiveHeader header = driver::PrepareArchiveHeader();
+  const archive::ArchiveHeader header = archive::MakeHeader();
   const std::vector<uint8_t> text = {'d', 'a', 't', 'a', ' ', 'd', 'a', 't', 'a'};
   Write(
       folder, "every-kind",

@@ -74,11 +74,29 @@ TEST(AvdtoolVerify, TheHeaderKeepsItsFixedFields) {
                             std::to_string(value + 1) + ", not " + std::to_string(value));
   }
 
+  // Every reserved byte, each named; the first that differs is the line.
+  for (size_t offset = 18; offset < 32; ++offset) {
+    file = good;
+    file[offset] = 7;
+    if (offset < 31) file[31] = 9;
+    EXPECT_EQ(Report(file), "header: byte " + std::to_string(offset) +
+                                " is 7, not 0 (bytes 18 to 31 are reserved)\n"
+                                "1 problem\n");
+  }
+
   file = good;
   std::fill(file.begin() + 32, file.begin() + 64, 'T');
   ExpectProblem(file, "header: the title is not zero-terminated within its 32 bytes");
-  file[63] = 0;
-  EXPECT_EQ(Report(file), "6 members, all good\n");
+  file[40] = 0;
+  EXPECT_EQ(Report(file),
+            "header: the title is \"TTTTTTTT\", not \"\x83L\x83\x8B\x83i\x81[\x83g\"\n"
+            "header: the title is not zero-padded behind its terminator\n2 problems\n");
+  // A title cut short, or with a control byte, shown escaped.
+  file = good;
+  file[34] = 0;
+  ExpectProblem(file, "header: the title is \"\x83L\", not");
+  file[33] = 0x1B;
+  ExpectProblem(file, "header: the title is \"\\x83\\x1B\", not");
 }
 
 TEST(AvdtoolVerify, ATruncatedFileIsReportedWhereverItIsCut) {

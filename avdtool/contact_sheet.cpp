@@ -151,15 +151,15 @@ void DrawLabel(Band& band, uint32_t cellX, std::string_view name) {
 
 }  // namespace
 
-int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base::Translations& texts,
-                     std::vector<uint8_t>& out, std::string& notes) {
+Status MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base::Translations& texts,
+                        std::vector<uint8_t>& out, std::string& notes) {
   using base::Format;
   out.clear();
   const archive::ArchiveReader reader(file);
   if (!reader.Ok()) {
     notes += Format(texts.Tr("no contact sheet: %s\n"),
                     std::string(archive::Describe(reader.Error(), texts)).c_str());
-    return 1;
+    return Status::kCannotRun;
   }
   // A member named as a picture that does not begin as one is data; one
   // that cannot be read stays, to be drawn as broken.
@@ -177,31 +177,31 @@ int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base
   }
   if (pictures.empty()) {
     notes += texts.Tr("no contact sheet: the archive holds no picture\n");
-    return 1;
+    return Status::kCannotRun;
   }
   if (columns > kMostColumns) {
     notes += Format(texts.Tr("no contact sheet: at most %u columns\n"), kMostColumns);
-    return 1;
+    return Status::kCannotRun;
   }
   const size_t fewestColumns = (pictures.size() + kMostRows - 1) / kMostRows;
   if (fewestColumns > kMostColumns) {
     notes += Format(
         texts.Tr("no contact sheet: %zu pictures need more than %u columns to stay within %u pixels\n"),
         pictures.size(), kMostColumns, inspect::kMostPictureSide);
-    return 1;
+    return Status::kCannotRun;
   }
   if (columns == 0) columns = static_cast<uint32_t>(std::max<size_t>(kDefaultColumns, fewestColumns));
   if (columns < fewestColumns) {
     notes += Format(
         texts.Tr("no contact sheet: %zu pictures need at least %zu columns to stay within %u pixels\n"),
         pictures.size(), fewestColumns, inspect::kMostPictureSide);
-    return 1;
+    return Status::kCannotRun;
   }
   columns = static_cast<uint32_t>(std::min<size_t>(columns, pictures.size()));
   const auto rows = static_cast<uint32_t>((pictures.size() + columns - 1) / columns);
   const uint32_t width = columns * kCellWidth;
 
-  int status = 0;
+  Status status = Status::kGood;
   std::string error;
   try {
     Band band(width);
@@ -225,7 +225,7 @@ int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base
           DrawThumbnail(band, cellX, *picture);
         } else {
           DrawBroken(band, cellX);
-          status = 1;
+          status = Status::kProblems;
         }
         DrawLabel(band, cellX, e.name);
       }
@@ -244,12 +244,12 @@ int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base
         out, error, texts);
     if (!encoded) {
       notes += Format(texts.Tr("no contact sheet: %s\n"), error.c_str());
-      return 1;
+      return Status::kCannotRun;
     }
   } catch (const std::bad_alloc&) {
     out.clear();
     notes += texts.Tr("no contact sheet: not enough memory\n");
-    return 1;
+    return Status::kCannotRun;
   }
   return status;
 }

@@ -213,12 +213,12 @@ std::string ListSource(std::span<const uint8_t> source) {
   return out;
 }
 
-int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& names,
-                const base::Translations& texts, std::string& out) {
+Status Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& names,
+                   const base::Translations& texts, std::string& out) {
   const archive::ArchiveReader reader(file);
   if (!reader.Ok()) {
     out += std::string(archive::Describe(reader.Error(), texts)) + "\n";
-    return 2;
+    return Status::kCannotRun;
   }
   std::vector<std::string> wanted = names;
   for (std::string& name : wanted) base::UpperCaseName(name);
@@ -226,7 +226,7 @@ int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& n
   inspect::MemberUnpacker unpacker(reader);
   std::vector<uint8_t> bytes;
   std::string why;
-  bool ok = true;
+  Status status = Status::kGood;
   for (const archive::Entry& e : reader.Entries()) {
     if (inspect::KindOf(e.name) != inspect::MemberKind::kScenario) continue;
     bool listed = wanted.empty();
@@ -237,7 +237,7 @@ int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& n
     out += "; " + inspect::MemberLabel(e) + ", " + inspect::ByteCount(e.unpacked) + "\n";
     if (!unpacker.Unpack(e, bytes, why)) {
       out += "; cannot be read: " + why + "\n";
-      ok = false;
+      status = Worse(status, Status::kProblems);
     } else {
       out += ListScenario(bytes);
     }
@@ -247,10 +247,10 @@ int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& n
     if (!found[i]) {
       out += base::Format(texts.Tr("no scenario member named %s\n"),
                           base::Printable(names[i], base::TextEncoding::kAscii).c_str());
-      ok = false;
+      status = Status::kCannotRun;
     }
   }
-  return ok ? 0 : 1;
+  return status;
 }
 
 }  // namespace avdtool

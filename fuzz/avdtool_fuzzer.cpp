@@ -115,14 +115,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string table;
   for (avdtool::SortOrder order :
        {avdtool::SortOrder::kName, avdtool::SortOrder::kOffset, avdtool::SortOrder::kSize}) {
-    Require(avdtool::List(file, order, base::Translations(), table) == (reader.Ok() ? 0 : 1));
+    const avdtool::Status status = avdtool::List(file, order, base::Translations(), table);
+    Require(reader.Ok() ? status != avdtool::Status::kCannotRun : status == avdtool::Status::kCannotRun);
+    Require(status == avdtool::Status::kGood || !good);
     for (char c : table) Require(c == '\n' || (c >= 0x20 && c < 0x7F));
   }
   std::string listing;
-  const int listed = avdtool::Disassemble(file, {}, base::Translations(), listing);
-  Require(reader.Ok() ? listed == 0 || listed == 1 : listed == 2);
+  const avdtool::Status listed = avdtool::Disassemble(file, {}, base::Translations(), listing);
+  Require(reader.Ok() ? listed != avdtool::Status::kCannotRun : listed == avdtool::Status::kCannotRun);
   RequireSafeListing(listing);
-  if (good) Require(listed == 0 && !HasDbLine(listing));
+  if (good) Require(listed == avdtool::Status::kGood && !HasDbLine(listing));
   if (!reader.Ok()) return 0;
   if (good) Require(archive::ArchiveContents(std::vector<uint8_t>(file.begin(), file.end())).valid);
 
@@ -155,9 +157,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (pictures > 0 && pictures <= kMostSheetPictures) {
     std::string notes;
-    const int status = avdtool::MakeContactSheet(file, 0, base::Translations(), png, notes);
+    const avdtool::Status status = avdtool::MakeContactSheet(file, 0, base::Translations(), png, notes);
     Require(StartsWithPngSignature(png));
-    Require(status == 0 || !good);
+    Require(status == avdtool::Status::kGood || !good);
   }
   return 0;
 }

@@ -34,6 +34,8 @@ class Checker {
       CheckDirectory();
       CheckDataArea();
       CheckMembers();
+    } else {
+      result_.directoryRead = false;
     }
     return std::move(result_);
   }

@@ -12,6 +12,7 @@ namespace inspect {
 
 struct Verification {
   size_t members = 0;                 // the member count of the header
+  bool directoryRead = true;          // false when the directory could not be read at all
   std::vector<std::string> problems;  // one line each, without its line ending
 };
 

@@ -10,27 +10,10 @@
 
 #include "base/diagnostics.h"
 #include "platform/names.h"
+#include "platform/system_error.h"
 
 namespace platform {
 namespace {
-
-// The system's words for `error`; the common ones in the language of
-// `texts` (their keys are the C library's English words).
-std::string Reason(int error, const base::Translations& texts) {
-  using base::ToTranslate;
-  static constexpr struct {
-    int error;
-    const char* english;
-  } kCommon[] = {
-      {ENOENT, ToTranslate("No such file or directory")}, {EACCES, ToTranslate("Permission denied")},
-      {ENOSPC, ToTranslate("No space left on device")},   {EEXIST, ToTranslate("File exists")},
-      {ENOTDIR, ToTranslate("Not a directory")},          {EISDIR, ToTranslate("Is a directory")},
-      {EROFS, ToTranslate("Read-only file system")}};
-  for (const auto& common : kCommon) {
-    if (common.error == error) return texts.Tr(common.english);
-  }
-  return std::strerror(error);
-}
 
 // Closes the descriptor when it goes.
 class Descriptor {
@@ -80,7 +63,7 @@ class PosixOutputFolder final : public OutputFolder {
     const int fd = openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
       if (errno == EEXIST) return Written::kExists;
-      error = Reason(errno, texts_);
+      error = Describe(LastSystemError(), texts_);
       return Written::kFailed;
     }
     bool ok = WriteAll(fd, bytes.data(), bytes.size());
@@ -91,7 +74,7 @@ class PosixOutputFolder final : public OutputFolder {
     }
     if (ok) return Written::kWritten;
     unlinkat(fd_, name.c_str(), 0);
-    error = Reason(why, texts_);
+    error = Describe({why}, texts_);
     return Written::kFailed;
   }
 
@@ -108,12 +91,12 @@ bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint6
   // Without O_NONBLOCK opening a FIFO would wait for a writer.
   Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.Get() < 0) {
-    error = Reason(errno, texts);
+    error = Describe(LastSystemError(), texts);
     return false;
   }
   struct stat st {};
   if (fstat(fd.Get(), &st) != 0) {
-    error = Reason(errno, texts);
+    error = Describe(LastSystemError(), texts);
     return false;
   }
   if (!S_ISREG(st.st_mode)) {
@@ -126,7 +109,7 @@ bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint6
   }
   const int flags = fcntl(fd.Get(), F_GETFL);
   if (flags < 0 || fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    error = Reason(errno, texts);
+    error = Describe(LastSystemError(), texts);
     return false;
   }
   try {
@@ -140,7 +123,7 @@ bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint6
     const ssize_t n = read(fd.Get(), bytes.data() + have, bytes.size() - have);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      error = Reason(errno, texts);
+      error = Describe(LastSystemError(), texts);
       bytes.clear();
       return false;
     }
@@ -158,18 +141,18 @@ bool WriteFileInPlace(const std::string& path, std::span<const uint8_t> bytes,
   Descriptor fd(open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
   if (fd.Get() < 0) {
     error = base::Format(texts.Tr("cannot create %s: %s"), PathForMessage(part).c_str(),
-                         Reason(errno, texts).c_str());
+                         Describe(LastSystemError(), texts).c_str());
     return false;
   }
   if (!WriteAll(fd.Get(), bytes.data(), bytes.size()) || !fd.Close()) {
     error = base::Format(texts.Tr("cannot write %s: %s"), PathForMessage(part).c_str(),
-                         Reason(errno, texts).c_str());
+                         Describe(LastSystemError(), texts).c_str());
     unlink(part.c_str());
     return false;
   }
   if (rename(part.c_str(), path.c_str()) != 0) {
     error = base::Format(texts.Tr("cannot rename %s to %s: %s"), PathForMessage(part).c_str(),
-                         PathForMessage(path).c_str(), Reason(errno, texts).c_str());
+                         PathForMessage(path).c_str(), Describe(LastSystemError(), texts).c_str());
     unlink(part.c_str());
     return false;
   }
@@ -180,13 +163,13 @@ std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, const 
                                                  std::string& error) {
   if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
     error = base::Format(texts.Tr("cannot create the folder %s: %s"), PathForMessage(path).c_str(),
-                         Reason(errno, texts).c_str());
+                         Describe(LastSystemError(), texts).c_str());
     return nullptr;
   }
   const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
     error = base::Format(texts.Tr("cannot open the folder %s: %s"), PathForMessage(path).c_str(),
-                         Reason(errno, texts).c_str());
+                         Describe(LastSystemError(), texts).c_str());
     return nullptr;
   }
   return std::make_unique<PosixOutputFolder>(fd, texts);

@@ -5,6 +5,7 @@
 
 #include "base/diagnostics.h"
 #include "platform/names.h"
+#include "platform/system_error.h"
 #include "platform/windows/wide.h"
 #include "platform/windows/win32.h"
 
@@ -14,28 +15,6 @@ namespace {
 // The most one ReadFile or WriteFile call is asked to move (counts are
 // DWORDs).
 constexpr size_t kMostPerCall = size_t{1} << 30;
-
-// The reason of the calling thread's last error, in words a line can carry
-// (for the common ones the C library's words, in the language of `texts`).
-std::string Reason(DWORD error, const base::Translations& texts) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-      return texts.Tr("No such file or directory");
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-      return texts.Tr("Permission denied");
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return texts.Tr("No space left on device");
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return texts.Tr("File exists");
-    default:
-      return base::Format(texts.Tr("Windows error %lu"), static_cast<unsigned long>(error));
-  }
-}
 
 // Closes the handle when it goes.
 class Handle {
@@ -100,7 +79,7 @@ class WindowsOutputFolder final : public OutputFolder {
     if (!file.Valid()) {
       const DWORD why = GetLastError();
       if (why == ERROR_FILE_EXISTS || why == ERROR_ALREADY_EXISTS) return Written::kExists;
-      error = Reason(why, texts_);
+      error = Describe({static_cast<int>(why)}, texts_);
       return Written::kFailed;
     }
     bool ok = WriteAll(file.Get(), bytes.data(), bytes.size());
@@ -111,7 +90,7 @@ class WindowsOutputFolder final : public OutputFolder {
     }
     if (ok) return Written::kWritten;
     DeleteFileW(path.c_str());
-    error = Reason(why, texts_);
+    error = Describe({static_cast<int>(why)}, texts_);
     return Written::kFailed;
   }
 
@@ -129,7 +108,7 @@ bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint6
   Handle file(CreateFileW(windows::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.Valid()) {
-    error = Reason(GetLastError(), texts);
+    error = Describe(LastSystemError(), texts);
     return false;
   }
   BY_HANDLE_FILE_INFORMATION info{};
@@ -138,7 +117,7 @@ bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint6
     return false;
   }
   if (!GetFileInformationByHandle(file.Get(), &info)) {
-    error = Reason(GetLastError(), texts);
+    error = Describe(LastSystemError(), texts);
     return false;
   }
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -161,7 +140,7 @@ bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint6
     DWORD got = 0;
     const DWORD ask = static_cast<DWORD>(std::min(bytes.size() - have, kMostPerCall));
     if (!ReadFile(file.Get(), bytes.data() + have, ask, &got, nullptr)) {
-      error = Reason(GetLastError(), texts);
+      error = Describe(LastSystemError(), texts);
       bytes.clear();
       return false;
     }
@@ -181,12 +160,12 @@ bool WriteFileInPlace(const std::string& path, std::span<const uint8_t> bytes,
                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.Valid()) {
     error = base::Format(texts.Tr("cannot create %s: %s"), PathForMessage(part).c_str(),
-                         Reason(GetLastError(), texts).c_str());
+                         Describe(LastSystemError(), texts).c_str());
     return false;
   }
   if (!WriteAll(file.Get(), bytes.data(), bytes.size()) || !file.Close()) {
     error = base::Format(texts.Tr("cannot write %s: %s"), PathForMessage(part).c_str(),
-                         Reason(GetLastError(), texts).c_str());
+                         Describe(LastSystemError(), texts).c_str());
     file.Close();
     DeleteFileW(widePart.c_str());
     return false;
@@ -194,7 +173,7 @@ bool WriteFileInPlace(const std::string& path, std::span<const uint8_t> bytes,
   // A link at `path` is replaced, not followed.
   if (!MoveFileExW(widePart.c_str(), windows::Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
     error = base::Format(texts.Tr("cannot rename %s to %s: %s"), PathForMessage(part).c_str(),
-                         PathForMessage(path).c_str(), Reason(GetLastError(), texts).c_str());
+                         PathForMessage(path).c_str(), Describe(LastSystemError(), texts).c_str());
     DeleteFileW(widePart.c_str());
     return false;
   }
@@ -206,13 +185,13 @@ std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, const 
   const std::wstring wide = windows::Wide(path);
   if (!CreateDirectoryW(wide.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
     error = base::Format(texts.Tr("cannot create the folder %s: %s"), PathForMessage(path).c_str(),
-                         Reason(GetLastError(), texts).c_str());
+                         Describe(LastSystemError(), texts).c_str());
     return nullptr;
   }
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    const std::string why =
-        attributes == INVALID_FILE_ATTRIBUTES ? Reason(GetLastError(), texts) : texts.Tr("Not a directory");
+    const std::string why = attributes == INVALID_FILE_ATTRIBUTES ? Describe(LastSystemError(), texts)
+                                                                  : texts.Tr("Not a directory");
     error =
         base::Format(texts.Tr("cannot open the folder %s: %s"), PathForMessage(path).c_str(), why.c_str());
     return nullptr;

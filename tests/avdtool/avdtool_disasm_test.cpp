@@ -239,19 +239,20 @@ TEST(AvdtoolDisasm, TheArchiveListingNamesItsMembers) {
   const std::vector<uint8_t> file =
       ArchiveOf({{"SEEN002.TXT", Tpc({0x3B, 0x11, 0x17})}, {"SEEN001.TXT", Tpc({0x07})}, {"X.PDT", {}}});
   std::string out;
-  EXPECT_EQ(avdtool::Disassemble(file, {"seen002.txt"}, base::Translations(), out), 0);
+  EXPECT_EQ(avdtool::Disassemble(file, {"seen002.txt"}, base::Translations(), out), avdtool::Status::kGood);
   EXPECT_EQ(out,
             "; SEEN002.TXT (entry 1), 102 bytes\n"
             "; header: \"TPC32\", 40: 0, 80: 0, 84: 0, 88: 0, code length 3\n"
             "000000  3b 11 17              set          1, 7\n\n");
   out.clear();
-  EXPECT_EQ(avdtool::Disassemble(file, {}, base::Translations(), out), 0);
+  EXPECT_EQ(avdtool::Disassemble(file, {}, base::Translations(), out), avdtool::Status::kGood);
   EXPECT_NE(out.find("000000  07                    db           0x07\n"), std::string::npos);
   out.clear();
-  EXPECT_EQ(avdtool::Disassemble(file, {"X.PDT"}, base::Translations(), out), 1);
+  EXPECT_EQ(avdtool::Disassemble(file, {"X.PDT"}, base::Translations(), out), avdtool::Status::kCannotRun);
   EXPECT_EQ(out, "no scenario member named X.PDT\n");
   out.clear();
-  EXPECT_EQ(avdtool::Disassemble(std::vector<uint8_t>(10, 0), {}, base::Translations(), out), 2);
+  EXPECT_EQ(avdtool::Disassemble(std::vector<uint8_t>(10, 0), {}, base::Translations(), out),
+            avdtool::Status::kCannotRun);
 }
 
 }  // namespace

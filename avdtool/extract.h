@@ -8,7 +8,7 @@
 
 #include "avdtool/exit_status.h"
 #include "base/translations.h"
-#include "platform/tool_files.h"
+#include "platform/output_folder.h"
 
 namespace avdtool {
 

@@ -29,7 +29,7 @@
 #include "platform/arguments.h"
 #include "platform/console.h"
 #include "platform/language.h"
-#include "platform/tool_files.h"
+#include "platform/output_folder.h"
 
 namespace {
 

@@ -57,7 +57,9 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path, base::Crea
   unlink(path.c_str());
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
+    const int error = errno;  // kept for LastSystemError
     ForgetCreatedFile(path);
+    errno = error;
     if (why) *why = base::CreateFailure::kCannotCreate;
     return std::nullopt;
   }

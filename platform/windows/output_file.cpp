@@ -34,7 +34,9 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path, base::Crea
       CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();  // kept for LastSystemError
     ForgetCreatedFile(path);
+    SetLastError(error);
     if (why) *why = base::CreateFailure::kCannotCreate;
     return std::nullopt;
   }

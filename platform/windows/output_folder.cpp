@@ -1,4 +1,4 @@
-#include "platform/tool_files.h"
+#include "platform/output_folder.h"
 
 #include <algorithm>
 #include <new>
@@ -100,85 +100,6 @@ class WindowsOutputFolder final : public OutputFolder {
 };
 
 }  // namespace
-
-bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint64_t maxSize,
-                     const base::Translations& texts, std::string& error) {
-  bytes.clear();
-  // FILE_FLAG_BACKUP_SEMANTICS opens a folder too, so that it can be named.
-  Handle file(CreateFileW(windows::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file.Valid()) {
-    error = Describe(LastSystemError(), texts);
-    return false;
-  }
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
-    error = texts.Tr("is not a regular file");
-    return false;
-  }
-  if (!GetFileInformationByHandle(file.Get(), &info)) {
-    error = Describe(LastSystemError(), texts);
-    return false;
-  }
-  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    error = texts.Tr("is a folder");
-    return false;
-  }
-  const uint64_t size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-  if (size > maxSize) {
-    error = texts.Tr("is longer than any archive can be");
-    return false;
-  }
-  try {
-    bytes.resize(static_cast<size_t>(size));
-  } catch (const std::bad_alloc&) {
-    error = texts.Tr("not enough memory to read it");
-    return false;
-  }
-  size_t have = 0;
-  while (have < bytes.size()) {
-    DWORD got = 0;
-    const DWORD ask = static_cast<DWORD>(std::min(bytes.size() - have, kMostPerCall));
-    if (!ReadFile(file.Get(), bytes.data() + have, ask, &got, nullptr)) {
-      error = Describe(LastSystemError(), texts);
-      bytes.clear();
-      return false;
-    }
-    if (got == 0) break;
-    have += got;
-  }
-  bytes.resize(have);
-  return true;
-}
-
-bool WriteFileInPlace(const std::string& path, std::span<const uint8_t> bytes,
-                      const base::Translations& texts, std::string& error) {
-  const std::string part = path + ".part";
-  const std::wstring widePart = windows::Wide(part);
-  DeleteFileW(widePart.c_str());
-  Handle file(CreateFileW(widePart.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file.Valid()) {
-    error = base::Format(texts.Tr("cannot create %s: %s"), PathForMessage(part).c_str(),
-                         Describe(LastSystemError(), texts).c_str());
-    return false;
-  }
-  if (!WriteAll(file.Get(), bytes.data(), bytes.size()) || !file.Close()) {
-    error = base::Format(texts.Tr("cannot write %s: %s"), PathForMessage(part).c_str(),
-                         Describe(LastSystemError(), texts).c_str());
-    file.Close();
-    DeleteFileW(widePart.c_str());
-    return false;
-  }
-  // A link at `path` is replaced, not followed.
-  if (!MoveFileExW(widePart.c_str(), windows::Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    error = base::Format(texts.Tr("cannot rename %s to %s: %s"), PathForMessage(part).c_str(),
-                         PathForMessage(path).c_str(), Describe(LastSystemError(), texts).c_str());
-    DeleteFileW(widePart.c_str());
-    return false;
-  }
-  return true;
-}
 
 std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, const base::Translations& texts,
                                                  std::string& error) {

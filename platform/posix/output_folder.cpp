@@ -1,4 +1,4 @@
-#include "platform/tool_files.h"
+#include "platform/output_folder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -84,80 +84,6 @@ class PosixOutputFolder final : public OutputFolder {
 };
 
 }  // namespace
-
-bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint64_t maxSize,
-                     const base::Translations& texts, std::string& error) {
-  bytes.clear();
-  // Without O_NONBLOCK opening a FIFO would wait for a writer.
-  Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (fd.Get() < 0) {
-    error = Describe(LastSystemError(), texts);
-    return false;
-  }
-  struct stat st {};
-  if (fstat(fd.Get(), &st) != 0) {
-    error = Describe(LastSystemError(), texts);
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    error = S_ISDIR(st.st_mode) ? texts.Tr("is a folder") : texts.Tr("is not a regular file");
-    return false;
-  }
-  if (static_cast<uint64_t>(st.st_size) > maxSize) {
-    error = texts.Tr("is longer than any archive can be");
-    return false;
-  }
-  const int flags = fcntl(fd.Get(), F_GETFL);
-  if (flags < 0 || fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    error = Describe(LastSystemError(), texts);
-    return false;
-  }
-  try {
-    bytes.resize(static_cast<size_t>(st.st_size));
-  } catch (const std::bad_alloc&) {
-    error = texts.Tr("not enough memory to read it");
-    return false;
-  }
-  size_t have = 0;
-  while (have < bytes.size()) {
-    const ssize_t n = read(fd.Get(), bytes.data() + have, bytes.size() - have);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      error = Describe(LastSystemError(), texts);
-      bytes.clear();
-      return false;
-    }
-    if (n == 0) break;
-    have += static_cast<size_t>(n);
-  }
-  bytes.resize(have);
-  return true;
-}
-
-bool WriteFileInPlace(const std::string& path, std::span<const uint8_t> bytes,
-                      const base::Translations& texts, std::string& error) {
-  const std::string part = path + ".part";
-  unlink(part.c_str());
-  Descriptor fd(open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-  if (fd.Get() < 0) {
-    error = base::Format(texts.Tr("cannot create %s: %s"), PathForMessage(part).c_str(),
-                         Describe(LastSystemError(), texts).c_str());
-    return false;
-  }
-  if (!WriteAll(fd.Get(), bytes.data(), bytes.size()) || !fd.Close()) {
-    error = base::Format(texts.Tr("cannot write %s: %s"), PathForMessage(part).c_str(),
-                         Describe(LastSystemError(), texts).c_str());
-    unlink(part.c_str());
-    return false;
-  }
-  if (rename(part.c_str(), path.c_str()) != 0) {
-    error = base::Format(texts.Tr("cannot rename %s to %s: %s"), PathForMessage(part).c_str(),
-                         PathForMessage(path).c_str(), Describe(LastSystemError(), texts).c_str());
-    unlink(part.c_str());
-    return false;
-  }
-  return true;
-}
 
 std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, const base::Translations& texts,
                                                  std::string& error) {

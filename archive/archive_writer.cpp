@@ -260,7 +260,7 @@ FinishResult ArchiveWriter::FinishArchive(const std::string& path, ArchiveHeader
     uint8_t* field = directory_[i].bytes.data() + kEntryOffsetField;
     base::PutU32(field, static_cast<uint32_t>(base::GetU32(field) + dataStart));
   }
-  base::PutU16(header.data() + kCountOffset, static_cast<uint32_t>(count_));
+  SetMemberCount(header, static_cast<uint16_t>(count_));
   const std::string shown = Shown(path);
 
   if (spoolFailed_) {

@@ -1,17 +1,89 @@
+// avdtool's files through the platform's file code, the converter's own:
+// only the reasons a line gives are the inspector's.
 #include "avdtool/archive_file.h"
 
-#include "platform/tool_files.h"
+#include <new>
+
+#include "base/diagnostics.h"
+#include "platform/file_io.h"
+#include "platform/names.h"
+#include "platform/output_file.h"
+#include "platform/system_error.h"
 
 namespace avdtool {
+namespace {
+
+using platform::Describe;
+using platform::LastSystemError;
+
+// The path as a line shows it, and the reason of the system's last error.
+struct Failure {
+  std::string path;
+  std::string reason;
+  Failure(const std::string& file, const base::Translations& texts)
+      : path(platform::PathForMessage(file)), reason(Describe(LastSystemError(), texts)) {}
+};
+
+}  // namespace
 
 bool ReadArchiveFile(const std::string& path, std::vector<uint8_t>& bytes, const base::Translations& texts,
                      std::string& error) {
-  return platform::ReadRegularFile(path, bytes, kMostArchiveSize, texts, error);
+  bytes.clear();
+  platform::Result<platform::InputFile> file = platform::InputFile::OpenAsWritten(path);
+  if (!file) {
+    error = Describe(file.Error(), texts);
+    return false;
+  }
+  if (file->Kind() != platform::FileKind::kRegular) {
+    error = file->Kind() == platform::FileKind::kFolder ? texts.Tr("is a folder")
+                                                        : texts.Tr("is not a regular file");
+    return false;
+  }
+  if (file->Size() > kMostArchiveSize) {
+    error = texts.Tr("is longer than any archive can be");
+    return false;
+  }
+  try {
+    bytes.resize(static_cast<size_t>(file->Size()));
+  } catch (const std::bad_alloc&) {
+    error = texts.Tr("not enough memory to read it");
+    return false;
+  }
+  // A file that shrinks while it is read is cut to what was read.
+  const platform::Result<uint64_t> got = file->ReadFromStart(bytes.data(), bytes.size());
+  if (!got) {
+    error = Describe(got.Error(), texts);
+    bytes.clear();
+    return false;
+  }
+  bytes.resize(static_cast<size_t>(*got));
+  return true;
 }
 
 bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
                      const base::Translations& texts, std::string& error) {
-  return platform::WriteFileInPlace(path, bytes, texts, error);
+  const std::string part = path + ".part";
+  std::optional<platform::OutputFile> file = platform::OutputFile::Create(part);
+  if (!file) {
+    const Failure failure(part, texts);
+    error = base::Format(texts.Tr("cannot create %s: %s"), failure.path.c_str(), failure.reason.c_str());
+    return false;
+  }
+  if (!file->Write(bytes.data(), bytes.size()) || !file->Close()) {
+    const Failure failure(part, texts);
+    error = base::Format(texts.Tr("cannot write %s: %s"), failure.path.c_str(), failure.reason.c_str());
+    file.reset();
+    platform::RemoveFile(part);
+    return false;
+  }
+  if (!platform::ReplaceFile(part, path)) {
+    const Failure failure(part, texts);
+    error = base::Format(texts.Tr("cannot rename %s to %s: %s"), failure.path.c_str(),
+                         platform::PathForMessage(path).c_str(), failure.reason.c_str());
+    platform::RemoveFile(part);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace avdtool

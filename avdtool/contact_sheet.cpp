@@ -5,9 +5,9 @@
 #include <new>
 
 #include "archive/archive_reader.h"
-#include "archive/members.h"
 #include "avdtool/png.h"
 #include "base/diagnostics.h"
+#include "inspect/members.h"
 
 namespace avdtool {
 namespace {
@@ -26,7 +26,7 @@ constexpr uint32_t kCheckerSquare = 8;
 // Samples per direction averaged into one thumbnail pixel.
 constexpr uint32_t kMostSamples = 4;
 
-constexpr uint32_t kMostRows = archive::kMostPictureSide / kCellHeight;
+constexpr uint32_t kMostRows = inspect::kMostPictureSide / kCellHeight;
 
 // One band of the sheet: a row of cells, kCellHeight rows of pixels.
 class Band {
@@ -68,7 +68,7 @@ void DrawFrame(Band& band, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h, Rgb
   }
 }
 
-void DrawThumbnail(Band& band, uint32_t cellX, const archive::Picture& p) {
+void DrawThumbnail(Band& band, uint32_t cellX, const inspect::Picture& p) {
   if (p.width == 0 || p.height == 0) {
     DrawFrame(band, cellX + kCellPadding, kCellPadding, kThumbnailWidth, kThumbnailHeight, kFrame);
     return;
@@ -151,61 +151,61 @@ void DrawLabel(Band& band, uint32_t cellX, std::string_view name) {
 
 }  // namespace
 
-int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base::Translations& texts,
-                     std::vector<uint8_t>& out, std::string& notes) {
+Status MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base::Translations& texts,
+                        std::vector<uint8_t>& out, std::string& notes) {
   using base::Format;
   out.clear();
   const archive::ArchiveReader reader(file);
   if (!reader.Ok()) {
     notes += Format(texts.Tr("no contact sheet: %s\n"),
                     std::string(archive::Describe(reader.Error(), texts)).c_str());
-    return 1;
+    return Status::kCannotRun;
   }
   // A member named as a picture that does not begin as one is data; one
   // that cannot be read stays, to be drawn as broken.
   std::vector<const archive::Entry*> pictures;
   {
-    archive::MemberUnpacker unpacker(reader);
+    inspect::MemberUnpacker unpacker(reader);
     std::vector<uint8_t> bytes;
     std::string why;
     for (const archive::Entry& e : reader.Entries()) {
-      if (archive::KindOf(e.name) != archive::MemberKind::kPicture) continue;
-      if (unpacker.Unpack(e, bytes, why) && archive::KindOf(e.name, bytes) != archive::MemberKind::kPicture)
+      if (inspect::KindOf(e.name) != inspect::MemberKind::kPicture) continue;
+      if (unpacker.Unpack(e, bytes, why) && inspect::KindOf(e.name, bytes) != inspect::MemberKind::kPicture)
         continue;
       pictures.push_back(&e);
     }
   }
   if (pictures.empty()) {
     notes += texts.Tr("no contact sheet: the archive holds no picture\n");
-    return 1;
+    return Status::kCannotRun;
   }
   if (columns > kMostColumns) {
     notes += Format(texts.Tr("no contact sheet: at most %u columns\n"), kMostColumns);
-    return 1;
+    return Status::kCannotRun;
   }
   const size_t fewestColumns = (pictures.size() + kMostRows - 1) / kMostRows;
   if (fewestColumns > kMostColumns) {
     notes += Format(
         texts.Tr("no contact sheet: %zu pictures need more than %u columns to stay within %u pixels\n"),
-        pictures.size(), kMostColumns, archive::kMostPictureSide);
-    return 1;
+        pictures.size(), kMostColumns, inspect::kMostPictureSide);
+    return Status::kCannotRun;
   }
   if (columns == 0) columns = static_cast<uint32_t>(std::max<size_t>(kDefaultColumns, fewestColumns));
   if (columns < fewestColumns) {
     notes += Format(
         texts.Tr("no contact sheet: %zu pictures need at least %zu columns to stay within %u pixels\n"),
-        pictures.size(), fewestColumns, archive::kMostPictureSide);
-    return 1;
+        pictures.size(), fewestColumns, inspect::kMostPictureSide);
+    return Status::kCannotRun;
   }
   columns = static_cast<uint32_t>(std::min<size_t>(columns, pictures.size()));
   const auto rows = static_cast<uint32_t>((pictures.size() + columns - 1) / columns);
   const uint32_t width = columns * kCellWidth;
 
-  int status = 0;
+  Status status = Status::kGood;
   std::string error;
   try {
     Band band(width);
-    archive::MemberUnpacker unpacker(reader, texts);
+    inspect::MemberUnpacker unpacker(reader, texts);
     std::vector<uint8_t> bytes;
     std::string why;
     const auto drawBand = [&](uint32_t r) {
@@ -213,19 +213,19 @@ int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base
       for (uint32_t c = 0; c < columns && size_t{r} * columns + c < pictures.size(); ++c) {
         const archive::Entry& e = *pictures[size_t{r} * columns + c];
         const uint32_t cellX = c * kCellWidth;
-        std::optional<archive::Picture> picture;
+        std::optional<inspect::Picture> picture;
         if (!unpacker.Unpack(e, bytes, why)) {
           notes +=
-              Format(texts.Tr("%s: not drawn: %s\n"), archive::MemberLabel(e, texts).c_str(), why.c_str());
-        } else if (!(picture = archive::ReadPicture(bytes))) {
+              Format(texts.Tr("%s: not drawn: %s\n"), inspect::MemberLabel(e, texts).c_str(), why.c_str());
+        } else if (!(picture = inspect::ReadPicture(bytes))) {
           notes += Format(texts.Tr("%s: not drawn: not a well-formed PDT10 picture\n"),
-                          archive::MemberLabel(e, texts).c_str());
+                          inspect::MemberLabel(e, texts).c_str());
         }
         if (picture) {
           DrawThumbnail(band, cellX, *picture);
         } else {
           DrawBroken(band, cellX);
-          status = 1;
+          status = Status::kProblems;
         }
         DrawLabel(band, cellX, e.name);
       }
@@ -244,12 +244,12 @@ int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base
         out, error, texts);
     if (!encoded) {
       notes += Format(texts.Tr("no contact sheet: %s\n"), error.c_str());
-      return 1;
+      return Status::kCannotRun;
     }
   } catch (const std::bad_alloc&) {
     out.clear();
     notes += texts.Tr("no contact sheet: not enough memory\n");
-    return 1;
+    return Status::kCannotRun;
   }
   return status;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "avdtool/exit_status.h"
 #include "avdtool/font.h"
 #include "base/translations.h"
 
@@ -29,11 +30,12 @@ inline constexpr uint32_t kMostColumns = 64;
 // their box keeping their shape, alpha shown over a checkerboard; a picture
 // that cannot be drawn gets a red cross and a line in `notes`.
 //
-// Returns 0 when every picture was drawn, 1 when one was not or when there
-// is no sheet (no picture, a directory that cannot be read, too many
-// pictures for the columns: `out` is then empty and `notes` says why).
-// The notes come in the language of `texts` (Shift-JIS).
-int MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base::Translations& texts,
-                     std::vector<uint8_t>& out, std::string& notes);
+// Returns kGood when every picture was drawn, kProblems when one was not,
+// and kCannotRun when there is no sheet (no picture, a directory that
+// cannot be read, too many pictures for the columns, no memory: `out` is
+// then empty and `notes` says why). The notes come in the language of
+// `texts` (Shift-JIS).
+Status MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const base::Translations& texts,
+                        std::vector<uint8_t>& out, std::string& notes);
 
 }  // namespace avdtool

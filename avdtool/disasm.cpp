@@ -4,11 +4,11 @@
 #include <set>
 
 #include "archive/archive_reader.h"
-#include "archive/members.h"
 #include "base/byte_order.h"
 #include "base/diagnostics.h"
 #include "base/printable.h"
 #include "base/sjis.h"
+#include "inspect/members.h"
 #include "scenario/source.h"
 #include "scenario/source_forms.h"
 #include "scenario/target_forms.h"
@@ -215,31 +215,31 @@ std::string ListSource(std::span<const uint8_t> source) {
   return out;
 }
 
-int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& names,
-                const base::Translations& texts, std::string& out) {
+Status Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& names,
+                   const base::Translations& texts, std::string& out) {
   const archive::ArchiveReader reader(file);
   if (!reader.Ok()) {
     out += std::string(archive::Describe(reader.Error(), texts)) + "\n";
-    return 2;
+    return Status::kCannotRun;
   }
   std::vector<std::string> wanted = names;
   for (std::string& name : wanted) base::UpperCaseName(name);
   std::vector<bool> found(wanted.size(), false);
-  archive::MemberUnpacker unpacker(reader);
+  inspect::MemberUnpacker unpacker(reader);
   std::vector<uint8_t> bytes;
   std::string why;
-  bool ok = true;
+  Status status = Status::kGood;
   for (const archive::Entry& e : reader.Entries()) {
-    if (archive::KindOf(e.name) != archive::MemberKind::kScenario) continue;
+    if (inspect::KindOf(e.name) != inspect::MemberKind::kScenario) continue;
     bool listed = wanted.empty();
     for (size_t i = 0; i < wanted.size(); ++i) {
       if (wanted[i] == e.name) listed = found[i] = true;
     }
     if (!listed) continue;
-    out += "; " + archive::MemberLabel(e) + ", " + archive::ByteCount(e.unpacked) + "\n";
+    out += "; " + inspect::MemberLabel(e) + ", " + inspect::ByteCount(e.unpacked) + "\n";
     if (!unpacker.Unpack(e, bytes, why)) {
       out += "; cannot be read: " + why + "\n";
-      ok = false;
+      status = Worse(status, Status::kProblems);
     } else {
       out += ListScenario(bytes);
     }
@@ -249,10 +249,10 @@ int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& n
     if (!found[i]) {
       out += base::Format(texts.Tr("no scenario member named %s\n"),
                           base::Printable(names[i], base::TextEncoding::kAscii).c_str());
-      ok = false;
+      status = Status::kCannotRun;
     }
   }
-  return ok ? 0 : 1;
+  return status;
 }
 
 }  // namespace avdtool

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "avdtool/exit_status.h"
 #include "base/translations.h"
 
 // Listings of scenario code, one instruction per line:
@@ -32,13 +33,14 @@ std::string ListScenario(std::span<const uint8_t> member);
 std::string ListSource(std::span<const uint8_t> source);
 
 // Lists the "SEEN" members of the archive in `file`: every one, or those
-// named (letter case aside). Returns 0 when all could be listed, 1 when a
-// name matches no scenario member or a member cannot be decompressed, 2
-// when the archive's directory cannot be read; `out` holds the listings and
+// named (letter case aside). Returns kGood when all could be listed,
+// kProblems when a member cannot be decompressed, kCannotRun when a name
+// matches no scenario member or the archive's directory cannot be read (then
+// `out` holds the reason alone); `out` holds the listings and
 // a line for each failure. The listings are the same in every language (for
 // the scripts that read them); the failures come in the language of
 // `texts`.
-int Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& names,
-                const base::Translations& texts, std::string& out);
+Status Disassemble(std::span<const uint8_t> file, const std::vector<std::string>& names,
+                   const base::Translations& texts, std::string& out);
 
 }  // namespace avdtool

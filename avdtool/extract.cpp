@@ -3,10 +3,10 @@
 #include <set>
 
 #include "archive/archive_reader.h"
-#include "archive/members.h"
 #include "avdtool/png.h"
 #include "base/diagnostics.h"
 #include "base/printable.h"
+#include "inspect/members.h"
 #include "platform/names.h"
 #include "platform/paths.h"
 
@@ -55,12 +55,12 @@ class Extractor {
 
   const archive::ArchiveReader& Reader() const { return reader_; }
 
-  // Writes one member (and its PNG); false when any of it fails.
-  bool Member(const archive::Entry& e, bool png) {
+  // Writes one member (and its PNG); the status says how that went.
+  Status Member(const archive::Entry& e, bool png) {
     std::string why;
     if (!unpacker_.Unpack(e, bytes_, why)) {
       report_ += Format(Tr("%s: not written: %s\n"), Label(e).c_str(), why.c_str());
-      return false;
+      return Status::kProblems;
     }
     // Judged by the name the file takes on this system: on Windows a
     // Shift-JIS character whose second byte is 0x5C is no separator there.
@@ -74,17 +74,17 @@ class Extractor {
       report_ += Format(Tr("%s: written as %s, since an earlier member of the same name took %s\n"),
                         Label(e).c_str(), Shown(fileName).c_str(), Shown(safe).c_str());
     }
-    bool ok = WriteFile(e, fileName, bytes_);
-    if (ok) ++members_;
-    if (png && archive::KindOf(e.name) == archive::MemberKind::kPicture) {
-      if (archive::KindOf(e.name, bytes_) == archive::MemberKind::kPicture) {
-        ok = Png(e, safe) && ok;
+    Status status = WriteFile(e, fileName, bytes_);
+    if (status == Status::kGood) ++members_;
+    if (png && inspect::KindOf(e.name) == inspect::MemberKind::kPicture) {
+      if (inspect::KindOf(e.name, bytes_) == inspect::MemberKind::kPicture) {
+        status = Worse(status, Png(e, safe));
       } else {
         report_ += Format(Tr("%s: no PNG written: data, since it does not begin with \"PDT10\"\n"),
                           Label(e).c_str());
       }
     }
-    return ok;
+    return status;
   }
 
   std::string Summary() const {
@@ -99,25 +99,25 @@ class Extractor {
 
  private:
   const char* Tr(const char* english) const __attribute__((format_arg(2))) { return texts_.Tr(english); }
-  std::string Label(const archive::Entry& e) const { return archive::MemberLabel(e, texts_); }
+  std::string Label(const archive::Entry& e) const { return inspect::MemberLabel(e, texts_); }
 
-  bool Png(const archive::Entry& e, const std::string& safe) {
-    const std::optional<archive::Picture> picture = archive::ReadPicture(bytes_);
+  Status Png(const archive::Entry& e, const std::string& safe) {
+    const std::optional<inspect::Picture> picture = inspect::ReadPicture(bytes_);
     if (!picture) {
       report_ += Format(Tr("%s: no PNG written: not a well-formed PDT10 picture\n"), Label(e).c_str());
-      return false;
+      return Status::kProblems;
     }
     std::string note, error;
     if (!PictureToPng(*picture, png_, note, error, texts_)) {
       report_ += Format(Tr("%s: no PNG written: %s\n"), Label(e).c_str(), error.c_str());
-      return false;
+      return Status::kProblems;
     }
     const std::string stem = safe.ends_with(".PDT") ? safe.substr(0, safe.size() - 4) : safe;
     const std::string fileName = Claim(stem + ".png");
     if (!note.empty()) report_ += Label(e) + ": " + note + "\n";
-    if (!WriteFile(e, fileName, png_)) return false;
-    ++pngs_;
-    return true;
+    const Status status = WriteFile(e, fileName, png_);
+    if (status == Status::kGood) ++pngs_;
+    return status;
   }
 
   // `name`, or the first of "name~2", "name~3", ... not taken in this run.
@@ -128,24 +128,26 @@ class Extractor {
     return candidate;
   }
 
-  bool WriteFile(const archive::Entry& e, const std::string& name, const std::vector<uint8_t>& data) {
+  // A file that cannot be written, or is in the folder already, keeps the
+  // command from its work.
+  Status WriteFile(const archive::Entry& e, const std::string& name, const std::vector<uint8_t>& data) {
     std::string error;
     switch (folder_.Write(name, data, error)) {
       case platform::OutputFolder::Written::kWritten:
-        return true;
+        return Status::kGood;
       case platform::OutputFolder::Written::kExists:
         report_ += Format(Tr("%s: not written: %s is already in the folder; left as it is\n"),
                           Label(e).c_str(), Shown(name).c_str());
-        return false;
+        return Status::kCannotRun;
       case platform::OutputFolder::Written::kFailed:
         break;
     }
     report_ += Format(Tr("%s: cannot write %s: %s\n"), Label(e).c_str(), Shown(name).c_str(), error.c_str());
-    return false;
+    return Status::kCannotRun;
   }
 
   archive::ArchiveReader reader_;
-  archive::MemberUnpacker unpacker_;
+  inspect::MemberUnpacker unpacker_;
   platform::OutputFolder& folder_;
   const base::Translations& texts_;
   std::string& report_;
@@ -168,32 +170,32 @@ std::string SafeFileName(std::string_view name) {
   return safe;
 }
 
-int Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const ExtractOptions& options,
-            const base::Translations& texts, std::string& report) {
+Status Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const ExtractOptions& options,
+               const base::Translations& texts, std::string& report) {
   Extractor extractor(file, folder, texts, report);
   const archive::ArchiveReader& reader = extractor.Reader();
   if (!reader.Ok()) {
     report += base::Format(texts.Tr("nothing written: %s\n"),
                            std::string(archive::Describe(reader.Error(), texts)).c_str());
-    return 1;
+    return Status::kCannotRun;
   }
-  bool ok = true;
+  Status status = Status::kGood;
   std::vector<bool> asked(options.names.size(), false);
   for (const archive::Entry& e : reader.Entries()) {
     bool wanted = options.names.empty();
     for (size_t i = 0; i < options.names.size(); ++i) {
       if (SameLetters(options.names[i], e.name)) wanted = asked[i] = true;
     }
-    if (wanted) ok = extractor.Member(e, options.png) && ok;
+    if (wanted) status = Worse(status, extractor.Member(e, options.png));
   }
   for (size_t i = 0; i < options.names.size(); ++i) {
     if (!asked[i]) {
       report += base::Format(texts.Tr("no member named %s\n"), Shown(options.names[i]).c_str());
-      ok = false;
+      status = Status::kCannotRun;
     }
   }
   report += extractor.Summary();
-  return ok ? 0 : 1;
+  return status;
 }
 
 }  // namespace avdtool

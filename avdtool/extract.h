@@ -6,8 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "avdtool/exit_status.h"
 #include "base/translations.h"
-#include "platform/tool_files.h"
+#include "platform/output_folder.h"
 
 namespace avdtool {
 
@@ -30,10 +31,13 @@ std::string SafeFileName(std::string_view name);
 // folder is left alone and reported. With `png`, picture "X.PDT" is also
 // written as "X.png".
 //
-// Returns 0 when everything asked for was written, 1 otherwise; `report`
-// gets a line for each note or failure and a closing summary, in the
-// language of `texts` (Shift-JIS).
-int Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const ExtractOptions& options,
-            const base::Translations& texts, std::string& report);
+// Returns kGood when everything asked for was written; kProblems when a
+// member cannot be decompressed or a picture cannot become a PNG;
+// kCannotRun when the directory cannot be read, a name matches no member,
+// or a file cannot be written or is in the folder already. `report` gets a
+// line for each note or failure and a closing summary, in the language of
+// `texts` (Shift-JIS).
+Status Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const ExtractOptions& options,
+               const base::Translations& texts, std::string& report);
 
 }  // namespace avdtool

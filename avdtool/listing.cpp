@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
-#include "archive/members.h"
 #include "base/printable.h"
+#include "inspect/members.h"
 
 namespace avdtool {
 namespace {
@@ -24,40 +24,45 @@ std::string Ratio(uint64_t packed, uint64_t unpacked) {
 }
 
 // The member's kind (by its name alone when it cannot be read) and the
-// details column.
-std::string Details(const archive::Entry& e, archive::MemberUnpacker& unpacker, std::vector<uint8_t>& bytes,
-                    archive::MemberKind& kind) {
+// details column; `ok` turns false when the column tells of a problem.
+std::string Details(const archive::Entry& e, inspect::MemberUnpacker& unpacker, std::vector<uint8_t>& bytes,
+                    inspect::MemberKind& kind, bool& ok) {
   std::string why;
-  kind = archive::KindOf(e.name);
+  kind = inspect::KindOf(e.name);
+  ok = false;
   if (!unpacker.Unpack(e, bytes, why)) return "cannot be read: " + why;
-  kind = archive::KindOf(e.name, bytes);
+  kind = inspect::KindOf(e.name, bytes);
   char text[96];
   switch (kind) {
-    case archive::MemberKind::kPicture:
-      if (std::optional<archive::Picture> p = archive::ReadPicture(bytes)) {
+    case inspect::MemberKind::kPicture:
+      if (std::optional<inspect::Picture> p = inspect::ReadPicture(bytes)) {
         std::snprintf(text, sizeof text, "%u x %u%s", p->width, p->height, p->hasAlpha ? ", alpha" : "");
+        ok = true;
         return text;
       }
       return "not a well-formed PDT10 picture";
-    case archive::MemberKind::kScenario:
-      if (std::optional<uint32_t> code = archive::CodeLength(bytes)) {
+    case inspect::MemberKind::kScenario:
+      if (std::optional<uint32_t> code = inspect::CodeLength(bytes)) {
         std::snprintf(text, sizeof text, "code %u bytes", *code);
+        ok = true;
         return text;
       }
       return "shorter than the TPC32 header";
-    case archive::MemberKind::kData:
+    case inspect::MemberKind::kData:
       break;
   }
+  ok = true;
   return "";
 }
 
 }  // namespace
 
-int List(std::span<const uint8_t> file, SortOrder order, const base::Translations& texts, std::string& out) {
+Status List(std::span<const uint8_t> file, SortOrder order, const base::Translations& texts,
+            std::string& out) {
   const archive::ArchiveReader reader(file);
   if (!reader.Ok()) {
     out = std::string(archive::Describe(reader.Error(), texts)) + "\n";
-    return 1;
+    return Status::kCannotRun;
   }
   const std::vector<archive::Entry>& entries = reader.Entries();
   std::vector<size_t> rows(entries.size());
@@ -87,14 +92,17 @@ int List(std::span<const uint8_t> file, SortOrder order, const base::Translation
                 "unpacked", "ratio", "offset", "details");
   out = line;
 
-  archive::MemberUnpacker unpacker(reader);
+  inspect::MemberUnpacker unpacker(reader);
   std::vector<uint8_t> bytes;
   uint64_t packed = 0, unpacked = 0;
+  Status status = Status::kGood;
   for (size_t i : rows) {
     const archive::Entry& e = entries[i];
-    archive::MemberKind kind;
-    const std::string details = Details(e, unpacker, bytes, kind);
-    std::snprintf(line, sizeof line, "  %-8s  %10u  %10u  %6s  %10u  ", archive::KindName(kind).data(),
+    inspect::MemberKind kind;
+    bool ok = true;
+    const std::string details = Details(e, unpacker, bytes, kind, ok);
+    if (!ok) status = Status::kProblems;
+    std::snprintf(line, sizeof line, "  %-8s  %10u  %10u  %6s  %10u  ", inspect::KindName(kind).data(),
                   e.packed, e.unpacked, Ratio(e.packed, e.unpacked).c_str(), e.offset);
     std::string name = base::Printable(e.name, base::TextEncoding::kAscii);
     name.resize(nameWidth, ' ');
@@ -109,7 +117,7 @@ int List(std::span<const uint8_t> file, SortOrder order, const base::Translation
   std::string members = std::to_string(entries.size()) + (entries.size() == 1 ? " member" : " members");
   members.resize(std::max(nameWidth, members.size()), ' ');
   out += members + line;
-  return 0;
+  return status;
 }
 
 }  // namespace avdtool

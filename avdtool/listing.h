@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "avdtool/exit_status.h"
 #include "base/translations.h"
 
 namespace avdtool {
@@ -17,10 +18,12 @@ enum class SortOrder { kName, kOffset, kSize };
 // (which sorts them), by offset in the order of their data, by size largest
 // unpacked size first.
 //
-// Returns 0 when the directory could be read (a member that cannot be
-// decompressed says so in its row), 1 when it cannot (`out` then holds the
-// reason, in the language of `texts`). The table itself is the same in
-// every language, for the scripts that read it.
-int List(std::span<const uint8_t> file, SortOrder order, const base::Translations& texts, std::string& out);
+// Returns kGood when every row is, kProblems when a row tells of a member
+// that cannot be decompressed or whose header is not well formed, and
+// kCannotRun when the directory cannot be read (`out` then holds the
+// reason alone, in the language of `texts`). The table itself is the same
+// in every language, for the scripts that read it.
+Status List(std::span<const uint8_t> file, SortOrder order, const base::Translations& texts,
+            std::string& out);
 
 }  // namespace avdtool

@@ -7,14 +7,11 @@
 //   avdtool disasm ARCHIVE [NAME...]
 //   avdtool disasm --source FILE.SIO
 //   avdtool --help
-// Exit status: 0 when all is well, 1 when the archive has problems or a
-// member could not be written, 2 when the archive cannot be read or the
-// command line is wrong, 3 (verify) when the format is good but pictures
-// the scenarios show are missing. Its lines come in the user's language
-// (platform::UserLanguage), but for the tables of list and disasm.
+// Every command ends with one of the statuses of avdtool/exit_status.h. Its
+// lines come in the user's language (platform::UserLanguage), but for the
+// tables of list and disasm.
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <optional>
 #include <string>
@@ -23,25 +20,27 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
-#include "archive/verify.h"
 #include "avdtool/archive_file.h"
 #include "avdtool/contact_sheet.h"
 #include "avdtool/disasm.h"
+#include "avdtool/exit_status.h"
 #include "avdtool/extract.h"
 #include "avdtool/listing.h"
 #include "avdtool/references.h"
 #include "base/diagnostics.h"
+#include "inspect/verify.h"
 #include "platform/arguments.h"
 #include "platform/console.h"
 #include "platform/language.h"
-#include "platform/tool_files.h"
+#include "platform/output_folder.h"
 
 namespace {
 
-constexpr int kGood = 0;
-constexpr int kProblems = 1;
-constexpr int kCannotRun = 2;
-constexpr int kPicturesMissing = 3;
+using avdtool::Status;
+constexpr Status kGood = Status::kGood;
+constexpr Status kProblems = Status::kProblems;
+constexpr Status kCannotRun = Status::kCannotRun;
+constexpr Status kPicturesMissing = Status::kPicturesMissing;
 
 std::string Usage(const base::Translations& texts) {
   return std::string(
@@ -57,9 +56,7 @@ std::string Usage(const base::Translations& texts) {
                       "      checks everything the archive format promises, one line per problem,\n"
                       "      then that every picture the scenarios show has its member: one line per\n"
                       "      missing picture with the first places that show it (scenario, code\n"
-                      "      offset); exit status 0 when all is good, 1 when the format is not,\n"
-                      "      3 when the format is good but pictures are missing, 2 when the file\n"
-                      "      cannot be read\n"
+                      "      offset)\n"
                       "  avdtool extract ARCHIVE [DIR] [--png] [NAME...]\n"
                       "      writes every member, or those named, into DIR (default: the current\n"
                       "      folder), never outside it and never over a file already there; --png also\n"
@@ -82,7 +79,7 @@ std::string Usage(const base::Translations& texts) {
                       "      converter walks it: the offset of a \"Jump point (0x....) not found\"\n"
                       "      line is found here; v300 is variable 300\n"
                       "  avdtool --help\n")) +
-         "\n" +
+         "\n" + avdtool::StatusHelp(texts) + "\n" +
          texts.Tr(
              "Language: Japanese when the first of LC_ALL, LC_MESSAGES and LANG that is\n"
              "set begins with \"ja\" (on Windows: when the user's display language is\n"
@@ -109,13 +106,13 @@ platform::PathLine LineWithPath(const char* text, const std::string& path, const
   return line;
 }
 
-int UsageError(const Tool& tool, platform::PathLine line) {
+Status UsageError(const Tool& tool, platform::PathLine line) {
   line.before = "avdtool: " + line.before;
   line.after += tool.Tr(" (avdtool --help shows the commands)\n");
   tool.console.Error(line);
   return kCannotRun;
 }
-int UsageError(const Tool& tool, std::string text) {
+Status UsageError(const Tool& tool, std::string text) {
   return UsageError(tool, platform::PathLine{std::move(text), "", ""});
 }
 
@@ -192,7 +189,7 @@ void ArchiveError(const Tool& tool, const std::string& path, const std::string& 
 }
 
 // list --references: the pictures one scenario shows.
-int ListReferences(const Tool& tool, const CommandLine& line) {
+Status ListReferences(const Tool& tool, const CommandLine& line) {
   std::vector<uint8_t> bytes;
   if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
   const archive::ArchiveReader reader(bytes);
@@ -203,13 +200,13 @@ int ListReferences(const Tool& tool, const CommandLine& line) {
   std::string out;
   if (avdtool::ListReferences(reader, *line.references, tool.texts, out) != 0) {
     ArchiveError(tool, line.positional[0], out);
-    return kProblems;
+    return kCannotRun;
   }
   tool.Print(out);
   return kGood;
 }
 
-int List(const Tool& tool, const CommandLine& line) {
+Status List(const Tool& tool, const CommandLine& line) {
   if (line.positional.size() != 1) return UsageError(tool, tool.Tr("list takes one archive"));
   if (line.references) return ListReferences(tool, line);
   avdtool::SortOrder order;
@@ -225,21 +222,22 @@ int List(const Tool& tool, const CommandLine& line) {
   std::vector<uint8_t> bytes;
   if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
   std::string out;
-  const int status = avdtool::List(bytes, order, tool.texts, out);
-  if (status == 0) {
-    tool.Print(out);
-  } else {
+  const Status status = avdtool::List(bytes, order, tool.texts, out);
+  if (status == kCannotRun) {
     ArchiveError(tool, line.positional[0], out);
+  } else {
+    tool.Print(out);
   }
   return status;
 }
 
-int Verify(const Tool& tool, const CommandLine& line) {
+Status Verify(const Tool& tool, const CommandLine& line) {
   if (line.positional.size() != 1) return UsageError(tool, tool.Tr("verify takes one archive"));
   std::vector<uint8_t> bytes;
   if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
-  const archive::Verification v = archive::Verify(bytes, tool.texts);
-  tool.Print(archive::VerificationReport(v, tool.texts));
+  const inspect::Verification v = inspect::Verify(bytes, tool.texts);
+  tool.Print(inspect::VerificationReport(v, tool.texts));
+  if (!v.directoryRead) return kCannotRun;
   // The pictures are checked wherever the directory can be read; format
   // problems decide the status before missing pictures do.
   const archive::ArchiveReader reader(bytes);
@@ -250,10 +248,15 @@ int Verify(const Tool& tool, const CommandLine& line) {
   return references.missing.empty() ? kGood : kPicturesMissing;
 }
 
-int Extract(const Tool& tool, const CommandLine& line) {
+Status Extract(const Tool& tool, const CommandLine& line) {
   if (line.positional.empty()) return UsageError(tool, tool.Tr("extract takes an archive"));
   std::vector<uint8_t> bytes;
   if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
+  // An archive whose directory cannot be read creates no folder.
+  if (const archive::ArchiveReader reader(bytes); !reader.Ok()) {
+    ArchiveError(tool, line.positional[0], std::string(archive::Describe(reader.Error(), tool.texts)));
+    return kCannotRun;
+  }
   const std::string folderPath = line.positional.size() > 1 ? line.positional[1] : ".";
   std::string error;
   const std::unique_ptr<platform::OutputFolder> folder =
@@ -267,12 +270,12 @@ int Extract(const Tool& tool, const CommandLine& line) {
   options.names.assign(line.positional.begin() + std::min<ptrdiff_t>(2, std::ssize(line.positional)),
                        line.positional.end());
   std::string report;
-  const int status = avdtool::Extract(bytes, *folder, options, tool.texts, report);
+  const Status status = avdtool::Extract(bytes, *folder, options, tool.texts, report);
   tool.Print(report);
   return status;
 }
 
-int ContactSheet(const Tool& tool, const CommandLine& line) {
+Status ContactSheet(const Tool& tool, const CommandLine& line) {
   if (line.positional.size() != 2)
     return UsageError(tool, tool.Tr("contact-sheet takes an archive and the PNG to write"));
   uint32_t columns = 0;
@@ -290,9 +293,9 @@ int ContactSheet(const Tool& tool, const CommandLine& line) {
   if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
   std::vector<uint8_t> png;
   std::string notes;
-  const int status = avdtool::MakeContactSheet(bytes, columns, tool.texts, png, notes);
+  const Status status = avdtool::MakeContactSheet(bytes, columns, tool.texts, png, notes);
   tool.Print(notes);
-  if (png.empty()) return kProblems;
+  if (png.empty()) return kCannotRun;
   std::string error;
   if (!avdtool::WriteOutputFile(line.positional[1], png, tool.texts, error)) {
     tool.console.Error("avdtool: " + error + "\n");
@@ -301,7 +304,7 @@ int ContactSheet(const Tool& tool, const CommandLine& line) {
   return status;
 }
 
-int Disasm(const Tool& tool, const CommandLine& line) {
+Status Disasm(const Tool& tool, const CommandLine& line) {
   if (line.source) {
     if (line.positional.size() != 1)
       return UsageError(tool, tool.Tr("disasm --source takes one source scenario"));
@@ -315,7 +318,7 @@ int Disasm(const Tool& tool, const CommandLine& line) {
   if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
   std::string out;
   const std::vector<std::string> names(line.positional.begin() + 1, line.positional.end());
-  const int status = avdtool::Disassemble(bytes, names, tool.texts, out);
+  const Status status = avdtool::Disassemble(bytes, names, tool.texts, out);
   if (status == kCannotRun) {
     ArchiveError(tool, line.positional[0], out);
   } else {
@@ -324,7 +327,7 @@ int Disasm(const Tool& tool, const CommandLine& line) {
   return status;
 }
 
-int Run(const Tool& tool, const std::vector<std::string>& args) {
+Status Run(const Tool& tool, const std::vector<std::string>& args) {
   if (args.empty()) {
     tool.console.Error(Usage(tool.texts));
     return kCannotRun;
@@ -336,7 +339,7 @@ int Run(const Tool& tool, const std::vector<std::string>& args) {
   }
   struct Command {
     std::string_view name, options;
-    int (*run)(const Tool&, const CommandLine&);
+    Status (*run)(const Tool&, const CommandLine&);
   };
   constexpr Command kCommands[] = {{"list", "--sort --references", List},
                                    {"verify", "", Verify},
@@ -361,16 +364,18 @@ int main(int argc, char** argv) {
   platform::Console console;
   console.UseLanguage(platform::UserLanguage());
   const Tool tool{console, console.Texts()};
-  int status;
+  Status status;
   try {
     status = Run(tool, platform::ProgramArguments(argc, argv));
   } catch (const std::bad_alloc&) {
     console.Error(tool.Tr("avdtool: not enough memory\n"));
-    return kCannotRun;
+    return avdtool::ExitCode(kCannotRun);
   }
-  if (std::fflush(stdout) != 0) {
-    console.Error(base::Format(tool.Tr("avdtool: cannot write the output: %s\n"), std::strerror(errno)));
-    return kCannotRun;
+  // A full disk or a closed pipe shows here, whichever command wrote.
+  if (const platform::Result<> output = console.FinishOutput(); !output) {
+    console.Error(base::Format(tool.Tr("avdtool: cannot write the output: %s\n"),
+                               platform::Describe(output.Error(), tool.texts).c_str()));
+    return avdtool::ExitCode(kCannotRun);
   }
-  return status;
+  return avdtool::ExitCode(status);
 }

@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "archive/members.h"
+#include "inspect/members.h"
 #include "base/diagnostics.h"
 #include "base/printable.h"
 #include "base/sjis.h"
@@ -43,13 +43,13 @@ std::set<std::string> MemberNames(const archive::ArchiveReader& reader) {
 // another.
 template <typename Visit>
 void ForEachScenario(const archive::ArchiveReader& reader, Visit visit) {
-  archive::MemberUnpacker unpacker(reader);
+  inspect::MemberUnpacker unpacker(reader);
   std::vector<uint8_t> bytes;
   std::string why;
   for (const archive::Entry& e : reader.Entries()) {
-    if (archive::KindOf(e.name) != archive::MemberKind::kScenario) continue;
+    if (inspect::KindOf(e.name) != inspect::MemberKind::kScenario) continue;
     if (!unpacker.Unpack(e, bytes, why)) continue;
-    if (archive::KindOf(e.name, bytes) != archive::MemberKind::kScenario) continue;
+    if (inspect::KindOf(e.name, bytes) != inspect::MemberKind::kScenario) continue;
     visit(e, bytes);
   }
 }
@@ -78,7 +78,7 @@ std::vector<ShownPicture> PicturesShown(std::span<const uint8_t> code) {
 }
 
 std::vector<ShownPicture> PicturesShownByScenario(std::span<const uint8_t> member) {
-  const std::optional<uint32_t> length = archive::CodeLength(member);
+  const std::optional<uint32_t> length = inspect::CodeLength(member);
   if (!length) return {};
   const size_t header = scenario::Output::kHeaderSize;
   return PicturesShown(member.subspan(header, std::min<size_t>(*length, member.size() - header)));

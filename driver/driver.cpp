@@ -1,6 +1,5 @@
 #include "driver/driver.h"
 
-#include <cstring>
 #include <optional>
 
 #include "archive/archive_writer.h"
@@ -54,7 +53,7 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
                       unsigned workers, Reporting reporting) {
   platform::ConsoleDiagnostics consoleLines(console);
   CountingDiagnostics diag(consoleLines);
-  archive::ArchiveHeader header = PrepareArchiveHeader();
+  archive::ArchiveHeader header = archive::MakeHeader();
   const std::string archivePath = outputFolder + std::string(kArchiveName);
   std::optional<archive::FinishResult> result;
   ConversionCounts counts;
@@ -144,17 +143,6 @@ int RunCommandLine(platform::Console& console, const Options& options) {
 }
 
 }  // namespace
-
-archive::ArchiveHeader PrepareArchiveHeader() {
-  archive::ArchiveHeader header{};
-  std::memcpy(header.data() + archive::kMagicOffset, "KELPIX", 6);
-  std::memcpy(header.data() + archive::kTitleOffset, text::kGameTitle.data(), text::kGameTitle.size());
-  base::PutU16(header.data() + archive::kFormatOffset, 1613);
-  base::PutU16(header.data() + archive::kKindOffset, 2);
-  base::PutU16(header.data() + archive::kEntrySizeFieldOffset, 16);
-  base::PutU16(header.data() + archive::kNameSizeFieldOffset, 8);
-  return header;
-}
 
 ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass) {
   // With a check, the members pass through it on their way to the sink, and

@@ -10,10 +10,6 @@
 
 namespace driver {
 
-// The archive header as the driver prepares it: magic, fixed fields and the
-// game title; the member count is filled in when the archive is written.
-archive::ArchiveHeader PrepareArchiveHeader();
-
 // The folders a conversion reads, each ending in the separator.
 struct GameFolders {
   std::string game;  // the installed game

@@ -39,8 +39,6 @@ inline constexpr std::string_view kFinished = "\x8FI\x97\xB9\x82\xB5\x82\xDC\x82
 // 何かキーを押してください.\n
 inline constexpr std::string_view kPressAKey =
     "\x89\xBD\x82\xA9\x83L\x81[\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2.\x0A";
-// キルナート
-inline constexpr std::string_view kGameTitle = "\x83L\x83\x8B\x83i\x81[\x83g";
 
 // The version, from the file VERSION through the build.
 inline constexpr const char* kVersion = AVD_VERSION;

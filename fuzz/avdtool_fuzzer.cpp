@@ -14,8 +14,6 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
-#include "archive/members.h"
-#include "archive/verify.h"
 #include "avdtool/contact_sheet.h"
 #include "avdtool/disasm.h"
 #include "avdtool/listing.h"
@@ -23,6 +21,8 @@
 #include "avdtool/references.h"
 #include "base/printable.h"
 #include "base/translations.h"
+#include "inspect/members.h"
+#include "inspect/verify.h"
 #include "scenario/source_forms.h"
 #include "scenario/target_forms.h"
 
@@ -99,9 +99,9 @@ void CheckScenarioViews(std::span<const uint8_t> bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> file(data, size);
   CheckScenarioViews(file);
-  const archive::Verification verification = archive::Verify(file);
+  const inspect::Verification verification = inspect::Verify(file);
   const bool good = verification.problems.empty();
-  const std::string report = archive::VerificationReport(verification);
+  const std::string report = inspect::VerificationReport(verification);
   Require(report.ends_with(good                                ? "all good\n"
                            : verification.problems.size() == 1 ? " problem\n"
                                                                : " problems\n"));
@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // In Japanese the same problems, each a line of Shift-JIS without a
   // control byte.
   static const base::Translations japanese(base::Language::kJapanese);
-  const archive::Verification inJapanese = archive::Verify(file, japanese);
+  const inspect::Verification inJapanese = inspect::Verify(file, japanese);
   Require(inJapanese.problems.size() == verification.problems.size());
   for (const std::string& p : inJapanese.problems)
     Require(base::Printable(p, base::TextEncoding::kShiftJis) == p);
@@ -119,14 +119,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string table;
   for (avdtool::SortOrder order :
        {avdtool::SortOrder::kName, avdtool::SortOrder::kOffset, avdtool::SortOrder::kSize}) {
-    Require(avdtool::List(file, order, base::Translations(), table) == (reader.Ok() ? 0 : 1));
+    const avdtool::Status status = avdtool::List(file, order, base::Translations(), table);
+    Require(reader.Ok() ? status != avdtool::Status::kCannotRun : status == avdtool::Status::kCannotRun);
+    Require(status == avdtool::Status::kGood || !good);
     for (char c : table) Require(c == '\n' || (c >= 0x20 && c < 0x7F));
   }
   std::string listing;
-  const int listed = avdtool::Disassemble(file, {}, base::Translations(), listing);
-  Require(reader.Ok() ? listed == 0 || listed == 1 : listed == 2);
+  const avdtool::Status listed = avdtool::Disassemble(file, {}, base::Translations(), listing);
+  Require(reader.Ok() ? listed != avdtool::Status::kCannotRun : listed == avdtool::Status::kCannotRun);
   RequireSafeListing(listing);
-  if (good) Require(listed == 0 && !HasDbLine(listing));
+  if (good) Require(listed == avdtool::Status::kGood && !HasDbLine(listing));
   if (!reader.Ok()) return 0;
   // Each missing picture once, with at least one place; the report in
   // printable Shift-JIS.
@@ -146,18 +148,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint64_t pngPixels = 0;
   std::vector<uint8_t> bytes, png;
   std::string why, note, error;
-  archive::MemberUnpacker unpacker(reader);
+  inspect::MemberUnpacker unpacker(reader);
   for (const archive::Entry& e : reader.Entries()) {
-    if (archive::KindOf(e.name) != archive::MemberKind::kPicture) continue;
+    if (inspect::KindOf(e.name) != inspect::MemberKind::kPicture) continue;
     if (!unpacker.Unpack(e, bytes, why)) {
       Require(!good);
       ++pictures;
       continue;
     }
     // Named as a picture but not one: data, which verification leaves alone.
-    if (archive::KindOf(e.name, bytes) != archive::MemberKind::kPicture) continue;
+    if (inspect::KindOf(e.name, bytes) != inspect::MemberKind::kPicture) continue;
     ++pictures;
-    const std::optional<archive::Picture> picture = archive::ReadPicture(bytes);
+    const std::optional<inspect::Picture> picture = inspect::ReadPicture(bytes);
     Require(picture.has_value() || !good);
     if (!picture) continue;
     const uint64_t pixels = uint64_t{picture->width} * picture->height;
@@ -165,15 +167,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pngPixels += pixels;
     const bool encoded = avdtool::PictureToPng(*picture, png, note, error);
     Require(encoded ==
-            (picture->width <= archive::kMostPictureSide && picture->height <= archive::kMostPictureSide));
+            (picture->width <= inspect::kMostPictureSide && picture->height <= inspect::kMostPictureSide));
     if (encoded) Require(StartsWithPngSignature(png));
   }
 
   if (pictures > 0 && pictures <= kMostSheetPictures) {
     std::string notes;
-    const int status = avdtool::MakeContactSheet(file, 0, base::Translations(), png, notes);
+    const avdtool::Status status = avdtool::MakeContactSheet(file, 0, base::Translations(), png, notes);
     Require(StartsWithPngSignature(png));
-    Require(status == 0 || !good);
+    Require(status == avdtool::Status::kGood || !good);
   }
   return 0;
 }

@@ -124,7 +124,7 @@ void WriteMemberLists(const fs::path& folder) {
 }
 
 void WriteArchives(const fs::path& folder) {
-  const archive::ArchiveHeader header = driver::PrepareArchiveHeader();
+  const archive::ArchiveHeader header = archive::MakeHeader();
   const std::vector<uint8_t> text = {'d', 'a', 't', 'a', ' ', 'd', 'a', 't', 'a'};
   Write(folder, "every-kind",
         test_support::WriteArchive(

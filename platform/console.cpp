@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <optional>
 
 #include "platform/names.h"
 #include "platform/standard_output.h"
@@ -22,6 +23,7 @@ struct Console::State {
   std::unique_ptr<StandardOutput> output;  // none for a capturing console
   bool progressEnabled = true;
   bool progressShown = false;
+  std::optional<SystemError> outputFailure;  // of the first write to standard output that failed
 };
 
 Console::Console() : state_(std::make_unique<State>()) { state_->output = OpenStandardOutput(); }
@@ -39,6 +41,22 @@ void Console::Print(std::string_view sjis) {
   }
   ClearProgress();
   state_->output->Write(sjis);
+  NoteOutputFailure();
+}
+
+// Standard output goes through stdio, which keeps the error of a failed
+// write; its code is taken at once, before another call replaces it.
+void Console::NoteOutputFailure() {
+  if (!state_->outputFailure && std::ferror(stdout)) state_->outputFailure = LastSystemError();
+}
+
+Result<> Console::FinishOutput() {
+  if (state_->capture) return Done{};
+  const bool flushed = std::fflush(stdout) == 0;
+  const SystemError now = LastSystemError();
+  if (state_->outputFailure) return *state_->outputFailure;
+  if (!flushed || std::ferror(stdout)) return now;
+  return Done{};
 }
 
 void Console::Error(std::string_view text) {
@@ -68,11 +86,12 @@ void Console::Print(const PathLine& line) {
   StandardOutput& output = *state_->output;
   if (!output.IsTerminal()) {
     output.Write(line.Sjis());
-    return;
+  } else {
+    output.Write(line.before);
+    output.WritePath(line.path);
+    output.Write(line.after);
   }
-  output.Write(line.before);
-  output.WritePath(line.path);
-  output.Write(line.after);
+  NoteOutputFailure();
 }
 
 void Console::Error(const PathLine& line) {

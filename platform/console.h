@@ -8,6 +8,7 @@
 #include "base/diagnostics.h"
 #include "base/text_columns.h"
 #include "base/translations.h"
+#include "platform/system_error.h"
 
 namespace platform {
 
@@ -65,6 +66,10 @@ class Console {
   void Printf(const char* format, ...) AVD_PRINTF_FORMAT(2, 3);
   // Writes a line that carries a path (see PathLine).
   void Print(const PathLine& line);
+  // Puts out what standard output still holds; the failure of the first
+  // message that could not be written (a full disk, a closed pipe), or of
+  // this last flush.
+  Result<> FinishOutput();
 
   // Writes a line to standard error as it is (erasing the progress line
   // first); a capturing console captures it like any other.
@@ -96,6 +101,8 @@ class Console {
   const char* Tr(const char* english) const __attribute__((format_arg(2))) { return texts_.Tr(english); }
 
  private:
+  void NoteOutputFailure();
+
   struct State;
   std::unique_ptr<State> state_;
   base::Translations texts_;

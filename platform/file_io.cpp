@@ -5,7 +5,8 @@
 
 namespace platform {
 
-InputFile::InputFile(InputFile&& other) noexcept : handle_(other.handle_), size_(other.size_) {
+InputFile::InputFile(InputFile&& other) noexcept
+    : handle_(other.handle_), size_(other.size_), kind_(other.kind_) {
   other.handle_ = kClosed;
 }
 
@@ -14,12 +15,24 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
     Close();
     handle_ = other.handle_;
     size_ = other.size_;
+    kind_ = other.kind_;
     other.handle_ = kClosed;
   }
   return *this;
 }
 
 InputFile::~InputFile() { Close(); }
+
+std::optional<InputFile> InputFile::Open(std::string_view path) {
+  Result<InputFile> file = OpenAsWritten(ResolvePath(path));
+  if (!file || file->Kind() != FileKind::kRegular) return std::nullopt;
+  return std::move(*file);
+}
+
+bool InputFile::ReadAll(uint8_t* dest, uint64_t size) {
+  const Result<uint64_t> got = ReadFromStart(dest, size);
+  return got && *got == size;
+}
 
 ReadStatus ReadWholeFile(std::string_view path, std::vector<uint8_t>& bytes, uint64_t maxSize) {
   bytes.clear();

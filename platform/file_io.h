@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/system_error.h"
+
 namespace platform {
 
 // Game data copied from a Windows disc may arrive with any letter case
@@ -18,12 +20,20 @@ namespace platform {
 // as it is.
 std::string ResolvePath(std::string_view path);
 
+enum class FileKind { kRegular, kFolder, kOther };
+
 // A regular file opened for reading, with its size taken at opening.
 class InputFile {
  public:
   // Resolves `path` as ResolvePath does. Refuses anything that is not a
   // regular file (folders, FIFOs, devices), without blocking on a FIFO.
   static std::optional<InputFile> Open(std::string_view path);
+
+  // Opens what `path` names, taken as written, without blocking on a FIFO:
+  // a folder or anything else that is no regular file opens too, only to be
+  // told apart by Kind, and is never read. The system's error when nothing
+  // can be opened.
+  static Result<InputFile> OpenAsWritten(const std::string& path);
 
   InputFile(InputFile&& other) noexcept;
   InputFile& operator=(InputFile&& other) noexcept;
@@ -32,6 +42,11 @@ class InputFile {
   ~InputFile();
 
   uint64_t Size() const { return size_; }
+  FileKind Kind() const { return kind_; }
+
+  // Reads up to `size` bytes from the start of the file; how many it got,
+  // fewer only when the file ends first (it shrank since it was opened).
+  Result<uint64_t> ReadFromStart(uint8_t* dest, uint64_t size);
 
   // Reads exactly `size` bytes from the start of the file; false when the
   // file delivers fewer (read error, or the file shrank).
@@ -39,12 +54,13 @@ class InputFile {
 
  private:
   // The system's handle of the open file: a descriptor on POSIX systems.
-  InputFile(intptr_t handle, uint64_t size) : handle_(handle), size_(size) {}
+  InputFile(intptr_t handle, uint64_t size, FileKind kind) : handle_(handle), size_(size), kind_(kind) {}
   // Closes the handle if it is open; each system has its own.
   void Close();
   static constexpr intptr_t kClosed = -1;
   intptr_t handle_ = kClosed;
   uint64_t size_ = 0;
+  FileKind kind_ = FileKind::kRegular;
 };
 
 // The size in bytes of the regular file at `path` (taken as written, not

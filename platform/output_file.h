@@ -17,6 +17,7 @@
 namespace platform {
 
 // A file created fresh, written from its start and read back at any offset.
+// When a call fails, LastSystemError() tells why.
 class OutputFile {
  public:
   // Replaces whatever file stands at `path`, whatever kind it is, by a new,

@@ -78,16 +78,20 @@ std::string ResolvePath(std::string_view path) {
   return resolved;
 }
 
-std::optional<InputFile> InputFile::Open(std::string_view path) {
-  std::string resolved = ResolvePath(path);
-  int fd = open(resolved.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+Result<InputFile> InputFile::OpenAsWritten(const std::string& path) {
+  // Without O_NONBLOCK opening a FIFO would wait for a writer.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return LastSystemError();
   struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fstat(fd, &st) != 0) {
+    const SystemError error = LastSystemError();
     close(fd);
-    return std::nullopt;
+    return error;
   }
-  return InputFile(fd, static_cast<uint64_t>(st.st_size));
+  const FileKind kind = S_ISREG(st.st_mode)   ? FileKind::kRegular
+                        : S_ISDIR(st.st_mode) ? FileKind::kFolder
+                                              : FileKind::kOther;
+  return InputFile(fd, kind == FileKind::kRegular ? static_cast<uint64_t>(st.st_size) : 0, kind);
 }
 
 void InputFile::Close() {
@@ -95,15 +99,16 @@ void InputFile::Close() {
   handle_ = kClosed;
 }
 
-bool InputFile::ReadAll(uint8_t* dest, uint64_t size) {
+Result<uint64_t> InputFile::ReadFromStart(uint8_t* dest, uint64_t size) {
   uint64_t done = 0;
   while (done < size) {
-    ssize_t n = pread(static_cast<int>(handle_), dest + done, size - done, static_cast<off_t>(done));
+    const ssize_t n = pread(static_cast<int>(handle_), dest + done, size - done, static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n < 0) return LastSystemError();
+    if (n == 0) break;
     done += static_cast<uint64_t>(n);
   }
-  return true;
+  return done;
 }
 
 std::optional<uint64_t> FileSize(const std::string& path) {

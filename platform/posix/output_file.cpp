@@ -79,8 +79,8 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path, base::Crea
   const int unlinkError = unlink(path.c_str()) == 0 ? 0 : errno;
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
-    // The reason, for the caller: what stands there and stays (a folder)
-    // tells more than that something does.
+    // The reason, for the caller (LastSystemError): what stands there and
+    // stays (a folder) tells more than that something does.
     const int error = errno == EEXIST && unlinkError != 0 && unlinkError != ENOENT ? unlinkError : errno;
     ForgetCreatedFile(path);
     if (why) *why = base::CreateFailure::kCannotCreate;

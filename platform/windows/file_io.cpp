@@ -18,22 +18,25 @@ constexpr uint64_t kMostPerCall = uint64_t{1} << 30;
 // Windows finds every name regardless of letter case by itself.
 std::string ResolvePath(std::string_view path) { return std::string(path); }
 
-std::optional<InputFile> InputFile::Open(std::string_view path) {
-  // Without FILE_FLAG_BACKUP_SEMANTICS a folder does not open; devices and
-  // pipes open without waiting and are refused by their type.
+Result<InputFile> InputFile::OpenAsWritten(const std::string& path) {
+  // FILE_FLAG_BACKUP_SEMANTICS opens a folder too, so that it can be told
+  // apart; devices and pipes open without waiting and are told by their type.
   const HANDLE file =
-      CreateFileW(windows::SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+      CreateFileW(windows::SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return LastSystemError();
+  if (GetFileType(file) != FILE_TYPE_DISK)
+    return InputFile(reinterpret_cast<intptr_t>(file), 0, FileKind::kOther);
   BY_HANDLE_FILE_INFORMATION info{};
-  LARGE_INTEGER size{};
-  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !GetFileSizeEx(file, &size) ||
-      size.QuadPart < 0) {
+  if (!GetFileInformationByHandle(file, &info)) {
+    const SystemError error = LastSystemError();
     CloseHandle(file);
-    return std::nullopt;
+    return error;
   }
-  return InputFile(reinterpret_cast<intptr_t>(file), static_cast<uint64_t>(size.QuadPart));
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return InputFile(reinterpret_cast<intptr_t>(file), 0, FileKind::kFolder);
+  const uint64_t size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  return InputFile(reinterpret_cast<intptr_t>(file), size, FileKind::kRegular);
 }
 
 void InputFile::Close() {
@@ -41,8 +44,7 @@ void InputFile::Close() {
   handle_ = kClosed;
 }
 
-bool InputFile::ReadAll(uint8_t* dest, uint64_t size) {
-  if (handle_ == kClosed) return false;
+Result<uint64_t> InputFile::ReadFromStart(uint8_t* dest, uint64_t size) {
   uint64_t done = 0;
   while (done < size) {
     // Each read names its offset, so the file's own position never matters.
@@ -51,10 +53,14 @@ bool InputFile::ReadAll(uint8_t* dest, uint64_t size) {
     at.OffsetHigh = static_cast<DWORD>(done >> 32);
     DWORD got = 0;
     const DWORD ask = static_cast<DWORD>(std::min(size - done, kMostPerCall));
-    if (!ReadFile(Handle(handle_), dest + done, ask, &got, &at) || got == 0) return false;
+    if (!ReadFile(Handle(handle_), dest + done, ask, &got, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return LastSystemError();
+    }
+    if (got == 0) break;
     done += got;
   }
-  return true;
+  return done;
 }
 
 namespace {

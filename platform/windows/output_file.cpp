@@ -48,7 +48,7 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path, base::Crea
   const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();  // the reason, for the caller
+    const DWORD error = GetLastError();  // kept for LastSystemError
     ForgetCreatedFile(path);
     SetLastError(error);
     if (why) *why = base::CreateFailure::kCannotCreate;

@@ -129,7 +129,7 @@ TEST_F(AvdtoolProgram, ListPrintsTheTable) {
   std::vector<uint8_t> bad = ArchiveOf(Handful());
   bad.resize(100);
   r = Avdtool("list " + dir_.Write("BAD.AVD", bad));
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.output, "avdtool: " + dir_.Folder() +
                           "BAD.AVD: the directory of the member count does not fit in the file\n");
 }
@@ -142,7 +142,7 @@ TEST_F(AvdtoolProgram, ExtractCreatesItsFolderAndNeverOverwrites) {
   EXPECT_TRUE(fs::exists(dir_.Path() / "out" / "WIDE.png"));
 
   r = Avdtool("extract " + archive_ + " out", dir_.Path());
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.output.ends_with("\n0 members written\n"));
 
   // Into the current folder, by name.
@@ -171,7 +171,7 @@ TEST_F(AvdtoolProgram, ContactSheetReplacesALinkInsteadOfWritingThroughIt) {
   EXPECT_FALSE(fs::exists(dir_.Path() / "sheet.png.part"));
 
   r = Avdtool("contact-sheet " + dir_.Write("NONE.AVD", ArchiveOf({})) + " none.png", dir_.Path());
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.output, "no contact sheet: the archive holds no picture\n");
   EXPECT_FALSE(fs::exists(dir_.Path() / "none.png"));
 }
@@ -184,7 +184,7 @@ TEST_F(AvdtoolProgram, DisasmListsScenariosAndSources) {
             "; header: \"TPC32\", 40: 0, 80: 0, 84: 0, 88: 0, code length 3\n"
             "000000  3b 11 17              set          1, 7\n\n");
   r = Avdtool("disasm " + archive_ + " SEEN009.TXT");
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.output.ends_with("no scenario member named SEEN009.TXT\n"));
   // Pipes get the Shift-JIS bytes as they are.
   r = Avdtool("disasm --source " + dir_.Write("A.SIO", std::vector<uint8_t>{0xF0, 0x82, 0xA0, 0x1B, 0x00}));
@@ -196,10 +196,32 @@ TEST_F(AvdtoolProgram, DisasmListsScenariosAndSources) {
   EXPECT_NE(Avdtool("--help").output.find("avdtool disasm --source FILE.SIO\n"), std::string::npos);
 }
 
+// One situation, one status, whatever the command: an archive that cannot
+// be read (the file, or its directory) is 2 for every one of them, and
+// creates nothing.
+TEST_F(AvdtoolProgram, EveryCommandExitsWithTwoOnAnUnreadableArchive) {
+  std::vector<uint8_t> cut = ArchiveOf(Handful());
+  cut.resize(100);
+  const std::vector<std::string> unreadable = {dir_.Folder() + "MISSING.AVD", dir_.Folder(),
+                                               dir_.Write("SHORT.AVD", std::string("KELPIX")),
+                                               dir_.Write("CUT.AVD", cut)};
+  const std::vector<std::pair<std::string, std::string>> commands = {
+      {"list", ""}, {"verify", ""}, {"extract", " made"}, {"contact-sheet", " made.png"}, {"disasm", ""}};
+  for (const std::string& archive : unreadable) {
+    for (const auto& [command, rest] : commands) {
+      const Outcome r = Avdtool(command + " " + archive + rest, dir_.Path());
+      EXPECT_EQ(r.status, 2) << command << " " << archive << ": " << r.output;
+      EXPECT_FALSE(fs::exists(dir_.Path() / "made") || fs::exists(dir_.Path() / "made.png")) << command;
+    }
+  }
+}
+
 TEST_F(AvdtoolProgram, AWrongCommandLineExitsWithTwo) {
   Outcome r = Avdtool("--help");
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.output.starts_with("usage:\n  avdtool list ARCHIVE [--sort name|offset|size]\n"));
+  EXPECT_NE(r.output.find("Exit status:\n  0  all is good\n  1  the archive has problems"), std::string::npos)
+      << r.output;
   EXPECT_EQ(Avdtool("").status, 2);
   for (const std::string& wrong : std::vector<std::string>{
            "frobnicate " + archive_, "list", "list " + archive_ + " --sort bogus",
@@ -216,6 +238,24 @@ TEST_F(AvdtoolProgram, AWrongCommandLineExitsWithTwo) {
 }
 
 #ifndef _WIN32
+// Output that cannot be written is a failure with its line, in every
+// command that writes to standard output.
+TEST_F(AvdtoolProgram, AFailedWriteToStandardOutputExitsWithTwo) {
+  for (const std::string& arguments : {"list " + archive_, "verify " + archive_, "disasm " + archive_,
+                                       std::string("--help"), "extract " + archive_ + " full"}) {
+    const std::string command =
+        "cd '" + dir_.Folder() + "' && LC_ALL=C '" AVDTOOL_PATH "' " + arguments + " 2>&1 >/dev/full";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string errors;
+    char buffer[512];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) errors.append(buffer, n);
+    const int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << arguments;
+    EXPECT_EQ(errors, "avdtool: cannot write the output: No space left on device\n") << arguments;
+  }
+}
+
 // A Japanese user gets avdtool's lines in Japanese (Shift-JIS on a pipe),
 // and the same tables as everyone.
 TEST_F(AvdtoolProgram, InJapaneseTheLinesAreJapaneseAndTheTablesTheSame) {

@@ -12,9 +12,10 @@ namespace {
 using namespace avdtool_test;
 using avdtool::SortOrder;
 
-std::string List(const std::vector<uint8_t>& file, SortOrder order = SortOrder::kName) {
+std::string List(const std::vector<uint8_t>& file, SortOrder order = SortOrder::kName,
+                 avdtool::Status expected = avdtool::Status::kGood) {
   std::string out;
-  EXPECT_EQ(avdtool::List(file, order, base::Translations(), out), 0) << out;
+  EXPECT_EQ(avdtool::List(file, order, base::Translations(), out), expected) << out;
   return out;
 }
 
@@ -70,14 +71,14 @@ TEST(AvdtoolList, EscapesBytesOutsidePrintableAscii) {
   for (char c : table) EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << static_cast<int>(c);
 }
 
-TEST(AvdtoolList, AMemberThatCannotBeReadSaysSoInItsRow) {
+TEST(AvdtoolList, AMemberThatCannotBeReadSaysSoInItsRowAndIsAProblem) {
   std::vector<uint8_t> file = ArchiveOf({{"A.PDT", Bytes("PDT10, then too short")},
                                          {"B.PDT", Bytes("b")},
                                          {"SEEN001.TXT", Bytes("TPC32")},
                                          {"SEEN002.TXT", {}},
                                          {"SYSTEM.PDT", Bytes("the interpreter's own")}});
   base::PutU32(EntryField(file, 1, archive::kEntryUnpackedField), 5);
-  const std::string table = List(file);
+  const std::string table = List(file, SortOrder::kName, avdtool::Status::kProblems);
   EXPECT_NE(table.find("\nA.PDT        picture  "), std::string::npos) << table;
   EXPECT_NE(table.find("  not a well-formed PDT10 picture\n"), std::string::npos) << table;
   // Unread, it is what its name says.
@@ -95,9 +96,9 @@ TEST(AvdtoolList, ADirectoryThatCannotBeReadIsAFailure) {
   std::vector<uint8_t> file = ArchiveOf(Handful());
   base::PutU16(file.data() + archive::kCountOffset, 4000);
   std::string out;
-  EXPECT_EQ(avdtool::List(file, SortOrder::kName, base::Translations(), out), 1);
+  EXPECT_EQ(avdtool::List(file, SortOrder::kName, base::Translations(), out), avdtool::Status::kCannotRun);
   EXPECT_EQ(out, "the directory of the member count does not fit in the file\n");
-  EXPECT_EQ(avdtool::List({}, SortOrder::kName, base::Translations(), out), 1);
+  EXPECT_EQ(avdtool::List({}, SortOrder::kName, base::Translations(), out), avdtool::Status::kCannotRun);
   EXPECT_EQ(out, "the file is shorter than the 64-byte header\n");
 }
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "archive/members.h"
 #include "avdtool/contact_sheet.h"
 #include "avdtool/png.h"
 #include "avdtool_support.h"
+#include "inspect/members.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ Decoded Decode(const std::vector<uint8_t>& png) {
 }
 
 std::vector<uint8_t> PngOf(const std::vector<uint8_t>& member, std::string* note = nullptr) {
-  const std::optional<archive::Picture> picture = archive::ReadPicture(member);
+  const std::optional<inspect::Picture> picture = inspect::ReadPicture(member);
   EXPECT_TRUE(picture.has_value());
   if (!picture) return {};
   std::vector<uint8_t> png;
@@ -99,8 +99,8 @@ TEST(AvdtoolPng, APictureWithoutPixelsBecomesOneTransparentPixel) {
 
 TEST(AvdtoolPng, HugePicturesAndFailingRowsAreRefused) {
   // 20000 × 1 stored pixels: a real picture, too wide to draw.
-  const std::optional<archive::Picture> wide =
-      archive::ReadPicture(Pdt(40000, 2, std::vector<uint16_t>(20000)));
+  const std::optional<inspect::Picture> wide =
+      inspect::ReadPicture(Pdt(40000, 2, std::vector<uint16_t>(20000)));
   ASSERT_TRUE(wide.has_value());
   std::vector<uint8_t> png(3, 1);
   std::string note, error;
@@ -142,7 +142,8 @@ size_t LabelPixels(const Decoded& d, uint32_t c, uint32_t r) {
 int Sheet(const std::vector<uint8_t>& file, uint32_t columns, Decoded& d, std::string& notes) {
   std::vector<uint8_t> png;
   notes.clear();
-  const int status = avdtool::MakeContactSheet(file, columns, base::Translations(), png, notes);
+  const int status =
+      avdtool::ExitCode(avdtool::MakeContactSheet(file, columns, base::Translations(), png, notes));
   d = png.empty() ? Decoded{} : Decode(png);
   return status;
 }
@@ -242,17 +243,18 @@ TEST(AvdtoolContactSheet, TheGridKeepsItsColumnsAndItsBounds) {
   EXPECT_EQ(d.width, 6 * avdtool::kCellWidth);
   EXPECT_EQ(d.height, 2 * avdtool::kCellHeight);
 
-  EXPECT_EQ(Sheet(file, 65, d, notes), 1);
+  // No sheet at all: the command cannot do its work.
+  EXPECT_EQ(Sheet(file, 65, d, notes), 2);
   EXPECT_EQ(notes, "no contact sheet: at most 64 columns\n");
-  EXPECT_EQ(Sheet(ArchiveOf({{"A.TXT", {}}}), 0, d, notes), 1);
+  EXPECT_EQ(Sheet(ArchiveOf({{"A.TXT", {}}}), 0, d, notes), 2);
   EXPECT_EQ(notes, "no contact sheet: the archive holds no picture\n");
-  EXPECT_EQ(Sheet({}, 0, d, notes), 1);
+  EXPECT_EQ(Sheet({}, 0, d, notes), 2);
   EXPECT_EQ(notes, "no contact sheet: the file is shorter than the 64-byte header\n");
 
   // One column holds 137 rows within 16384 pixels.
   std::vector<Member> many;
   for (int i = 0; i < 138; ++i) many.push_back({"P" + std::to_string(i) + ".PDT", Pdt(2, 2, {0})});
-  EXPECT_EQ(Sheet(ArchiveOf(many), 1, d, notes), 1);
+  EXPECT_EQ(Sheet(ArchiveOf(many), 1, d, notes), 2);
   EXPECT_EQ(notes, "no contact sheet: 138 pictures need at least 2 columns to stay within 16384 pixels\n");
   many.pop_back();
   EXPECT_EQ(Sheet(ArchiveOf(many), 1, d, notes), 0);

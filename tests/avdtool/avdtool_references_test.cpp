@@ -60,7 +60,7 @@ Converted Convert(const TempDir& bin, const TempDir& game) {
   driver::ConvertGame(
       {game.Folder(), bin.Folder() + "DATA/"},
       {out.Console(), writer.OrderedDiagnostics(), writer, driver::ListMatchingNames, &pictures});
-  archive::ArchiveHeader header = driver::PrepareArchiveHeader();
+  archive::ArchiveHeader header = archive::MakeHeader();
   EXPECT_TRUE(writer.FinishArchive(bin.Folder() + "DAV299.AVD", header).written);
   return {test_support::ReadFile(bin.Path() / "DAV299.AVD"), out.Text()};
 }

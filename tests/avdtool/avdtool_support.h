@@ -38,7 +38,7 @@ inline std::vector<Member> Handful() {
 
 // The archive the converter writes of these members, with its header.
 inline std::vector<uint8_t> ArchiveOf(const std::vector<Member>& members) {
-  std::vector<uint8_t> file = test_support::WriteArchive(members, driver::PrepareArchiveHeader());
+  std::vector<uint8_t> file = test_support::WriteArchive(members, archive::MakeHeader());
   EXPECT_FALSE(file.empty()) << "the writer failed";
   return file;
 }

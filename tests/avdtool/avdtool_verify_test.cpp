@@ -4,30 +4,30 @@
 #include <string>
 #include <vector>
 
-#include "archive/verify.h"
 #include "avdtool_support.h"
+#include "inspect/verify.h"
 
 namespace {
 
 using namespace avdtool_test;
 
 std::string Report(const std::vector<uint8_t>& file) {
-  return archive::VerificationReport(archive::Verify(file));
+  return inspect::VerificationReport(inspect::Verify(file));
 }
 
 // Verification finds problems, one of them a line that begins with `start`
 // and holds `detail`; the report closes with their number.
 void ExpectProblem(const std::vector<uint8_t>& file, const std::string& start,
                    const std::string& detail = "") {
-  const archive::Verification v = archive::Verify(file);
+  const inspect::Verification v = inspect::Verify(file);
   ASSERT_FALSE(v.problems.empty()) << "no problem found; expected " << start << "..." << detail;
   const bool found = std::any_of(v.problems.begin(), v.problems.end(), [&](const std::string& p) {
     return p.starts_with(start) && p.find(detail) != std::string::npos;
   });
-  EXPECT_TRUE(found) << "expected " << start << "..." << detail << "\nin\n" << archive::VerificationReport(v);
+  EXPECT_TRUE(found) << "expected " << start << "..." << detail << "\nin\n" << inspect::VerificationReport(v);
   const size_t n = v.problems.size();
   EXPECT_TRUE(
-      archive::VerificationReport(v).ends_with(std::to_string(n) + (n == 1 ? " problem\n" : " problems\n")));
+      inspect::VerificationReport(v).ends_with(std::to_string(n) + (n == 1 ? " problem\n" : " problems\n")));
 }
 
 TEST(AvdtoolVerify, ArchivesTheWriterMakesAreAllGood) {
@@ -74,11 +74,29 @@ TEST(AvdtoolVerify, TheHeaderKeepsItsFixedFields) {
                             std::to_string(value + 1) + ", not " + std::to_string(value));
   }
 
+  // Every reserved byte, each named; the first that differs is the line.
+  for (size_t offset = 18; offset < 32; ++offset) {
+    file = good;
+    file[offset] = 7;
+    if (offset < 31) file[31] = 9;
+    EXPECT_EQ(Report(file), "header: byte " + std::to_string(offset) +
+                                " is 7, not 0 (bytes 18 to 31 are reserved)\n"
+                                "1 problem\n");
+  }
+
   file = good;
   std::fill(file.begin() + 32, file.begin() + 64, 'T');
   ExpectProblem(file, "header: the title is not zero-terminated within its 32 bytes");
-  file[63] = 0;
-  EXPECT_EQ(Report(file), "6 members, all good\n");
+  file[40] = 0;
+  EXPECT_EQ(Report(file),
+            "header: the title is \"TTTTTTTT\", not \"\x83L\x83\x8B\x83i\x81[\x83g\"\n"
+            "header: the title is not zero-padded behind its terminator\n2 problems\n");
+  // A title cut short, or with a control byte, shown escaped.
+  file = good;
+  file[34] = 0;
+  ExpectProblem(file, "header: the title is \"\x83L\", not");
+  file[33] = 0x1B;
+  ExpectProblem(file, "header: the title is \"\\x83\\x1B\", not");
 }
 
 TEST(AvdtoolVerify, ATruncatedFileIsReportedWhereverItIsCut) {
@@ -246,7 +264,7 @@ TEST(AvdtoolVerify, EntriesSharingOneStreamCannotMultiplyTheWork) {
     EntryField(file, i, 0)[1] = static_cast<uint8_t>('A' + i % 26);  // not all equal names
   }
   ASSERT_EQ(file.size(), dataStart + packed);
-  const archive::Verification v = archive::Verify(file);
+  const inspect::Verification v = inspect::Verify(file);
   const size_t leftAlone = std::count_if(v.problems.begin(), v.problems.end(), [](const std::string& p) {
     return p.find("left alone, since the members before it have made all that the file's bytes can") !=
            std::string::npos;

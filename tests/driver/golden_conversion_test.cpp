@@ -113,7 +113,7 @@ void ExpectGolden(const Golden& golden, unsigned workers = 0) {
   ASSERT_TRUE(writer.OpenSpool(bin.Folder()));
   driver::ConvertGame({game.Folder(), bin.Folder() + "DATA/"},
                       {out.Console(), writer.OrderedDiagnostics(), writer, ListInNameOrder});
-  archive::ArchiveHeader header = driver::PrepareArchiveHeader();
+  archive::ArchiveHeader header = archive::MakeHeader();
   EXPECT_TRUE(writer.FinishArchive(bin.Folder() + "DAV299.AVD", header).errors.empty());
   EXPECT_EQ(out.Text(), "");
 

@@ -56,7 +56,7 @@ Outcome Convert(const TempDir& game, const TempDir& bin, unsigned workers, uint6
     archive::ArchiveWriter writer(out.Diag(), files, workers);
     EXPECT_TRUE(writer.OpenSpool(bin.Folder()));
     driver::ConvertGame({game.Folder(), bin.Folder() + "DATA/"}, {out.Console(), writer.OrderedDiagnostics(), writer});
-    archive::ArchiveHeader header = driver::PrepareArchiveHeader();
+    archive::ArchiveHeader header = archive::MakeHeader();
     for (const std::string& error : writer.FinishArchive(bin.Folder() + "DAV299.AVD", header).errors) {
       out.Console().Print(error);
     }

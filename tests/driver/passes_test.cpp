@@ -115,7 +115,7 @@ TEST(Passes, NamesInLinesShowTheirControlBytesEscapedAndTheirShiftJisAsItIs) {
 #endif
 
 TEST(ArchiveHeader, HoldsMagicFixedFieldsAndTitle) {
-  archive::ArchiveHeader h = driver::PrepareArchiveHeader();
+  archive::ArchiveHeader h = archive::MakeHeader();
   EXPECT_EQ(std::vector<uint8_t>(h.begin(), h.begin() + 32),
             test_support::Hex("4B454C50495800 00 4D06 0200 0000 1000 0800 0000000000000000000000000000"));
   EXPECT_EQ(std::vector<uint8_t>(h.begin() + 32, h.end()),

@@ -29,12 +29,13 @@ check_program() {
   words=$(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u)
   # avdtool's commands: the first word after the program on a usage line.
   words+=$'\n'$(sed -n "s/^ *$program \([a-z][a-z-]*\).*/\1/p" <<<"$help" | sort -u)
-  # The numbers of the exit statuses, from the help's text on them on.
-  # The numbers of the exit statuses: those after "status", "status:", ";"
-  # or "," in the help's text on them, which ends at a blank line or the
-  # next usage line.
-  numbers=$(awk '/[Ee]xit status/ { on = 1 } on && seen && (/^$/ || /^  [a-z]+ [a-z]/) { exit } on { print; seen = 1 }' \
-    <<<"$help" | tr '\n' ' ' | grep -oE '(status:? |; |, )[0-9]+' | grep -oE '[0-9]+' | sort -u)
+  # The numbers of the exit statuses: in the help's text on them, which
+  # ends at a blank line or the next usage line, those after "status",
+  # "status:", ";" or "," in a sentence, or at the start of a line of a table.
+  text=$(awk '/[Ee]xit status/ { on = 1 } on && seen && (/^$/ || /^  [a-z]+ [a-z]/) { exit } on { print; seen = 1 }' \
+    <<<"$help")
+  numbers=$({ grep -oE '^ +[0-9]+  ' <<<"$text"; tr '\n' ' ' <<<"$text" | grep -oE '(status:? |; |, )[0-9]+'; } |
+    grep -oE '[0-9]+' | sort -u)
   [ -n "$numbers" ] || fail "$program --help names no exit status"
   for page in "$build/man/man1/$program.1" "$build/man/ja/man1/$program.1"; do
     [ -f "$page" ] || {

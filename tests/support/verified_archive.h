@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
+#include "inspect/verify.h"
 #include "test_support.h"
-#include "archive/verify.h"
 
 namespace test_support {
 
@@ -17,8 +17,8 @@ namespace test_support {
 // failed expectation lists the problems otherwise).
 inline archive::ArchiveContents ReadVerifiedArchive(const std::filesystem::path& path) {
   std::vector<uint8_t> bytes = ReadFile(path);
-  const archive::Verification verification = archive::Verify(bytes);
-  EXPECT_TRUE(verification.problems.empty()) << path << ":\n" << archive::VerificationReport(verification);
+  const inspect::Verification verification = inspect::Verify(bytes);
+  EXPECT_TRUE(verification.problems.empty()) << path << ":\n" << inspect::VerificationReport(verification);
   return archive::ArchiveContents(std::move(bytes));
 }
 

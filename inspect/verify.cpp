@@ -1,4 +1,4 @@
-#include "archive/verify.h"
+#include "inspect/verify.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,24 +8,19 @@
 
 #include "archive/archive_format.h"
 #include "archive/archive_reader.h"
-#include "archive/members.h"
 #include "base/diagnostics.h"
+#include "base/printable.h"
+#include "inspect/members.h"
 
-namespace archive {
+namespace inspect {
 namespace {
 
 using ULL = unsigned long long;
 
-constexpr std::string_view kMagic{"KELPIX\0\0", 8};
-
-struct FixedWord {
-  size_t offset;
-  uint32_t value;
-};
-constexpr FixedWord kFixedWords[] = {{archive::kFormatOffset, 1613},
-                                     {archive::kKindOffset, 2},
-                                     {archive::kEntrySizeFieldOffset, 16},
-                                     {archive::kNameSizeFieldOffset, 8}};
+// The words of the header that never change, each checked against the
+// header every archive is made with.
+constexpr size_t kFixedWords[] = {archive::kFormatOffset, archive::kKindOffset,
+                                  archive::kEntrySizeFieldOffset, archive::kNameSizeFieldOffset};
 
 using base::Format;
 
@@ -39,6 +34,8 @@ class Checker {
       CheckDirectory();
       CheckDataArea();
       CheckMembers();
+    } else {
+      result_.directoryRead = false;
     }
     return std::move(result_);
   }
@@ -55,17 +52,7 @@ class Checker {
                      ByteCount(file_.size(), texts_).c_str(), archive::kHeaderSize));
       return false;
     }
-    const uint8_t* h = file_.data();
-    if (std::memcmp(h + archive::kMagicOffset, kMagic.data(), kMagic.size()) != 0)
-      Problem(Tr("header: the magic is not \"KELPIX\" and two zero bytes"));
-    for (const FixedWord& w : kFixedWords) {
-      const uint32_t value = base::GetU16(h + w.offset);
-      if (value != w.value)
-        Problem(Format(Tr("header: the word at offset %zu is %u, not %u"), w.offset, value, w.value));
-    }
-    if (std::memchr(h + archive::kTitleOffset, 0, archive::kTitleSize) == nullptr)
-      Problem(Tr("header: the title is not zero-terminated within its 32 bytes"));
-
+    CheckFixedBytes(file_.first(archive::kHeaderSize));
     result_.members = reader_.DeclaredCount();
     if (result_.members > archive::kMaxMembers) {
       Problem(Format(Tr("header: the member count %zu is above the %zu the format allows"), result_.members,
@@ -82,6 +69,48 @@ class Checker {
       return false;
     }
     return true;
+  }
+
+  // Every byte of the header but the member count against the header the
+  // converter writes (archive::MakeHeader), one line per field that differs.
+  void CheckFixedBytes(std::span<const uint8_t> h) {
+    static constexpr archive::ArchiveHeader kExpected = archive::MakeHeader();
+    const auto differs = [&](size_t offset, size_t size) {
+      return !std::equal(h.begin() + offset, h.begin() + offset + size, kExpected.begin() + offset);
+    };
+    if (differs(archive::kMagicOffset, archive::kMagic.size()))
+      Problem(Tr("header: the magic is not \"KELPIX\" and two zero bytes"));
+    for (const size_t offset : kFixedWords) {
+      const uint32_t value = base::GetU16(h.data() + offset);
+      const uint32_t expected = base::GetU16(kExpected.data() + offset);
+      if (value != expected)
+        Problem(Format(Tr("header: the word at offset %zu is %u, not %u"), offset, value, expected));
+    }
+    for (size_t i = archive::kReservedOffset; i < archive::kTitleOffset; ++i) {
+      if (h[i] != 0) {
+        Problem(Format(Tr("header: byte %zu is %u, not 0 (bytes %zu to %zu are reserved)"), i, h[i],
+                       archive::kReservedOffset, archive::kTitleOffset - 1));
+        break;
+      }
+    }
+    CheckTitle(h.subspan(archive::kTitleOffset, archive::kTitleSize));
+  }
+
+  void CheckTitle(std::span<const uint8_t> field) {
+    const auto terminator = std::find(field.begin(), field.end(), 0);
+    if (terminator == field.end()) {
+      Problem(Tr("header: the title is not zero-terminated within its 32 bytes"));
+      return;
+    }
+    const std::string_view title(reinterpret_cast<const char*>(field.data()),
+                                 static_cast<size_t>(terminator - field.begin()));
+    if (title != archive::kTitle) {
+      Problem(Format(Tr("header: the title is \"%s\", not \"%s\""),
+                     base::Printable(title, base::TextEncoding::kShiftJis).c_str(),
+                     std::string(archive::kTitle).c_str()));
+    }
+    if (std::any_of(terminator, field.end(), [](uint8_t b) { return b != 0; }))
+      Problem(Tr("header: the title is not zero-padded behind its terminator"));
   }
 
   void CheckDirectory() {
@@ -200,4 +229,4 @@ std::string VerificationReport(const Verification& verification, const base::Tra
   return report;
 }
 
-}  // namespace archive
+}  // namespace inspect

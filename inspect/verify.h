@@ -8,10 +8,11 @@
 
 #include "base/translations.h"
 
-namespace archive {
+namespace inspect {
 
 struct Verification {
   size_t members = 0;                 // the member count of the header
+  bool directoryRead = true;          // false when the directory could not be read at all
   std::vector<std::string> problems;  // one line each, without its line ending
 };
 
@@ -36,4 +37,4 @@ Verification Verify(std::span<const uint8_t> file, const base::Translations& tex
 std::string VerificationReport(const Verification& verification,
                                const base::Translations& texts = base::Translations());
 
-}  // namespace archive
+}  // namespace inspect

@@ -9,25 +9,12 @@
 
 #include "base/translations.h"
 
-// Files as the archive inspector reads and writes them: paths taken as
-// written (no letter-case resolution), every failure with its reason for a
-// line, nothing noted for removal on an interruption. A reason comes in the
-// language of `texts`, in Shift-JIS, with any path in it as PathForMessage
-// shows it.
+// The folder the archive inspector extracts into: paths taken as written
+// (no letter-case resolution), every failure with its reason for a line
+// (platform::Describe), nothing noted for removal on an interruption. A
+// reason comes in the language of `texts`, in Shift-JIS, with any path in
+// it as PathForMessage shows it.
 namespace platform {
-
-// Reads the whole regular file at `path` into `bytes`. Only a regular file
-// is read (a FIFO or a device is refused without being waited on), and none
-// longer than `maxSize`. A file that shrinks while it is read is cut to what
-// was read. False with the reason in `error`.
-bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes, uint64_t maxSize,
-                     const base::Translations& texts, std::string& error);
-
-// Writes `bytes` to `path` through "<path>.part", renamed into place when
-// complete; whatever stood at either name (a file, a link) is replaced, never
-// written through. False with the reason in `error`.
-bool WriteFileInPlace(const std::string& path, std::span<const uint8_t> bytes,
-                      const base::Translations& texts, std::string& error);
 
 // A folder that new files are written into, by bare names: a name never
 // reaches outside it, files are created exclusively and never through a

@@ -1,0 +1,28 @@
+#include "platform/system_error.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/translations.h"
+
+namespace platform {
+
+SystemError LastSystemError() { return {errno}; }
+
+std::string Describe(SystemError error, const base::Translations& texts) {
+  using base::ToTranslate;
+  static constexpr struct {
+    int code;
+    const char* english;
+  } kCommon[] = {
+      {ENOENT, ToTranslate("No such file or directory")}, {EACCES, ToTranslate("Permission denied")},
+      {ENOSPC, ToTranslate("No space left on device")},   {EEXIST, ToTranslate("File exists")},
+      {ENOTDIR, ToTranslate("Not a directory")},          {EISDIR, ToTranslate("Is a directory")},
+      {EROFS, ToTranslate("Read-only file system")}};
+  for (const auto& common : kCommon) {
+    if (common.code == error.code) return texts.Tr(common.english);
+  }
+  return std::strerror(error.code);
+}
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#include "platform/system_error.h"
+
+#include "base/diagnostics.h"
+#include "platform/windows/win32.h"
+
+namespace platform {
+
+SystemError LastSystemError() { return {static_cast<int>(GetLastError())}; }
+
+// The common reasons in the C library's words, as on every system; others
+// by their number.
+std::string Describe(SystemError error, const base::Translations& texts) {
+  switch (static_cast<DWORD>(error.code)) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return texts.Tr("No such file or directory");
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return texts.Tr("Permission denied");
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return texts.Tr("No space left on device");
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return texts.Tr("File exists");
+    case ERROR_DIRECTORY:
+      return texts.Tr("Not a directory");
+    case ERROR_WRITE_PROTECT:
+      return texts.Tr("Read-only file system");
+    default:
+      return base::Format(texts.Tr("Windows error %lu"), static_cast<unsigned long>(error.code));
+  }
+}
+
+}  // namespace platform

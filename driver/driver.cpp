@@ -53,10 +53,10 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   std::optional<archive::FinishResult> result;
   ConversionCounts counts;
   {
-    // Written by the signal handler as they stand: made ready for the
-    // terminal now.
+    // Written to standard error by the signal handler as they stand: made
+    // ready now for what standard error is.
     const auto shown = [&console](const char* line) {
-      return console.IsTerminal() ? console.ForTerminal(line) : std::string(line);
+      return console.ErrorIsTerminal() ? console.ForTerminal(line) : std::string(line);
     };
     const std::string interrupted = shown(console.Tr(text::kInterrupted));
     const std::string interruptedAfterWriting = shown(console.Tr(text::kInterruptedAfterWriting));
@@ -137,7 +137,10 @@ archive::ArchiveHeader PrepareArchiveHeader() {
   return header;
 }
 
-ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass) {
+ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& context) {
+  MemberNames names;
+  PassContext pass = context;
+  pass.names = &names;
   ConversionCounts counts;
   scenario::ScenarioSet scenarios;
   ListScenarios(folders.game, scenarios, pass);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/folder_chooser.h"
@@ -47,6 +48,10 @@ struct ChooserSystem {
   // Marks folders that hold game data; empty: none is marked, none asked about.
   FolderCheck holdsGameData;
   TerminalEncoding encoding = TerminalEncoding::kUtf8;  // of the screen's text
+  // A folder's name or path as the screen shows it: in its characters (a
+  // raw Shift-JIS name too), control bytes and codes with no character as
+  // \xNN. Unset: the bytes themselves.
+  std::function<std::string(std::string_view)> shownName;
   std::string title;                                    // in that encoding
   ChooserTexts texts;                                   // in that encoding too
 };
@@ -90,6 +95,9 @@ class ChooserModel {
   const std::string& Highlighted() const { return entries_[static_cast<size_t>(selected_)]; }
   bool Marked(size_t i);
   std::string EntryLine(size_t i, size_t width);
+  std::string Shown(const std::string& name) const {
+    return system_.shownName ? system_.shownName(name) : name;
+  }
 
   static constexpr signed char kUnknown = -1, kNo = 0, kYes = 1;
 

@@ -41,8 +41,8 @@ std::string InstalledCodeset() {
   return codeset;
 }
 
-// Shift-JIS transcoded by `cd`; a character that does not convert is shown
-// as '?'.
+// Shift-JIS transcoded by `cd`; the bytes of a code that does not convert
+// are shown as \xNN, as a name's bytes that form no character are.
 std::string Transcode(iconv_t cd, std::string_view sjis) {
   std::string out;
   std::vector<char> in(sjis.begin(), sjis.end());
@@ -60,7 +60,7 @@ std::string Transcode(iconv_t cd, std::string_view sjis) {
       const auto lead = static_cast<unsigned char>(*inPtr);
       const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
       const size_t skip = isLead && inLeft >= 2 ? 2 : 1;
-      out.push_back('?');
+      out += base::Printable(std::string_view(inPtr, skip), base::TextEncoding::kAscii);
       inPtr += skip;
       inLeft -= skip;
     }
@@ -74,6 +74,7 @@ class PosixOutput final : public StandardOutput {
  public:
   PosixOutput() {
     isTerminal_ = isatty(STDOUT_FILENO) == 1;
+    errorIsTerminal_ = isatty(STDERR_FILENO) == 1;
     TerminalCodeset codeset = ChooseTerminalCodeset(LocaleName(), InstalledCodeset());
     if (!codeset.converterName.empty()) {
       converter_ = iconv_open(codeset.converterName.c_str(), "CP932");
@@ -92,6 +93,7 @@ class PosixOutput final : public StandardOutput {
   PosixOutput& operator=(const PosixOutput&) = delete;
 
   bool IsTerminal() const override { return isTerminal_; }
+  bool ErrorIsTerminal() const override { return errorIsTerminal_; }
   TerminalEncoding Encoding() const override { return encoding_; }
 
   std::string ForTerminal(std::string_view sjis) const override {
@@ -113,21 +115,22 @@ class PosixOutput final : public StandardOutput {
   // A UTF-8 path goes to a UTF-8 terminal as it is; any other the way its
   // message form does.
   void WritePath(std::string_view path) override {
-    if (encoding_ == TerminalEncoding::kUtf8 && IsUtf8(path)) {
-      WriteAll(base::Printable(path, base::TextEncoding::kUtf8));
-    } else {
-      WriteAll(ForTerminal(PathForMessage(path)));
-    }
+    WriteAll(PathForTerminal(*this, path));
     std::fflush(stdout);
   }
 
-  // Standard error takes the bytes as they are, as Console::Error does; a
-  // UTF-8 path keeps its characters on a terminal.
+  void WriteErrorText(std::string_view sjis) override {
+    const std::string text = errorIsTerminal_ ? ForTerminal(sjis) : std::string(sjis);
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+  }
+
+  // On a terminal the text around the path in its codeset, the path as
+  // WritePath shows it.
   void WriteError(const PathLine& line) override {
-    const std::string text =
-        isatty(STDERR_FILENO) == 1 && IsUtf8(line.path)
-            ? line.before + base::Printable(line.path, base::TextEncoding::kUtf8) + line.after
-            : line.Sjis();
+    const std::string text = errorIsTerminal_
+                                 ? ForTerminal(line.before) + PathForTerminal(*this, line.path) + ForTerminal(line.after)
+                                 : line.Sjis();
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
   }
@@ -144,6 +147,7 @@ class PosixOutput final : public StandardOutput {
 
  private:
   bool isTerminal_ = false;
+  bool errorIsTerminal_ = false;
   TerminalEncoding encoding_ = TerminalEncoding::kShiftJis;
   iconv_t converter_ = kNoConversion;
 };

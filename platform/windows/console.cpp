@@ -101,6 +101,7 @@ class WindowsOutput final : public StandardOutput {
   }
 
   bool IsTerminal() const override { return console_ != nullptr; }
+  bool ErrorIsTerminal() const override { return StandardErrorConsole() != nullptr; }
 
   // The console converts as it writes; whatever shows text itself (the
   // folder dialog) takes the Shift-JIS bytes.
@@ -124,6 +125,14 @@ class WindowsOutput final : public StandardOutput {
       WriteToConsole(console_, windows::Wide(base::Printable(path, base::TextEncoding::kUtf8)));
     } else {
       WriteBytes(PathLine{{}, std::string(path), {}}.Sjis(), stdout);
+    }
+  }
+
+  void WriteErrorText(std::string_view sjis) override {
+    if (const HANDLE console = StandardErrorConsole()) {
+      WriteToConsole(console, ToWide(sjis));
+    } else {
+      WriteBytes(sjis, stderr);
     }
   }
 

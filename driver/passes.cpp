@@ -80,7 +80,8 @@ void SettleAmbiguousNames(const std::string& folder, std::vector<platform::Found
 // archive name (then file name) is kept, whatever order the system lists
 // them in; across folders and passes the first to claim a name keeps it.
 std::vector<platform::FoundName> ListHoldable(const std::string& pattern, const PassContext& pass,
-                                              std::string (*memberName)(std::string_view), bool stored = true) {
+                                              std::string (*memberName)(std::string_view),
+                                              bool stored = true) {
   std::vector<platform::FoundName> found = pass.listNames(pattern);
   const std::string folder = pattern.substr(0, platform::NamePartStart(pattern));
   SettleAmbiguousNames(folder, found, pass);
@@ -172,7 +173,8 @@ void ListScenarios(const std::string& gameFolder, scenario::ScenarioSet& scenari
     base::UpperCaseName(upper);
     return upper;
   };
-  for (const platform::FoundName& found : ListHoldable(ScenarioFolder(gameFolder) + "*.SIO", byName, upperCased, false)) {
+  for (const platform::FoundName& found :
+       ListHoldable(ScenarioFolder(gameFolder) + "*.SIO", byName, upperCased, false)) {
     scenarios.AddFoundName(found.archive, pass.diag, found.file);
   }
 }

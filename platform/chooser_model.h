@@ -52,8 +52,8 @@ struct ChooserSystem {
   // raw Shift-JIS name too), control bytes and codes with no character as
   // \xNN. Unset: the bytes themselves.
   std::function<std::string(std::string_view)> shownName;
-  std::string title;                                    // in that encoding
-  ChooserTexts texts;                                   // in that encoding too
+  std::string title;   // in that encoding
+  ChooserTexts texts;  // in that encoding too
 };
 
 class ChooserModel {

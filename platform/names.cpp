@@ -1,11 +1,11 @@
 // The name rule and paths in messages, the same on every platform.
 #include "platform/names.h"
 
+#include <utf8proc.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
-
-#include <utf8proc.h>
 
 #include "base/printable.h"
 
@@ -46,9 +46,9 @@ std::optional<std::string> ComposedUtf8(std::string_view utf8) {
   if (!IsUtf8(utf8)) return std::nullopt;
   if (IsAscii(utf8)) return std::string(utf8);
   utf8proc_uint8_t* composed = nullptr;
-  const utf8proc_ssize_t length =
-      utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(utf8.data()), static_cast<utf8proc_ssize_t>(utf8.size()),
-                   &composed, static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE));
+  const utf8proc_ssize_t length = utf8proc_map(
+      reinterpret_cast<const utf8proc_uint8_t*>(utf8.data()), static_cast<utf8proc_ssize_t>(utf8.size()),
+      &composed, static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE));
   if (length < 0) return std::nullopt;
   std::string result(reinterpret_cast<const char*>(composed), static_cast<size_t>(length));
   std::free(composed);

@@ -66,8 +66,9 @@ bool WriteInternationalGame(const fs::path& game, const fs::path& data, NameForm
     Write(game / "CG" / Named("Café.MOE", NameForm::kUtf8), Picture(8, 4, 5, true));
     // Names that copies of a game bring along. 「ガイド」 decomposed, as a copy
     // from macOS writes it (a raw Shift-JIS system has no such form).
-    Write(game / (form == NameForm::kUtf8 ? Named("カ\u3099イト\u3099.MOE", form) : Named("ガイド.MOE", form)),
-          Picture(8, 6, 6, false));
+    Write(
+        game / (form == NameForm::kUtf8 ? Named("カ\u3099イト\u3099.MOE", form) : Named("ガイド.MOE", form)),
+        Picture(8, 6, 6, false));
     // The bytes CE BC read as UTF-8 「μ」 and as raw Shift-JIS 「ﾎｼ」: the other
     // names of the folder tell which.
     Write(game / fs::path("\xCE\xBC.MOE"), Picture(4, 4, 7, true));

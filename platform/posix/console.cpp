@@ -128,9 +128,9 @@ class PosixOutput final : public StandardOutput {
   // On a terminal the text around the path in its codeset, the path as
   // WritePath shows it.
   void WriteError(const PathLine& line) override {
-    const std::string text = errorIsTerminal_
-                                 ? ForTerminal(line.before) + PathForTerminal(*this, line.path) + ForTerminal(line.after)
-                                 : line.Sjis();
+    const std::string text = errorIsTerminal_ ? ForTerminal(line.before) + PathForTerminal(*this, line.path) +
+                                                    ForTerminal(line.after)
+                                              : line.Sjis();
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
   }

@@ -37,8 +37,10 @@ TEST(FoundNames, SideFilesOfMacOsAreSkippedWithALineAndOtherDotFilesAreKept) {
   driver::AddMatchingFiles(dir.Folder() + "DATA/*.*", pass.Context());
   EXPECT_EQ(pass.Names(), (std::vector<std::string>{"._NOTES", "FONT.BIN"}));
   const std::string text = pass.out.Text();
-  EXPECT_NE(text.find("Note : " + dir.Folder() + "DATA/._FONT.BIN is a side file of macOS"), std::string::npos);
-  EXPECT_NE(text.find("Note : " + dir.Folder() + "DATA/.DS_Store is a side file of macOS"), std::string::npos);
+  EXPECT_NE(text.find("Note : " + dir.Folder() + "DATA/._FONT.BIN is a side file of macOS"),
+            std::string::npos);
+  EXPECT_NE(text.find("Note : " + dir.Folder() + "DATA/.DS_Store is a side file of macOS"),
+            std::string::npos);
 }
 
 // Whatever order the folder lists them in, the file with the smaller
@@ -61,10 +63,10 @@ TEST(FoundNames, OfTwoFilesThatGiveOneMemberNameTheSecondIsLeftOutWithALineNamin
   EXPECT_EQ(std::string(pass.sink.members[1].bytes.begin(), pass.sink.members[1].bytes.end()), "upper");
   const std::string text = pass.out.Text();
   const std::string f = dir.Folder();
-  for (const std::string& line : {
-           "Warning : " + f + "CG/BG01.MOE and " + f + "CG/bg01.old.moe give one member name, BG01.PDT",
-           "Warning : " + f + "BG01.MOE and " + f + "CG/BG01.MOE give one member name, BG01.PDT",
-           "Warning : " + f + "DATA/A.TXT and " + f + "DATA/a.txt give one member name, A.TXT"}) {
+  for (const std::string& line :
+       {"Warning : " + f + "CG/BG01.MOE and " + f + "CG/bg01.old.moe give one member name, BG01.PDT",
+        "Warning : " + f + "BG01.MOE and " + f + "CG/BG01.MOE give one member name, BG01.PDT",
+        "Warning : " + f + "DATA/A.TXT and " + f + "DATA/a.txt give one member name, A.TXT"}) {
     EXPECT_NE(text.find(line + "; the second is left out\n"), std::string::npos) << line << "\n" << text;
   }
 }
@@ -139,7 +141,8 @@ TEST(FoundNames, ANameThatReadsTwoWaysIsReadAsTheNamesOfItsFolderRead) {
   EXPECT_EQ(convert("utf8", lines), (std::vector<std::string>{"\x83\xCA.DAT", Sjis("表.DAT")}));
   EXPECT_EQ(lines, "");
   EXPECT_EQ(convert("none", lines), (std::vector<std::string>{"README", "\x83\xCA.DAT"}));
-  EXPECT_EQ(lines, "Warning : " + dir.Folder() + "none/\x83\xCA.DAT reads as UTF-8 (\x83\xCA.DAT) and as Shift-JIS (" +
+  EXPECT_EQ(lines, "Warning : " + dir.Folder() +
+                       "none/\x83\xCA.DAT reads as UTF-8 (\x83\xCA.DAT) and as Shift-JIS (" +
                        "\xCE\xBC.DAT); read as UTF-8\n");
 }
 #endif

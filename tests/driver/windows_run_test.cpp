@@ -344,7 +344,8 @@ TEST(WindowsRun, AJapaneseGameBesideAConverterInAFolderOutsideTheCodePage) {
        {base::Format(texts.Tr("Note : %s is a side file of macOS, not game data; skipped\n"),
                      (gameShown + "\\" + tools::Sjis("._夜景.MOE")).c_str()),
         base::Format(texts.Tr("Warning : %s and %s give one member name, %s; the second is left out\n"),
-                     (gameShown + "\\CG\\BG01.MOE").c_str(), (gameShown + "\\CG\\bg01.old.MOE").c_str(), "BG01.PDT"),
+                     (gameShown + "\\CG\\BG01.MOE").c_str(), (gameShown + "\\CG\\bg01.old.MOE").c_str(),
+                     "BG01.PDT"),
         base::Format(texts.Tr("Warning : the name of %s is longer than 15 bytes; stored as %s\n"),
                      (gameShown + "\\" + tools::Sjis("OPオープニング１.MOE")).c_str(),
                      tools::Sjis("OPオープニング").c_str())}) {

@@ -37,7 +37,9 @@ TEST(ArchiveName, ANameShiftJisCannotHoldHasNone) {
 
 // As a copy from macOS writes them: カ + U+3099, ハ + U+309A.
 TEST(ArchiveName, ADecomposedNameIsComposedFirst) {
-  EXPECT_EQ(ArchiveNameOf("\u30AB\u3099\u30A4\u30C8\u3099.MOE"), "\x83K\x83" "C\x83h.MOE");
+  EXPECT_EQ(ArchiveNameOf("\u30AB\u3099\u30A4\u30C8\u3099.MOE"),
+            "\x83K\x83"
+            "C\x83h.MOE");
   EXPECT_EQ(ArchiveNameOf("\u30CF\u309A.SIO"), ArchiveNameOf("パ.SIO"));
   EXPECT_EQ(PathForMessage("\u30AB\u3099"), "\x83K");
 }

@@ -41,21 +41,34 @@ size_t PieceLength(std::string_view sjis) {
   return end;
 }
 
-// Shift-JIS to UTF-16; a byte that does not convert becomes the code page's
-// default character.
+// Shift-JIS to UTF-16, appended to `wide`; false (with nothing appended)
+// when a code in it has no character.
+bool AppendWide(std::string_view sjis, std::wstring& wide) {
+  const int in = static_cast<int>(sjis.size());
+  const int need = MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, sjis.data(), in, nullptr, 0);
+  if (need <= 0) return false;
+  const size_t start = wide.size();
+  wide.resize(start + static_cast<size_t>(need));
+  const int got =
+      MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, sjis.data(), in, wide.data() + start, need);
+  wide.resize(start + static_cast<size_t>(got > 0 ? got : 0));
+  return got > 0;
+}
+
+// Shift-JIS to UTF-16; the bytes of a code with no character are shown as
+// \xNN, as on every other system.
 std::wstring ToWide(std::string_view sjis) {
   std::wstring wide;
   while (!sjis.empty()) {
     const size_t piece = PieceLength(sjis);
-    const int in = static_cast<int>(piece);
-    const int need = MultiByteToWideChar(kShiftJis, 0, sjis.data(), in, nullptr, 0);
-    if (need <= 0) {
-      wide.append(piece, L'?');
-    } else {
-      const size_t start = wide.size();
-      wide.resize(start + static_cast<size_t>(need));
-      const int got = MultiByteToWideChar(kShiftJis, 0, sjis.data(), in, wide.data() + start, need);
-      wide.resize(start + static_cast<size_t>(got > 0 ? got : 0));
+    if (!AppendWide(sjis.substr(0, piece), wide)) {
+      // Character by character, to escape only what does not convert.
+      for (size_t at = 0; at < piece;) {
+        const size_t n = IsLeadByte(static_cast<unsigned char>(sjis[at])) && at + 1 < piece ? 2 : 1;
+        if (!AppendWide(sjis.substr(at, n), wide))
+          wide += windows::Wide(base::Printable(sjis.substr(at, n), base::TextEncoding::kAscii));
+        at += n;
+      }
     }
     sjis.remove_prefix(piece);
   }

@@ -74,11 +74,13 @@ void SettleAmbiguousNames(const std::string& folder, std::vector<platform::Found
 
 // The files `pattern` finds that become members, each under its archive
 // name, with the lines of those that do not: side files, names Shift-JIS
-// cannot hold, and names that give a member name an earlier file gave.
-// `memberName` makes a file's member name of its archive name. Of the files
-// of one folder whose member names are one, the file with the smallest
-// archive name (then file name) is kept, whatever order the system lists
-// them in; across folders and passes the first to claim a name keeps it.
+// cannot hold, and names that give the member name of another file of the
+// folder. `memberName` makes a file's member name of its archive name. Of
+// the files of one folder whose member names are one, the file with the
+// smallest archive name (then file name) is kept, whatever order the system
+// lists them in. Across folders and passes the first member handed on keeps
+// its name (Claim, as each is handed on: a file that cannot be read claims
+// nothing).
 std::vector<platform::FoundName> ListHoldable(const std::string& pattern, const PassContext& pass,
                                               std::string (*memberName)(std::string_view),
                                               bool stored = true) {
@@ -101,8 +103,6 @@ std::vector<platform::FoundName> ListHoldable(const std::string& pattern, const 
     const platform::FoundName*& kept = keptOfFolder[stored ? archive::StoredName(member) : member];
     if (!kept || std::tie(f.archive, f.file) < std::tie(kept->archive, kept->file)) kept = &f;
   }
-  MemberNames ownNames;
-  MemberNames& names = pass.names ? *pass.names : ownNames;
   std::vector<platform::FoundName> holdable;
   for (const platform::FoundName& f : found) {
     const std::string member = memberName(f.archive);
@@ -114,7 +114,6 @@ std::vector<platform::FoundName> ListHoldable(const std::string& pattern, const 
                        ShownName(key).c_str());
       continue;
     }
-    if (!names.Claim(key, folder + f.file, pass.diag)) continue;
     if (stored && member.size() >= archive::kNameSize) {
       pass.diag.Report("Warning : the name of %s is longer than 15 bytes; stored as %s\n",
                        Shown(folder + f.file).c_str(), ShownName(key).c_str());
@@ -236,7 +235,9 @@ size_t ConvertImageFolder(const std::string& root, const std::string& folder, co
     if (ReadFoundFile(path, file, pass) != Found::kRead) continue;
     std::optional<std::vector<uint8_t>> member = image::ConvertPicture(file, Shown(path), pass.diag);
     if (!member) continue;
-    pass.sink.AddMember(image::MakePdtName(name.archive), std::move(*member));
+    const std::string memberName = image::MakePdtName(name.archive);
+    if (pass.names && !pass.names->Claim(archive::StoredName(memberName), path, pass.diag)) continue;
+    pass.sink.AddMember(memberName, std::move(*member));
     ++handedOn;
   }
   return handedOn;
@@ -252,9 +253,10 @@ bool AddRawFile(const std::string& path, const PassContext& pass, std::string_vi
     case Found::kSkipped:
       return false;
   }
-  pass.sink.AddMember(
-      memberName.empty() ? path.substr(platform::NamePartStart(path)) : std::string(memberName),
-      std::move(bytes));
+  std::string name =
+      memberName.empty() ? path.substr(platform::NamePartStart(path)) : std::string(memberName);
+  if (pass.names && !pass.names->Claim(archive::StoredName(name), path, pass.diag)) return false;
+  pass.sink.AddMember(std::move(name), std::move(bytes));
   return true;
 }
 

@@ -38,7 +38,8 @@
 // - of two files that give one member name (as stored: upper-cased, at most
 //   15 bytes), the second is left out with a line naming both: in one folder
 //   the one with the larger archive name, whatever the listing order; across
-//   folders and passes the later. A left-out scenario takes no number;
+//   folders and passes the later handed on (PassContext::names), checked as
+//   it is handed on. A left-out scenario takes no number;
 // - a member name longer than 15 bytes gets a line naming its stored form.
 // Every other file is stored, listed and referred to by its archive name
 // and opened by its own.

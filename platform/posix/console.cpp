@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "base/printable.h"
 #include "platform/names.h"
 #include "platform/standard_output.h"
 
@@ -60,7 +59,11 @@ std::string Transcode(iconv_t cd, std::string_view sjis) {
       const auto lead = static_cast<unsigned char>(*inPtr);
       const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
       const size_t skip = isLead && inLeft >= 2 ? 2 : 1;
-      out += base::Printable(std::string_view(inPtr, skip), base::TextEncoding::kAscii);
+      for (size_t i = 0; i < skip; ++i) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        const auto b = static_cast<unsigned char>(inPtr[i]);
+        out += {'\\', 'x', kHex[b >> 4], kHex[b & 15]};
+      }
       inPtr += skip;
       inLeft -= skip;
     }

@@ -65,8 +65,13 @@ std::wstring ToWide(std::string_view sjis) {
       // Character by character, to escape only what does not convert.
       for (size_t at = 0; at < piece;) {
         const size_t n = IsLeadByte(static_cast<unsigned char>(sjis[at])) && at + 1 < piece ? 2 : 1;
-        if (!AppendWide(sjis.substr(at, n), wide))
-          wide += windows::Wide(base::Printable(sjis.substr(at, n), base::TextEncoding::kAscii));
+        if (!AppendWide(sjis.substr(at, n), wide)) {
+          for (size_t i = 0; i < n; ++i) {
+            static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
+            const auto b = static_cast<unsigned char>(sjis[at + i]);
+            wide += {L'\\', L'x', kHex[b >> 4], kHex[b & 15]};
+          }
+        }
         at += n;
       }
     }

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the benchmarks need,
 # when any of them is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ liblzo2-dev libpng-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev gettext)
+packages=(cmake ninja-build g++ liblzo2-dev libpng-dev libutf8proc-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev gettext)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

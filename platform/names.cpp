@@ -19,6 +19,7 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
+#ifndef _WIN32
 // True when every character of the UTF-8 `text` beyond ASCII takes two
 // bytes (U+0080 to U+07FF). Only such a name reads as Shift-JIS as well,
 // its pairs as half-width katakana: taken as Shift-JIS, the three bytes of a
@@ -30,6 +31,7 @@ bool OnlyTwoByteCharacters(std::string_view text) {
   }
   return true;
 }
+#endif
 
 }  // namespace
 

@@ -43,6 +43,7 @@ TEST(FoundNames, SideFilesOfMacOsAreSkippedWithALineAndOtherDotFilesAreKept) {
             std::string::npos);
 }
 
+#ifndef _WIN32  // names of two letter cases, raw Shift-JIS names, '/' in the lines
 // Whatever order the folder lists them in, the file with the smaller
 // archive name keeps the member name.
 TEST(FoundNames, OfTwoFilesThatGiveOneMemberNameTheSecondIsLeftOutWithALineNamingBoth) {
@@ -88,6 +89,8 @@ TEST(FoundNames, AScenarioWhoseNameMeetsAnotherTakesNoNumber) {
       << pass.out.Text();
 }
 
+#endif
+
 // The name of a scenario member never meets a data file's unnoticed.
 TEST(FoundNames, ADataFileNamedAsAScenarioMemberIsLeftOutInAConversion) {
   TempDir dir;
@@ -103,6 +106,7 @@ TEST(FoundNames, ADataFileNamedAsAScenarioMemberIsLeftOutInAConversion) {
       << pass.out.Text();
 }
 
+#ifndef _WIN32  // raw Shift-JIS names
 TEST(FoundNames, ANameLongerThanAMemberHoldsIsStoredCutAtAWholeCharacterWithALine) {
   TempDir dir;
   // "OP" and seven full-width characters: the 15th byte begins 「１」.
@@ -117,7 +121,6 @@ TEST(FoundNames, ANameLongerThanAMemberHoldsIsStoredCutAtAWholeCharacterWithALin
   EXPECT_EQ(archive::StoredName("abcdefghijklmnopq"), "ABCDEFGHIJKLMNO");
 }
 
-#ifndef _WIN32  // names as bytes
 // The bytes CE BC: 「μ」 in UTF-8, 「ﾎｼ」 in Shift-JIS.
 TEST(FoundNames, ANameThatReadsTwoWaysIsReadAsTheNamesOfItsFolderRead) {
   TempDir dir;

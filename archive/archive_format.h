@@ -3,9 +3,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "base/byte_order.h"
+#include "base/sjis.h"
 
 // Layout of the archive file: a 64-byte header, a directory of 32-byte
 // entries sorted by name, then the LZO1X-compressed members in the order they
@@ -46,6 +48,15 @@ inline constexpr size_t kEntryPackedField = 20;
 inline constexpr size_t kEntryUnpackedField = 24;
 inline constexpr size_t kEntryKindField = 28;
 inline constexpr uint32_t kEntryKind = 2;
+
+// The name a member is stored under: `name` upper-cased and cut to the
+// bytes an entry holds, never inside a double-byte character (a name that
+// would end in a lone first byte loses that byte too).
+inline std::string StoredName(std::string_view name) {
+  std::string stored(name.substr(0, base::WholeCharacterLength(name, kNameSize - 1)));
+  base::UpperCaseName(stored);
+  return stored;
+}
 
 using ArchiveHeader = std::array<uint8_t, kHeaderSize>;
 

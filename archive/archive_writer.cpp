@@ -229,9 +229,8 @@ void ArchiveWriter::Spool(const char* name, const uint8_t* packed, size_t packed
 
   uint8_t* entry = directory_[count_].bytes.data();
   std::memset(entry, 0, kEntrySize);
-  size_t nameLength = strnlen(name, kNameSize - 1);
-  std::memcpy(entry, name, nameLength);
-  base::UpperCaseName(reinterpret_cast<char*>(entry));
+  const std::string stored = StoredName(std::string_view(name, strnlen(name, kNameSize)));
+  std::memcpy(entry, stored.data(), stored.size());
   base::PutU32(entry + kEntryOffsetField, static_cast<uint32_t>(spoolSize_));
   base::PutU32(entry + kEntryPackedField, static_cast<uint32_t>(packedSize));
   base::PutU32(entry + kEntryUnpackedField, static_cast<uint32_t>(length));

@@ -26,4 +26,15 @@ void UpperCaseName(std::string& name) {
   }
 }
 
+size_t WholeCharacterLength(std::string_view name, size_t maxBytes) {
+  if (name.size() <= maxBytes) return name.size();
+  size_t kept = 0;
+  while (kept < maxBytes) {
+    const size_t next = IsLeadByte(static_cast<unsigned char>(name[kept])) ? kept + 2 : kept + 1;
+    if (next > maxBytes) break;
+    kept = next;
+  }
+  return kept;
+}
+
 }  // namespace base

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace base {
 
@@ -18,5 +20,10 @@ constexpr unsigned char AsciiUpper(char c) {
 
 // True for a byte that begins a double-byte Shift-JIS character.
 constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || b >= 0xE0; }
+
+// How many bytes of the Shift-JIS name `name` to keep so that it holds at
+// most `maxBytes` bytes and ends with a whole character: a double-byte
+// character whose second byte would fall beyond the limit goes whole.
+size_t WholeCharacterLength(std::string_view name, size_t maxBytes);
 
 }  // namespace base

@@ -237,7 +237,7 @@ std::string ChooserModel::EntryLine(size_t i, size_t width) {
   const size_t markWidth = width < cursor.size() + markColumns + 2 ? 0 : markColumns;
   if (markWidth == 0) mark = "";
   const size_t room = width > cursor.size() + markWidth ? width - cursor.size() - markWidth : 0;
-  std::string line = std::string(cursor) + FitToColumns(entries_[i] + "/", system_.encoding, room);
+  std::string line = std::string(cursor) + FitToColumns(Shown(entries_[i]) + "/", system_.encoding, room);
   line += mark;
   return highlighted ? std::string(kHighlight) + line + std::string(kPlain) : line;
 }
@@ -247,7 +247,7 @@ std::vector<std::string> ChooserModel::Screen(int rows, int columns) {
   const base::TerminalEncoding encoding = system_.encoding;
 
   std::vector<std::string> header = {FitToColumns(system_.title, encoding, width), "",
-                                     FitTailToColumns(current_, encoding, width), ""};
+                                     FitTailToColumns(Shown(current_), encoding, width), ""};
   const ChooserTexts& texts = system_.texts;
   bool wideHelp = true;
   for (const std::string& line : texts.help) wideHelp = wideHelp && TextColumns(line, encoding) <= width;

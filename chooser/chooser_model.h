@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/text_columns.h"
@@ -46,8 +47,12 @@ struct ChooserSystem {
   // Marks folders that hold game data; empty: none is marked, none asked about.
   std::function<bool(const std::string& folder)> holdsGameData;
   base::TerminalEncoding encoding = base::TerminalEncoding::kUtf8;  // of the screen's text
-  std::string title;                                                // in that encoding
-  ChooserTexts texts;                                               // in that encoding too
+  // A folder's name or path as the screen shows it: in its characters (a
+  // raw Shift-JIS name too), control bytes and codes with no character as
+  // \xNN. Unset: the bytes themselves.
+  std::function<std::string(std::string_view)> shownName;
+  std::string title;   // in that encoding
+  ChooserTexts texts;  // in that encoding too
 };
 
 class ChooserModel {
@@ -89,6 +94,9 @@ class ChooserModel {
   const std::string& Highlighted() const { return entries_[static_cast<size_t>(selected_)]; }
   bool Marked(size_t i);
   std::string EntryLine(size_t i, size_t width);
+  std::string Shown(const std::string& name) const {
+    return system_.shownName ? system_.shownName(name) : name;
+  }
 
   static constexpr signed char kUnknown = -1, kNo = 0, kYes = 1;
 

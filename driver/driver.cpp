@@ -58,10 +58,10 @@ bool ConvertToArchive(platform::Console& console, const GameFolders& folders, co
   std::optional<archive::FinishResult> result;
   ConversionCounts counts;
   {
-    // Written by the signal handler as they stand: made ready for the
-    // terminal now.
+    // Written to standard error by the signal handler as they stand: made
+    // ready now for what standard error is.
     const auto shown = [&console](const char* line) {
-      return console.IsTerminal() ? console.ForTerminal(line) : std::string(line);
+      return console.ErrorIsTerminal() ? console.ForTerminal(line) : std::string(line);
     };
     const std::string interrupted = shown(console.Tr(text::kInterrupted));
     const std::string interruptedAfterWriting = shown(console.Tr(text::kInterruptedAfterWriting));
@@ -149,9 +149,10 @@ ConversionCounts ConvertGame(const GameFolders& folders, const PassContext& pass
   // the scenario pass hands it what each scenario shows.
   std::optional<RecordingSink> recorder;
   if (pass.pictures) recorder.emplace(pass.sink, *pass.pictures);
+  MemberNames names;
   const PassContext run{pass.console, pass.diag,
                         recorder ? static_cast<base::MemberSink&>(*recorder) : pass.sink, pass.listNames,
-                        pass.pictures};
+                        pass.pictures, &names};
   const auto folder = [&](std::string_view name) {
     if (recorder) recorder->SetFolder(name);
   };

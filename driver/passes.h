@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,8 +30,20 @@
 //   left out";
 // - it is empty: a scenario or a picture is skipped without a line (there is
 //   nothing to convert), a data file becomes an empty member.
-// A file whose name Shift-JIS cannot hold (platform::ArchiveNameOf) is left
-// out with the line "Warning : no Shift-JIS name for <path>; left out".
+// Before any is read, the files a pass lists are sorted out:
+// - a side file of macOS (".DS_Store", or "._*" beginning 00 05 16 07) is
+//   skipped with a note;
+// - a name that reads both as UTF-8 and as raw Shift-JIS is read the way the
+//   other names of its folder read (as UTF-8 when they do not tell, with a
+//   line naming both readings);
+// - a file whose name Shift-JIS cannot hold (platform::ArchiveNameOf) is left
+//   out with the line "Warning : no Shift-JIS name for <path>; left out";
+// - of two files that give one member name (as stored: upper-cased, at most
+//   15 bytes), the second is left out with a line naming both: in one folder
+//   the one with the larger archive name, whatever the listing order; across
+//   folders and passes the later handed on (PassContext::names), checked as
+//   it is handed on. A left-out scenario takes no number;
+// - a member name longer than 15 bytes gets a line naming its stored form.
 // Every other file is stored, listed and referred to by its archive name
 // and opened by its own.
 // Every line counts as a warning, and every name or path in a line is
@@ -44,6 +57,18 @@ using NameLister = std::vector<platform::FoundName> (*)(const std::string& patte
 // The files that match `pattern`, in the order the search finds them. The
 // search is over when this returns.
 std::vector<platform::FoundName> ListMatchingNames(const std::string& pattern);
+
+// The member names the passes of one conversion have handed on (as stored),
+// each with the path of the file that gave it.
+class MemberNames {
+ public:
+  // True when `stored` is free, now taken by `path`; otherwise the line that
+  // leaves `path` out, naming the file that took it.
+  bool Claim(const std::string& stored, const std::string& path, base::Diagnostics& diag);
+
+ private:
+  std::map<std::string, std::string> taken_;
+};
 
 // What every pass works with.
 struct PassContext {
@@ -59,6 +84,9 @@ struct PassContext {
   // Where the scenario pass records the pictures each scenario shows, and
   // ConvertGame what it stores (may be null: no check).
   PictureCheck* pictures = nullptr;
+  // The names claimed across passes (ConvertGame keeps them); without them
+  // only the files of one folder are told apart.
+  MemberNames* names = nullptr;
 };
 
 // Lists the game's scenario files "MES/*.SIO" into `scenarios`, numbered in

@@ -51,12 +51,15 @@ struct Member {
 // The directory name of a member handed over as `name`.
 StoredName Stored(const std::string& name) {
   StoredName stored{};
-  const size_t length = std::min(std::strlen(name.c_str()), archive::kNameSize - 1);
+  size_t length = std::min(std::strlen(name.c_str()), archive::kNameSize - 1);
   std::memcpy(stored.data(), name.data(), length);
   for (size_t i = 0; i < length; ++i) {
     const uint8_t b = stored[i];
     if ((b >= 0x80 && b <= 0x9F) || b >= 0xE0) {
-      ++i;  // the second byte of a double-byte character stays as it is
+      // The second byte of a double-byte character stays as it is; a first
+      // byte the cut would leave alone goes.
+      if (i + 1 == length && std::strlen(name.c_str()) > length) stored[i] = 0, length = i;
+      ++i;
     } else if (b >= 'a' && b <= 'z') {
       stored[i] = static_cast<uint8_t>(b - 0x20);
     }

@@ -1,11 +1,11 @@
 // The parts of the console that are the same on every platform.
 #include "platform/console.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <optional>
 
+#include "base/printable.h"
 #include "platform/names.h"
 #include "platform/standard_output.h"
 #include "platform/terminal.h"
@@ -65,14 +65,8 @@ void Console::Error(std::string_view text) {
     return;
   }
   ClearProgress();
-  // English lines go out as they are; a translated one is Shift-JIS, shown
-  // in the terminal's codeset as every message is.
-  std::string shown(text);
-  if (IsTerminal() && std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; }))
-    shown = ForTerminal(text);
   std::fflush(stdout);
-  std::fwrite(shown.data(), 1, shown.size(), stderr);
-  std::fflush(stderr);
+  state_->output->WriteErrorText(text);
 }
 
 std::string PathLine::Sjis() const { return before + PathForMessage(path) + after; }
@@ -104,6 +98,16 @@ void Console::Error(const PathLine& line) {
   state_->output->WriteError(line);
 }
 
+std::string PathForTerminal(const StandardOutput& output, std::string_view path) {
+  if (output.Encoding() == base::TerminalEncoding::kUtf8 && IsUtf8(path))
+    return base::Printable(ComposedUtf8(path).value_or(std::string(path)), base::TextEncoding::kUtf8);
+  return output.ForTerminal(PathForMessage(path));
+}
+
+std::string Console::PathForTerminal(std::string_view path) const {
+  return state_->output ? platform::PathForTerminal(*state_->output, path) : PathForMessage(path);
+}
+
 // A capturing console hands on the Shift-JIS bytes themselves.
 std::string Console::ForTerminal(std::string_view sjis) const {
   return state_->output ? state_->output->ForTerminal(sjis) : std::string(sjis);
@@ -114,6 +118,8 @@ base::TerminalEncoding Console::Encoding() const {
 }
 
 bool Console::IsTerminal() const { return state_->output && state_->output->IsTerminal(); }
+
+bool Console::ErrorIsTerminal() const { return state_->output && state_->output->ErrorIsTerminal(); }
 
 void Console::EnableProgress(bool enabled) {
   if (!enabled) ClearProgress();

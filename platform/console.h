@@ -48,7 +48,8 @@ PathLine WithPath(std::string_view text, std::string path);
 // When standard output is a terminal they are written in the codeset of
 // its locale (see ChooseTerminalCodeset) so a person can read them (on
 // Windows a console is given the characters themselves, whatever its code
-// page); pipes and files receive the Shift-JIS bytes unchanged. One object
+// page); pipes and files receive the Shift-JIS bytes unchanged. Standard
+// error is judged by itself in the same way. One object
 // per run, owned by the driver.
 class Console {
  public:
@@ -71,8 +72,9 @@ class Console {
   // this last flush.
   Result<> FinishOutput();
 
-  // Writes a line to standard error as it is (erasing the progress line
-  // first); a capturing console captures it like any other.
+  // Writes a line to standard error (erasing the progress line first), in
+  // the terminal's codeset when standard error is a terminal, whatever
+  // standard output is; a capturing console captures it like any other.
   void Error(std::string_view text);
   // Writes a line that carries a path to standard error (see PathLine).
   void Error(const PathLine& line);
@@ -87,10 +89,15 @@ class Console {
 
   // True when standard output is a terminal (never for a capturing console).
   bool IsTerminal() const;
+  // The same for standard error, judged apart from standard output.
+  bool ErrorIsTerminal() const;
 
   // Shift-JIS text as it should be written to the terminal, in the
   // terminal's codeset.
   std::string ForTerminal(std::string_view sjis) const;
+  // A path or name as the terminal shows it (see PathForTerminal in
+  // platform/standard_output.h); a capturing console gives PathForMessage.
+  std::string PathForTerminal(std::string_view path) const;
   // How the text from ForTerminal encodes characters, to cut it to a width.
   base::TerminalEncoding Encoding() const;
 

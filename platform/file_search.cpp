@@ -38,6 +38,8 @@ const FoundName* FileSearch::FindNextName() {
     if (s.reader->IsFolder()) continue;
     s.found.file = name;
     s.found.archive = archive.value_or(std::string());
+    if (NameReadings readings = ReadingsOf(name); readings.Ambiguous())
+      s.found.rawReading = std::move(*readings.raw);
     return &s.found;
   }
   s.reader->Close();

@@ -10,6 +10,10 @@ namespace platform {
 struct FoundName {
   std::string file;     // its own name, as the system gives it: to open it by
   std::string archive;  // its name in the archive (ArchiveNameOf); empty when Shift-JIS cannot hold it
+  // When the name reads both as UTF-8 and as raw Shift-JIS: its raw
+  // reading (`archive` holds the UTF-8 one, empty when Shift-JIS cannot
+  // hold it); empty otherwise.
+  std::string rawReading;
 };
 
 // A search of one folder for the files whose names match a pattern with the

@@ -19,6 +19,8 @@ class StandardOutput {
 
   // True when standard output is a terminal (a console on Windows).
   virtual bool IsTerminal() const = 0;
+  // True when standard error is one: each stream is judged by itself.
+  virtual bool ErrorIsTerminal() const = 0;
   // How the text from ForTerminal encodes characters.
   virtual base::TerminalEncoding Encoding() const = 0;
   // Shift-JIS text in the terminal's codeset.
@@ -30,6 +32,10 @@ class StandardOutput {
   // Writes a path (as the program holds it) to the terminal in its own
   // characters where the terminal can show them, control bytes escaped.
   virtual void WritePath(std::string_view path) = 0;
+  // Writes a message to standard error: in the terminal's codeset when
+  // standard error is a terminal, the bytes themselves otherwise. Nothing
+  // stays buffered.
+  virtual void WriteErrorText(std::string_view sjis) = 0;
   // Writes a line that carries a path to standard error: on a terminal with
   // the path in its own characters, otherwise line.Sjis(). Nothing stays
   // buffered.
@@ -41,6 +47,12 @@ class StandardOutput {
   // Moves the cursor to the start of its line and blanks the line.
   virtual void EraseLine() = 0;
 };
+
+// A path (as the program holds it) as `output`'s terminal shows it: a UTF-8
+// path on a UTF-8 terminal in its own characters (composed), any other in
+// its message form (PathForMessage) in the terminal's codeset; control
+// bytes and codes with no character as \xNN.
+std::string PathForTerminal(const StandardOutput& output, std::string_view path);
 
 // This system's standard output; defined once per system.
 std::unique_ptr<StandardOutput> OpenStandardOutput();

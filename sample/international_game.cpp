@@ -64,6 +64,21 @@ bool WriteInternationalGame(const fs::path& game, const fs::path& data, NameForm
     Write(game / "CG" / Named("表紙.MOE", form), Picture(8, 4, 3, true));  // 表 ends in the byte 0x5C
     Write(game / "CG" / "BG01.MOE", Picture(8, 8, 4, false));
     Write(game / "CG" / Named("Café.MOE", NameForm::kUtf8), Picture(8, 4, 5, true));
+    // Names that copies of a game bring along. 「ガイド」 decomposed, as a copy
+    // from macOS writes it (a raw Shift-JIS system has no such form).
+    Write(
+        game / (form == NameForm::kUtf8 ? Named("カ\u3099イト\u3099.MOE", form) : Named("ガイド.MOE", form)),
+        Picture(8, 6, 6, false));
+    // The bytes CE BC read as UTF-8 「μ」 and as raw Shift-JIS 「ﾎｼ」: the other
+    // names of the folder tell which.
+    Write(game / fs::path("\xCE\xBC.MOE"), Picture(4, 4, 7, true));
+    // Gives the member name of BG01.MOE, which keeps it.
+    Write(game / "CG" / "bg01.old.MOE", Picture(8, 8, 8, false));
+    // Longer than a member name holds; cut after 「ン」, never inside 「１」.
+    Write(game / Named("OPオープニング１.MOE", form), Picture(8, 4, 9, true));
+    // Side files of macOS, never members.
+    Write(game / Named("._夜景.MOE", form), {0x00, 0x05, 0x16, 0x07, 0x00, 0x02, 0x00, 0x00});
+    Write(data / ".DS_Store", {0x00, 0x00, 0x00, 0x01, 'B', 'u', 'd', '1'});
     Write(data / Named("説明書.TXT", form), Bytes(Sjis("架空のゲームです。\r\n")));
     Write(data / Named("表.DAT", form), Bytes("table"));
     Write(data / "README.TXT", Bytes("read me"));

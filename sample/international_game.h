@@ -8,6 +8,9 @@
 // that another refers to by its Japanese name, a name with a Shift-JIS
 // character whose second byte is a backslash (0x5C), and one picture whose
 // name Shift-JIS cannot hold ("Café.MOE"), which the converter leaves out.
+// Names copies bring along too: a decomposed name, a name that reads both
+// as UTF-8 and as raw Shift-JIS, two files that give one member name, a name
+// longer than a member name holds, and side files of macOS.
 namespace tools {
 
 // How the names are written on the disk: in UTF-8, as a current system

@@ -12,6 +12,7 @@
 #  - GoogleTest from Debian's sources in /usr/src/googletest;
 #  - libpng from Debian's own source package, for avdtool, with zlib from
 #    Debian's libz-mingw-w64-dev;
+#  - utf8proc from Debian's own source package (the names' normaliser);
 # all installed into build-windows/deps/prefix for the toolchain file
 # cmake/mingw-w64-x86_64.cmake. scripts/test-windows.sh runs the tests.
 #
@@ -44,9 +45,11 @@ started=$SECONDS
 # against. liblzo2-dev: the LZO version to build for Windows is the one the
 # Linux build uses, so both compress alike. libpng-dev: the build for this
 # machine (the sample DATA folder, the Linux archives the tests compare
-# with) configures the whole project, avdtool included. locales: the
+# with) configures the whole project, avdtool included. libutf8proc-dev: the
+# utf8proc version to build for Windows is the one the Linux build links.
+# locales: the
 # Japanese locale that runs Wine in code page 932 for the tests.
-packages=(cmake ninja-build g++ liblzo2-dev libpng-dev g++-mingw-w64-x86-64-posix wine64 dpkg-dev debian-keyring
+packages=(cmake ninja-build g++ liblzo2-dev libpng-dev libutf8proc-dev g++-mingw-w64-x86-64-posix wine64 dpkg-dev debian-keyring
           googletest zip libz-mingw-w64-dev gettext locales)
 missing=()
 for p in "${packages[@]}"; do
@@ -134,6 +137,25 @@ if [ "$(cat "$deps/png.stamp" 2>/dev/null)" != "$png_key" ]; then
   cp "$deps/png/src/png.h" "$deps/png/src/pngconf.h" "$deps/png/src/pnglibconf.h" "$prefix/include/"
   echo "$png_key" >"$deps/png.stamp"
   echo "   libpng built in $((SECONDS - t)) s"
+fi
+
+# --- utf8proc -------------------------------------------------------------------
+# The Unicode normaliser of the name rule, from Debian's own source package at
+# the version the Linux build links (libutf8proc-dev), so both builds
+# normalise names alike: utf8proc.c (which includes its data tables) as a
+# static libutf8proc.a.
+utf8proc_version=$(dpkg-query -W -f='${source:Version}' libutf8proc-dev)
+utf8proc_cflags=(-O2 -DUTF8PROC_STATIC)
+utf8proc_key=$(recipe_key "utf8proc $utf8proc_version ${utf8proc_cflags[*]}")
+if [ "$(cat "$deps/utf8proc.stamp" 2>/dev/null)" != "$utf8proc_key" ]; then
+  t=$SECONDS
+  echo "== utf8proc $utf8proc_version for Windows, from Debian's source package"
+  rm -rf "$deps/utf8proc" "$deps/utf8proc.stamp" "$prefix/include/utf8proc.h" "$prefix/lib/libutf8proc.a"
+  debian_source utf8proc "$utf8proc_version" "$deps/utf8proc/src"
+  static_library utf8proc_cflags "$deps/utf8proc/src" libutf8proc.a utf8proc
+  cp "$deps/utf8proc/src/utf8proc.h" "$prefix/include/"
+  echo "$utf8proc_key" >"$deps/utf8proc.stamp"
+  echo "   utf8proc built in $((SECONDS - t)) s"
 fi
 
 # --- GoogleTest -----------------------------------------------------------------

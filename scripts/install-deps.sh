@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests, the benchmarks and the
 # Debian package need, when any of them is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ liblzo2-dev libpng-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev gettext
+packages=(cmake ninja-build g++ liblzo2-dev libpng-dev libutf8proc-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev gettext
   groff-base man-db bash-completion debhelper dpkg-dev lintian)
 missing=()
 for p in "${packages[@]}"; do

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "base/printable.h"
 #include "platform/names.h"
 #include "platform/posix/console_transcoding.h"
 #include "platform/standard_output.h"
@@ -44,6 +43,8 @@ std::string InstalledCodeset() {
 
 }  // namespace
 
+// Shift-JIS transcoded by `cd`; the bytes of a code that does not convert
+// are shown as \xNN, as a name's bytes that form no character are.
 std::string posix::Transcode(iconv_t cd, std::string_view sjis) {
   std::string out;
   std::vector<char> in(sjis.begin(), sjis.end());
@@ -61,7 +62,11 @@ std::string posix::Transcode(iconv_t cd, std::string_view sjis) {
       const auto lead = static_cast<unsigned char>(*inPtr);
       const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
       const size_t skip = isLead && inLeft >= 2 ? 2 : 1;
-      out.push_back('?');
+      for (size_t i = 0; i < skip; ++i) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        const auto b = static_cast<unsigned char>(inPtr[i]);
+        out += {'\\', 'x', kHex[b >> 4], kHex[b & 15]};
+      }
       inPtr += skip;
       inLeft -= skip;
     }
@@ -79,6 +84,7 @@ class PosixOutput final : public StandardOutput {
  public:
   PosixOutput() {
     isTerminal_ = isatty(STDOUT_FILENO) == 1;
+    errorIsTerminal_ = isatty(STDERR_FILENO) == 1;
     TerminalCodeset codeset = ChooseTerminalCodeset(LocaleName(), InstalledCodeset());
     if (!codeset.converterName.empty()) {
       converter_ = iconv_open(codeset.converterName.c_str(), "CP932");
@@ -97,6 +103,7 @@ class PosixOutput final : public StandardOutput {
   PosixOutput& operator=(const PosixOutput&) = delete;
 
   bool IsTerminal() const override { return isTerminal_; }
+  bool ErrorIsTerminal() const override { return errorIsTerminal_; }
   base::TerminalEncoding Encoding() const override { return encoding_; }
 
   std::string ForTerminal(std::string_view sjis) const override {
@@ -118,21 +125,22 @@ class PosixOutput final : public StandardOutput {
   // A UTF-8 path goes to a UTF-8 terminal as it is; any other the way its
   // message form does.
   void WritePath(std::string_view path) override {
-    if (encoding_ == base::TerminalEncoding::kUtf8 && IsUtf8(path)) {
-      WriteAll(base::Printable(path, base::TextEncoding::kUtf8));
-    } else {
-      WriteAll(ForTerminal(PathForMessage(path)));
-    }
+    WriteAll(PathForTerminal(*this, path));
     std::fflush(stdout);
   }
 
-  // Standard error takes the bytes as they are, as Console::Error does; a
-  // UTF-8 path keeps its characters on a terminal.
+  void WriteErrorText(std::string_view sjis) override {
+    const std::string text = errorIsTerminal_ ? ForTerminal(sjis) : std::string(sjis);
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+  }
+
+  // On a terminal the text around the path in its codeset, the path as
+  // WritePath shows it.
   void WriteError(const PathLine& line) override {
-    const std::string text =
-        isatty(STDERR_FILENO) == 1 && IsUtf8(line.path)
-            ? line.before + base::Printable(line.path, base::TextEncoding::kUtf8) + line.after
-            : line.Sjis();
+    const std::string text = errorIsTerminal_ ? ForTerminal(line.before) + PathForTerminal(*this, line.path) +
+                                                    ForTerminal(line.after)
+                                              : line.Sjis();
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
   }
@@ -149,6 +157,7 @@ class PosixOutput final : public StandardOutput {
 
  private:
   bool isTerminal_ = false;
+  bool errorIsTerminal_ = false;
   base::TerminalEncoding encoding_ = base::TerminalEncoding::kShiftJis;
   iconv_t converter_ = kNoConversion;
 };

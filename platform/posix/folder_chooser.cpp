@@ -133,6 +133,7 @@ std::optional<std::string> Run(int fd, const Console& console, const FolderCheck
   system.homeFolder = HomeFolder();
   system.holdsGameData = holdsGameData;
   system.encoding = console.Encoding();
+  system.shownName = [&console](std::string_view name) { return console.PathForTerminal(name); };
   system.title = console.ForTerminal(kTitle);
   system.texts = Texts(console);
   ChooserModel model(std::move(system));

@@ -41,21 +41,39 @@ size_t PieceLength(std::string_view sjis) {
   return end;
 }
 
-// Shift-JIS to UTF-16; a byte that does not convert becomes the code page's
-// default character.
+// Shift-JIS to UTF-16, appended to `wide`; false (with nothing appended)
+// when a code in it has no character.
+bool AppendWide(std::string_view sjis, std::wstring& wide) {
+  const int in = static_cast<int>(sjis.size());
+  const int need = MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, sjis.data(), in, nullptr, 0);
+  if (need <= 0) return false;
+  const size_t start = wide.size();
+  wide.resize(start + static_cast<size_t>(need));
+  const int got =
+      MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, sjis.data(), in, wide.data() + start, need);
+  wide.resize(start + static_cast<size_t>(got > 0 ? got : 0));
+  return got > 0;
+}
+
+// Shift-JIS to UTF-16; the bytes of a code with no character are shown as
+// \xNN, as on every other system.
 std::wstring ToWide(std::string_view sjis) {
   std::wstring wide;
   while (!sjis.empty()) {
     const size_t piece = PieceLength(sjis);
-    const int in = static_cast<int>(piece);
-    const int need = MultiByteToWideChar(kShiftJis, 0, sjis.data(), in, nullptr, 0);
-    if (need <= 0) {
-      wide.append(piece, L'?');
-    } else {
-      const size_t start = wide.size();
-      wide.resize(start + static_cast<size_t>(need));
-      const int got = MultiByteToWideChar(kShiftJis, 0, sjis.data(), in, wide.data() + start, need);
-      wide.resize(start + static_cast<size_t>(got > 0 ? got : 0));
+    if (!AppendWide(sjis.substr(0, piece), wide)) {
+      // Character by character, to escape only what does not convert.
+      for (size_t at = 0; at < piece;) {
+        const size_t n = IsLeadByte(static_cast<unsigned char>(sjis[at])) && at + 1 < piece ? 2 : 1;
+        if (!AppendWide(sjis.substr(at, n), wide)) {
+          for (size_t i = 0; i < n; ++i) {
+            static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
+            const auto b = static_cast<unsigned char>(sjis[at + i]);
+            wide += {L'\\', L'x', kHex[b >> 4], kHex[b & 15]};
+          }
+        }
+        at += n;
+      }
     }
     sjis.remove_prefix(piece);
   }
@@ -101,6 +119,7 @@ class WindowsOutput final : public StandardOutput {
   }
 
   bool IsTerminal() const override { return console_ != nullptr; }
+  bool ErrorIsTerminal() const override { return StandardErrorConsole() != nullptr; }
 
   // The console converts as it writes; whatever shows text itself (the
   // folder dialog) takes the Shift-JIS bytes.
@@ -124,6 +143,14 @@ class WindowsOutput final : public StandardOutput {
       WriteToConsole(console_, windows::Wide(base::Printable(path, base::TextEncoding::kUtf8)));
     } else {
       WriteBytes(PathLine{{}, std::string(path), {}}.Sjis(), stdout);
+    }
+  }
+
+  void WriteErrorText(std::string_view sjis) override {
+    if (const HANDLE console = StandardErrorConsole()) {
+      WriteToConsole(console, ToWide(sjis));
+    } else {
+      WriteBytes(sjis, stderr);
     }
   }
 

@@ -268,10 +268,10 @@ TEST_F(AvdtoolProgram, InJapaneseTheLinesAreJapaneseAndTheTablesTheSame) {
   r = japanese("verify " + dir_.Folder() + "MISSING.AVD");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.output, tools::Sjis("avdtool: " + dir_.Folder() +
-                                  "MISSING.AVD を読めません: ファイルまたはフォルダがありません\n"));
+                                  "MISSING.AVD を読み込めません: ファイルまたはフォルダがありません\n"));
   r = japanese("extract " + archive_ + " out --png");
   EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(r.output, tools::Sjis("メンバー 6 個を書き出しました. うち画像 2 個を PNG でも書き出しました\n"));
+  EXPECT_EQ(r.output, tools::Sjis("メンバー 6 個を書き出しました. うち画像 2 枚を PNG でも書き出しました\n"));
   r = japanese("frobnicate");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.output,

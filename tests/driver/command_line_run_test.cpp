@@ -302,7 +302,7 @@ TEST(CommandLineRun, InJapaneseTheAddedLinesAreJapaneseAndTheArchiveIsTheSame) {
 
   RunResult help = RunPiped(s.exe, {"--help"}, "ja_JP.UTF-8");
   EXPECT_EQ(help.exitStatus, 0);
-  EXPECT_TRUE(help.output.starts_with("Usage: avdconv [--output DIR]")) << help.output;
+  EXPECT_TRUE(help.output.starts_with(tools::Sjis("使い方: avdconv [--output DIR]"))) << help.output;
   EXPECT_NE(help.output.find(tools::Sjis("  --quiet       警告とエラーだけを表示します\n")),
             std::string::npos);
   EXPECT_NE(help.output.find(tools::Sjis("言語: LC_ALL, LC_MESSAGES, LANG のうち")), std::string::npos);

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "base/translations.h"
+#include "base/text_columns.h"
+#include "chooser/chooser_model.h"
 
 namespace {
 
@@ -94,6 +97,36 @@ TEST(CommandLine, TheHelpSpeaksOfTheSystemItIsShownOn) {
     for (std::string_view windowsOnly : {"Ctrl-Break", "149", "129", "ERRORLEVEL", "CON.MOE", "(Y:)"}) {
       EXPECT_NE(windows.find(windowsOnly), std::string::npos) << windowsOnly;
       EXPECT_EQ(posix.find(windowsOnly), std::string::npos) << windowsOnly;
+    }
+  }
+}
+
+// So that the whole key help fits an 80-column terminal, and the help reads
+// without wrapping: every line of both within 78 columns, in each language.
+TEST(HelpTexts, EveryLineOfTheHelpAndTheKeyHelpFitsIn78Columns) {
+  for (const base::Language language : {base::Language::kEnglish, base::Language::kJapanese}) {
+    const base::Translations texts(language);
+    std::vector<std::string> lines;
+    for (const bool windows : {false, true}) {
+      const std::string help = driver::HelpText(texts, windows);
+      for (size_t start = 0, end; start < help.size(); start = end + 1) {
+        end = help.find('\n', start);
+        lines.push_back(help.substr(start, end - start));
+      }
+    }
+    const chooser::ChooserTexts keys;
+    for (const std::vector<std::string>* group : {&keys.help, &keys.shortHelp}) {
+      for (const std::string& line : *group) lines.push_back(texts.Tr(line.c_str()));
+    }
+    for (const std::string& line : lines) {
+      // The English synopsis keeps the one line scripts and users know.
+      if (language == base::Language::kEnglish && line.starts_with("Usage: avdconv [--output DIR]")) continue;
+      EXPECT_LE(base::TextColumns(line, base::TerminalEncoding::kShiftJis), 78u) << line;
+      if (language == base::Language::kJapanese) {
+        EXPECT_FALSE(line.starts_with("Usage:")) << line;
+        EXPECT_EQ(line.find("Spc"), std::string::npos) << line;
+        EXPECT_EQ(line.find("Ent:"), std::string::npos) << line;
+      }
     }
   }
 }

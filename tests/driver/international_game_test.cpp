@@ -49,26 +49,49 @@ std::vector<std::string> Names(const Converted& c) {
   return names;
 }
 
+// The one name that reads both ways (the bytes CE BC) follows the names
+// beside it: 「μ」 among UTF-8 names, 「ﾎｼ」 among raw Shift-JIS ones.
 TEST(InternationalGame, Utf8AndRawShiftJisNamesGiveTheSameMembersUnderShiftJisNames) {
   TempDir utf8Dir, sjisDir;
   const Converted utf8 = Convert(utf8Dir, tools::NameForm::kUtf8);
   const Converted sjis = Convert(sjisDir, tools::NameForm::kShiftJis);
   using tools::Sjis;
-  const std::vector<std::string> expected = {
-      "SEEN001.TXT",      "SEEN002.TXT",    "SEEN003.TXT", Sjis("夜景.PDT"),   "BG01.PDT",
-      Sjis("背景１.PDT"), Sjis("表紙.PDT"), "README.TXT",  Sjis("説明書.TXT"), Sjis("表.DAT"),
-  };
+  const std::vector<std::string> scenarios = {"SEEN001.TXT", "SEEN002.TXT", "SEEN003.TXT",
+                                              Sjis("OPオープニング１.PDT"), Sjis("ガイド.PDT")};
+  const std::vector<std::string> rest = {Sjis("背景１.PDT"), Sjis("表紙.PDT"), "README.TXT",
+                                         Sjis("説明書.TXT"), Sjis("表.DAT")};
+  std::vector<std::string> expected = scenarios;
+  expected.insert(expected.end(), {"\x83\xCA.PDT", Sjis("夜景.PDT"), "BG01.PDT"});
+  expected.insert(expected.end(), rest.begin(), rest.end());
   EXPECT_EQ(Names(utf8), expected);
-  ASSERT_EQ(utf8.members.size(), sjis.members.size());
-  for (size_t i = 0; i < utf8.members.size(); ++i) {
-    EXPECT_EQ(utf8.members[i].name, sjis.members[i].name);
-    EXPECT_EQ(utf8.members[i].bytes, sjis.members[i].bytes) << utf8.members[i].name;
+  // Among raw Shift-JIS names, the bytes of 「é」 are 「ﾃｩ」 too.
+  expected = scenarios;
+  expected.insert(expected.end(), {"\xCE\xBC.PDT", Sjis("夜景.PDT"), "Caf\xC3\xA9.PDT", "BG01.PDT"});
+  expected.insert(expected.end(), rest.begin(), rest.end());
+  EXPECT_EQ(Names(sjis), expected);
+  for (size_t i = 0; i < utf8.members.size() && i < sjis.members.size(); ++i) {
+    if (utf8.members[i].name == sjis.members[i].name) {
+      EXPECT_EQ(utf8.members[i].bytes, sjis.members[i].bytes) << utf8.members[i].name;
+    }
   }
-  // Café.MOE is left out, named with its character escaped, in both.
-  EXPECT_EQ(utf8.lines,
-            "Warning : no Shift-JIS name for " + utf8Dir.Folder() + "game/CG/Caf\\xC3\\xA9.MOE; left out\n");
-  EXPECT_EQ(sjis.lines,
-            "Warning : no Shift-JIS name for " + sjisDir.Folder() + "game/CG/Caf\\xC3\\xA9.MOE; left out\n");
+  // The lines name what was left out and why, in both.
+  for (const auto& [dir, c] : {std::pair{&utf8Dir, &utf8}, std::pair{&sjisDir, &sjis}}) {
+    const std::string game = dir->Folder() + "game/";
+    for (const std::string& line :
+         {"Note : " + game + Sjis("._夜景.MOE") + " is a side file of macOS, not game data; skipped\n",
+          "Warning : the name of " + game + Sjis("OPオープニング１.MOE") +
+              " is longer than 15 bytes; stored as " + Sjis("OPオープニング") + "\n",
+          "Warning : " + game + "CG/BG01.MOE and " + game +
+              "CG/bg01.old.MOE give one member name, BG01.PDT; the second is left out\n",
+          "Note : " + dir->Folder() + "DATA/.DS_Store is a side file of macOS, not game data; skipped\n"}) {
+      EXPECT_NE(c->lines.find(line), std::string::npos) << line << "\nin\n" << c->lines;
+    }
+  }
+  const std::string cafe =
+      "Warning : no Shift-JIS name for " + utf8Dir.Folder() + "game/CG/Caf\\xC3\\xA9.MOE; left out\n";
+  EXPECT_NE(utf8.lines.find(cafe), std::string::npos) << utf8.lines;
+  EXPECT_EQ(std::count(utf8.lines.begin(), utf8.lines.end(), '\n'), 5) << utf8.lines;
+  EXPECT_EQ(std::count(sjis.lines.begin(), sjis.lines.end(), '\n'), 4) << sjis.lines;
 }
 
 TEST(InternationalGame, AScenarioIsReferredToByItsShiftJisNameAndReadByItsOwn) {

@@ -270,17 +270,44 @@ TEST(TerminalRun, InJapaneseTheChooserAndTheInterruptionLineAreJapanese) {
   pty_io::TerminalSetup setup;
   setup.lang = "ja_JP.UTF-8";
   setup.messages.reset();
+  // Folder names as a copy may hold them: raw Shift-JIS (表紙, 「ｱ」 and
+  // the unassigned code 85 40), and an escape sequence.
+  std::filesystem::create_directory(s.games.Path() / "\x95\x5C\x8E\x86\xB1\x85\x40");
+  std::filesystem::create_directory(s.games.Path() / "x\x1b]0;t\x07");
   TerminalSession t(s.exe, setup, [&s] {
     test_support::StopAt("open .MOE 2")();
     if (chdir(s.games.Path().c_str()) != 0) _exit(126);
   });
   ASSERT_TRUE(t.WaitFor("game/  [ゲームデータ]"));
-  EXPECT_NE(t.Output().find("Space: 選んだフォルダに決定 (../ では表示中のフォルダ)   Esc: 中止"),
+  EXPECT_NE(t.Output().find("Space: 選択中のフォルダに決める (../ の上では表示中のフォルダ)   Esc: 中止"),
             std::string::npos);
+  EXPECT_NE(t.Output().find("表紙ｱ\\x85\\x40/"), std::string::npos) << t.Output();
+  EXPECT_NE(t.Output().find("x\\x1B]0;t\\x07/"), std::string::npos) << t.Output();
   t.Type("game\r");
   ASSERT_TRUE(t.WaitForStop());
   t.SignalStopped(SIGINT);
   EXPECT_EQ(t.Finish(), 128 + SIGINT);
   EXPECT_TRUE(t.Output().ends_with("中断しました: 変換を止めました. アーカイブは書き込んでいません.\n"))
       << t.Output().substr(t.Output().size() - std::min<size_t>(t.Output().size(), 200));
+}
+
+// Each stream is judged by itself: with standard output on a pipe, a line on
+// standard error at a UTF-8 terminal is UTF-8, its path too.
+TEST(TerminalRun, StandardErrorAtATerminalGetsItsCodesetWhereverStandardOutputGoes) {
+  Installed s;
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  pty_io::TerminalSetup setup;
+  setup.lang = "ja_JP.UTF-8";
+  setup.messages.reset();
+  setup.args = {"nothere/キルナート"};
+  TerminalSession t(s.exe, setup, [&] {
+    dup2(out[1], STDOUT_FILENO);
+    close(out[0]);
+    close(out[1]);
+  });
+  close(out[1]);
+  EXPECT_EQ(t.Finish(), 2);
+  EXPECT_EQ(t.Output(), "avdconv: フォルダではありません: nothere/キルナート\n");
+  close(out[0]);
 }

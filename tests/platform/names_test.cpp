@@ -35,6 +35,34 @@ TEST(ArchiveName, ANameShiftJisCannotHoldHasNone) {
   EXPECT_EQ(ArchiveNameOf("A−B.TXT"), std::nullopt);   // U+2212
 }
 
+// As a copy from macOS writes them: カ + U+3099, ハ + U+309A.
+TEST(ArchiveName, ADecomposedNameIsComposedFirst) {
+  EXPECT_EQ(ArchiveNameOf("\u30AB\u3099\u30A4\u30C8\u3099.MOE"),
+            "\x83K\x83"
+            "C\x83h.MOE");
+  EXPECT_EQ(ArchiveNameOf("\u30CF\u309A.SIO"), ArchiveNameOf("パ.SIO"));
+  EXPECT_EQ(PathForMessage("\u30AB\u3099"), "\x83K");
+}
+
+// Half-width katakana pairs in Shift-JIS are well-formed UTF-8 too.
+TEST(ArchiveName, ANameThatReadsBothWaysHasBothReadingsWhereNamesAreBytes) {
+  const platform::NameReadings both = platform::ReadingsOf("\xCE\xBC.MOE");  // μ, or ﾎｼ
+  EXPECT_EQ(both.text, "\x83\xCA.MOE");
+#ifdef _WIN32
+  EXPECT_FALSE(both.raw);
+#else
+  EXPECT_EQ(both.raw, "\xCE\xBC.MOE");
+  // Ŷ has no Shift-JIS form, ﾅｶ has: the folder still tells which is meant.
+  const platform::NameReadings nameless = platform::ReadingsOf("\xC5\xB6.MOE");
+  EXPECT_FALSE(nameless.text);
+  EXPECT_EQ(nameless.raw, "\xC5\xB6.MOE");
+  EXPECT_TRUE(nameless.Ambiguous());
+#endif
+  // Kana and kanji in UTF-8 read as UTF-8 alone.
+  EXPECT_FALSE(platform::ReadingsOf("夜景.MOE").Ambiguous());
+  EXPECT_FALSE(platform::ReadingsOf("\x95\x5C.MOE").text);
+}
+
 TEST(PathForMessage, ShowsWhatShiftJisHoldsAndEscapesTheRest) {
   EXPECT_EQ(PathForMessage("out/DAV299.AVD"), "out/DAV299.AVD");
   EXPECT_EQ(PathForMessage("Café ελ/キルナート"),
@@ -42,6 +70,8 @@ TEST(PathForMessage, ShowsWhatShiftJisHoldsAndEscapesTheRest) {
   EXPECT_EQ(PathForMessage("a\x1b]0;x\a"), "a\\x1B]0;x\\x07");
   // A raw Shift-JIS path as it is, its controls escaped.
   EXPECT_EQ(PathForMessage("\x83L\x1b"), "\x83L\\x1B");
+  // Each part by itself: a raw Shift-JIS file in a folder named in UTF-8.
+  EXPECT_EQ(PathForMessage("キルナート/\x95\x5C.MOE"), "\x83L\x83\x8B\x83i\x81[\x83g/\x95\x5C.MOE");
 }
 
 TEST(MemberFileName, IsTheMembersCharactersOnWindowsAndItsBytesElsewhere) {

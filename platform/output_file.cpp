@@ -2,7 +2,7 @@
 // platform.
 #include "platform/output_file.h"
 
-#include "platform/failure_reason.h"
+#include "platform/system_error.h"
 #include "platform/interruption.h"
 
 namespace platform {
@@ -39,7 +39,7 @@ OutputFile::~OutputFile() { Close(); }
 
 void DiskFileStore::NoteReason() const {
   static const base::Translations kEnglish;
-  reason_ = LastFailureReason(texts_ ? *texts_ : kEnglish);
+  reason_ = Describe(LastSystemError(), texts_ ? *texts_ : kEnglish);
 }
 
 std::unique_ptr<base::WrittenFile> DiskFileStore::Create(const std::string& path,

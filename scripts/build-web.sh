@@ -8,6 +8,8 @@
 #  - LZO from Debian's own source package, as the Windows build takes it
 #    (scripts/debian-source.sh), compiled to a static liblzo2.a for wasm;
 #  - zlib and libpng from Debian's source packages, for the contact sheet;
+#  - utf8proc from Debian's source package at the Linux build's version, the
+#    name rule's normaliser, as the Windows build takes it;
 #  - the table of the page's name rule, made from this machine's code page
 #    932 (platform/web/make_sjis_table.c), so that names follow the Linux
 #    build's rule.
@@ -25,7 +27,7 @@ started=$SECONDS
 # --- Packages -----------------------------------------------------------------
 # liblzo2-dev: the LZO version to build is the Linux build's, so both
 # compress alike. gettext: the catalog compiled into the converter.
-packages=(cmake ninja-build gcc emscripten liblzo2-dev dpkg-dev debian-keyring gettext)
+packages=(cmake ninja-build gcc emscripten liblzo2-dev libutf8proc-dev dpkg-dev debian-keyring gettext)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -129,6 +131,24 @@ if [ "$(cat "$deps/png.stamp" 2>/dev/null)" != "$png_key" ]; then
   echo "   libpng built in $((SECONDS - t)) s"
 fi
 
+# --- utf8proc -------------------------------------------------------------------
+# The names' normaliser at the version the Linux build links, so that every
+# build composes names alike: utf8proc.c (which includes its data tables).
+utf8proc_version=$(dpkg-query -W -f='${source:Version}' libutf8proc-dev)
+utf8proc_cflags=(-O2 -DUTF8PROC_STATIC)
+utf8proc_key=$(recipe_key "utf8proc $utf8proc_version ${utf8proc_cflags[*]}")
+if [ "$(cat "$deps/utf8proc.stamp" 2>/dev/null)" != "$utf8proc_key" ]; then
+  t=$SECONDS
+  echo "== utf8proc $utf8proc_version for wasm, from Debian's source package"
+  rm -rf "$deps/utf8proc" "$deps/utf8proc.stamp" "$prefix/include/utf8proc.h" "$prefix/lib/libutf8proc.a"
+  debian_source utf8proc "$utf8proc_version" "$deps/utf8proc/src"
+  static_library utf8proc_cflags "$deps/utf8proc/src" libutf8proc.a utf8proc
+  mkdir -p "$prefix/include"
+  cp "$deps/utf8proc/src/utf8proc.h" "$prefix/include/"
+  echo "$utf8proc_key" >"$deps/utf8proc.stamp"
+  echo "   utf8proc built in $((SECONDS - t)) s"
+fi
+
 # --- The name table ---------------------------------------------------------------
 mkdir -p "$deps/generated"
 gcc -O2 -o "$deps/make_sjis_table" platform/web/make_sjis_table.c
@@ -147,6 +167,7 @@ emcmake cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DAVD_WERROR=ON
   -DLZO_INCLUDE_DIR="$prefix/include" -DLZO_LIBRARY="$prefix/lib/liblzo2.a" \
   -DZLIB_INCLUDE_DIR="$prefix/include" -DZLIB_LIBRARY="$prefix/lib/libz.a" \
   -DPNG_PNG_INCLUDE_DIR="$prefix/include" -DPNG_LIBRARY="$prefix/lib/libpng.a" \
+  -DUTF8PROC_INCLUDE_DIR="$prefix/include" -DUTF8PROC_LIBRARY="$prefix/lib/libutf8proc.a" \
   -DAVD_WEB_GENERATED="$deps/generated" >"$dir/configure.log"
 if ! cmake --build "$dir" -j "$(nproc)" --target avdconv_web >"$dir/build.log" 2>&1; then
   grep -m 10 -E 'error' "$dir/build.log" >&2 || tail -20 "$dir/build.log" >&2

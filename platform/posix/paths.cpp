@@ -1,6 +1,5 @@
 #include "platform/paths.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,20 +35,6 @@ std::string WorkingFolder() {
     if (errno != ERANGE) return {};
     buf.resize(buf.size() * 2);
   }
-}
-
-std::optional<std::string> FullFolderPath(std::string_view folder) {
-  if (folder.empty()) return std::nullopt;
-  std::string path(folder);
-  if (path.back() != kSeparator) path += kSeparator;
-  return path;
-}
-
-bool SameFolder(const std::string& a, const std::string& b) {
-  struct stat first {};
-  struct stat second {};
-  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && S_ISDIR(first.st_mode) &&
-         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {

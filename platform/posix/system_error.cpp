@@ -16,9 +16,10 @@ std::string Describe(SystemError error, const base::Translations& texts) {
     const char* english;
   } kCommon[] = {
       {ENOENT, ToTranslate("No such file or directory")}, {EACCES, ToTranslate("Permission denied")},
-      {ENOSPC, ToTranslate("No space left on device")},   {EEXIST, ToTranslate("File exists")},
-      {ENOTDIR, ToTranslate("Not a directory")},          {EISDIR, ToTranslate("Is a directory")},
-      {EROFS, ToTranslate("Read-only file system")}};
+      {EPERM, ToTranslate("Operation not permitted")},    {ENOSPC, ToTranslate("No space left on device")},
+      {EEXIST, ToTranslate("File exists")},               {ENOTDIR, ToTranslate("Not a directory")},
+      {EISDIR, ToTranslate("Is a directory")},            {EROFS, ToTranslate("Read-only file system")},
+      {EBUSY, ToTranslate("Device or resource busy")}};
   for (const auto& common : kCommon) {
     if (common.code == error.code) return texts.Tr(common.english);
   }

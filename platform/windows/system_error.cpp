@@ -16,8 +16,10 @@ std::string Describe(SystemError error, const base::Translations& texts) {
     case ERROR_INVALID_NAME:
       return texts.Tr("No such file or directory");
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
       return texts.Tr("Permission denied");
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return texts.Tr("The file is in use by another program");
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
       return texts.Tr("No space left on device");

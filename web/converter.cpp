@@ -9,6 +9,7 @@
 
 #include "archive/compressor.h"
 #include "avdtool/contact_sheet.h"
+#include "avdtool/exit_status.h"
 #include "avdtool/listing.h"
 #include "driver/driver.h"
 #include "driver/game_data.h"
@@ -40,20 +41,20 @@ EMSCRIPTEN_KEEPALIVE int avd_convert(const char* game, const char* data, const c
 
 // The member table (Shift-JIS text, as avdtool list prints it), the contact
 // sheet (a PNG picture) and the sheet's notes of the archive at `path`; 0
-// when all of them were made.
+// when all of them were made, else avdtool's exit status.
 EMSCRIPTEN_KEEPALIVE int avd_inspect(const char* path) {
   std::vector<uint8_t> archive;
   if (platform::ReadWholeFile(path, archive) != platform::ReadStatus::kOk) return 1;
   const base::Translations texts(platform::UserLanguage());
   std::string table;
-  const int listed = avdtool::List(archive, avdtool::SortOrder::kName, texts, table);
+  const avdtool::Status listed = avdtool::List(archive, avdtool::SortOrder::kName, texts, table);
   avd_web_result("members", reinterpret_cast<const uint8_t*>(table.data()), table.size());
   std::vector<uint8_t> sheet;
   std::string notes;
-  const int drawn = avdtool::MakeContactSheet(archive, 0, texts, sheet, notes);
+  const avdtool::Status drawn = avdtool::MakeContactSheet(archive, 0, texts, sheet, notes);
   avd_web_result("contact-sheet", sheet.data(), sheet.size());
   avd_web_result("notes", reinterpret_cast<const uint8_t*>(notes.data()), notes.size());
-  return listed | drawn;
+  return avdtool::ExitCode(avdtool::Worse(listed, drawn));
 }
 
 // A compression worker's: compresses `length` bytes at `data`; the packed

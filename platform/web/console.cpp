@@ -29,10 +29,14 @@ void WriteAll(std::FILE* stream, std::string_view bytes) {
 class PageOutput final : public StandardOutput {
  public:
   bool IsTerminal() const override { return true; }
-  TerminalEncoding Encoding() const override { return TerminalEncoding::kShiftJis; }
+  // Errors reach the log as a pipe has them: Shift-JIS, which the page
+  // decodes.
+  bool ErrorIsTerminal() const override { return false; }
+  base::TerminalEncoding Encoding() const override { return base::TerminalEncoding::kShiftJis; }
   std::string ForTerminal(std::string_view sjis) const override { return std::string(sjis); }
   void Write(std::string_view sjis) override { WriteAll(stdout, sjis); }
   void WritePath(std::string_view path) override { WriteAll(stdout, PathForMessage(path)); }
+  void WriteErrorText(std::string_view sjis) override { WriteAll(stderr, sjis); }
   void WriteError(const PathLine& line) override { WriteAll(stderr, line.Sjis()); }
 
   // The progress line arrives as "\r", its text, then the erasure of what

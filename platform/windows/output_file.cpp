@@ -48,7 +48,12 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path, base::Crea
   const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();  // kept for LastSystemError
+    // Kept for LastSystemError. A folder that stands at the name and stays
+    // tells more than that something does.
+    DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      error = ERROR_DIRECTORY_NOT_SUPPORTED;
     ForgetCreatedFile(path);
     SetLastError(error);
     if (why) *why = base::CreateFailure::kCannotCreate;

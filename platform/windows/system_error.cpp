@@ -28,6 +28,8 @@ std::string Describe(SystemError error, const base::Translations& texts) {
       return texts.Tr("File exists");
     case ERROR_DIRECTORY:
       return texts.Tr("Not a directory");
+    case ERROR_DIRECTORY_NOT_SUPPORTED:
+      return texts.Tr("Is a directory");
     case ERROR_WRITE_PROTECT:
       return texts.Tr("Read-only file system");
     default:

@@ -12,3 +12,10 @@
 #include <windows.h>
 
 #undef ReplaceFile
+
+#ifndef ERROR_DIRECTORY_NOT_SUPPORTED
+// "An operation is not supported on a directory": what a file that cannot be
+// made because a folder stands at its name is reported as. Newer SDKs name
+// it; mingw-w64's headers do not yet.
+#define ERROR_DIRECTORY_NOT_SUPPORTED 336L
+#endif

@@ -73,7 +73,7 @@ mkdir -p "$ref/devices"
 cp -r "$ref/fixed/game" "$ref/devices/game"
 for name in CON AUX NUL COM1 LPT1; do cp "$ref/fixed/game/TITLE.MOE" "$ref/devices/game/$name.MOE"; done
 LD_PRELOAD="$native/windows_listing_order.so" "$native/driver/avdconv" --quiet --output "$ref/devices" \
-  --data "$ref/fixed/DATA" "$ref/devices/game"
+  --data "$ref/fixed/DATA" "$ref/devices/game" >"$ref/devices/stdout"
 echo "   made in $((SECONDS - t)) s"
 reference_s=$((SECONDS - t))
 

@@ -118,9 +118,15 @@ bool OutputFile::Close() {
 bool ReplaceFile(const std::string& from, const std::string& to) {
   // One step that replaces an earlier file, and returns only once the move
   // is on the disk.
-  if (!MoveFileExW(windows::SystemPath(from).c_str(), windows::SystemPath(to).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  const std::wstring target = windows::SystemPath(to);
+  if (!MoveFileExW(windows::SystemPath(from).c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // A folder at the name tells more than the access it denies.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      SetLastError(ERROR_DIRECTORY_NOT_SUPPORTED);
     return false;
+  }
   ForgetCreatedFile(from);  // in place now: an interruption must keep it
   NoteFileReplaced();
   return true;

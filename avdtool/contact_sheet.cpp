@@ -5,9 +5,9 @@
 #include <new>
 
 #include "archive/archive_reader.h"
+#include "audit/members.h"
 #include "avdtool/png.h"
 #include "base/diagnostics.h"
-#include "inspect/members.h"
 
 namespace avdtool {
 namespace {
@@ -26,7 +26,7 @@ constexpr uint32_t kCheckerSquare = 8;
 // Samples per direction averaged into one thumbnail pixel.
 constexpr uint32_t kMostSamples = 4;
 
-constexpr uint32_t kMostRows = inspect::kMostPictureSide / kCellHeight;
+constexpr uint32_t kMostRows = audit::kMostPictureSide / kCellHeight;
 
 // One band of the sheet: a row of cells, kCellHeight rows of pixels.
 class Band {
@@ -68,7 +68,7 @@ void DrawFrame(Band& band, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h, Rgb
   }
 }
 
-void DrawThumbnail(Band& band, uint32_t cellX, const inspect::Picture& p) {
+void DrawThumbnail(Band& band, uint32_t cellX, const audit::Picture& p) {
   if (p.width == 0 || p.height == 0) {
     DrawFrame(band, cellX + kCellPadding, kCellPadding, kThumbnailWidth, kThumbnailHeight, kFrame);
     return;
@@ -165,12 +165,12 @@ Status MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const b
   // that cannot be read stays, to be drawn as broken.
   std::vector<const archive::Entry*> pictures;
   {
-    inspect::MemberUnpacker unpacker(reader);
+    audit::MemberUnpacker unpacker(reader);
     std::vector<uint8_t> bytes;
     std::string why;
     for (const archive::Entry& e : reader.Entries()) {
-      if (inspect::KindOf(e.name) != inspect::MemberKind::kPicture) continue;
-      if (unpacker.Unpack(e, bytes, why) && inspect::KindOf(e.name, bytes) != inspect::MemberKind::kPicture)
+      if (audit::KindOf(e.name) != audit::MemberKind::kPicture) continue;
+      if (unpacker.Unpack(e, bytes, why) && audit::KindOf(e.name, bytes) != audit::MemberKind::kPicture)
         continue;
       pictures.push_back(&e);
     }
@@ -187,14 +187,14 @@ Status MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const b
   if (fewestColumns > kMostColumns) {
     notes += Format(
         texts.Tr("no contact sheet: %zu pictures need more than %u columns to stay within %u pixels\n"),
-        pictures.size(), kMostColumns, inspect::kMostPictureSide);
+        pictures.size(), kMostColumns, audit::kMostPictureSide);
     return Status::kCannotRun;
   }
   if (columns == 0) columns = static_cast<uint32_t>(std::max<size_t>(kDefaultColumns, fewestColumns));
   if (columns < fewestColumns) {
     notes += Format(
         texts.Tr("no contact sheet: %zu pictures need at least %zu columns to stay within %u pixels\n"),
-        pictures.size(), fewestColumns, inspect::kMostPictureSide);
+        pictures.size(), fewestColumns, audit::kMostPictureSide);
     return Status::kCannotRun;
   }
   columns = static_cast<uint32_t>(std::min<size_t>(columns, pictures.size()));
@@ -205,7 +205,7 @@ Status MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const b
   std::string error;
   try {
     Band band(width);
-    inspect::MemberUnpacker unpacker(reader, texts);
+    audit::MemberUnpacker unpacker(reader, texts);
     std::vector<uint8_t> bytes;
     std::string why;
     const auto drawBand = [&](uint32_t r) {
@@ -213,13 +213,12 @@ Status MakeContactSheet(std::span<const uint8_t> file, uint32_t columns, const b
       for (uint32_t c = 0; c < columns && size_t{r} * columns + c < pictures.size(); ++c) {
         const archive::Entry& e = *pictures[size_t{r} * columns + c];
         const uint32_t cellX = c * kCellWidth;
-        std::optional<inspect::Picture> picture;
+        std::optional<audit::Picture> picture;
         if (!unpacker.Unpack(e, bytes, why)) {
-          notes +=
-              Format(texts.Tr("%s: not drawn: %s\n"), inspect::MemberLabel(e, texts).c_str(), why.c_str());
-        } else if (!(picture = inspect::ReadPicture(bytes))) {
+          notes += Format(texts.Tr("%s: not drawn: %s\n"), audit::MemberLabel(e, texts).c_str(), why.c_str());
+        } else if (!(picture = audit::ReadPicture(bytes))) {
           notes += Format(texts.Tr("%s: not drawn: not a well-formed PDT10 picture\n"),
-                          inspect::MemberLabel(e, texts).c_str());
+                          audit::MemberLabel(e, texts).c_str());
         }
         if (picture) {
           DrawThumbnail(band, cellX, *picture);

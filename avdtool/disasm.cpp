@@ -4,11 +4,11 @@
 #include <set>
 
 #include "archive/archive_reader.h"
+#include "audit/members.h"
 #include "base/byte_order.h"
 #include "base/diagnostics.h"
 #include "base/printable.h"
 #include "base/sjis.h"
-#include "inspect/members.h"
 #include "scenario/source.h"
 #include "scenario/source_forms.h"
 #include "scenario/target_forms.h"
@@ -225,18 +225,18 @@ Status Disassemble(std::span<const uint8_t> file, const std::vector<std::string>
   std::vector<std::string> wanted = names;
   for (std::string& name : wanted) base::UpperCaseName(name);
   std::vector<bool> found(wanted.size(), false);
-  inspect::MemberUnpacker unpacker(reader);
+  audit::MemberUnpacker unpacker(reader);
   std::vector<uint8_t> bytes;
   std::string why;
   Status status = Status::kGood;
   for (const archive::Entry& e : reader.Entries()) {
-    if (inspect::KindOf(e.name) != inspect::MemberKind::kScenario) continue;
+    if (audit::KindOf(e.name) != audit::MemberKind::kScenario) continue;
     bool listed = wanted.empty();
     for (size_t i = 0; i < wanted.size(); ++i) {
       if (wanted[i] == e.name) listed = found[i] = true;
     }
     if (!listed) continue;
-    out += "; " + inspect::MemberLabel(e) + ", " + inspect::ByteCount(e.unpacked) + "\n";
+    out += "; " + audit::MemberLabel(e) + ", " + audit::ByteCount(e.unpacked) + "\n";
     if (!unpacker.Unpack(e, bytes, why)) {
       out += "; cannot be read: " + why + "\n";
       status = Worse(status, Status::kProblems);

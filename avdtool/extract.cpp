@@ -3,10 +3,10 @@
 #include <set>
 
 #include "archive/archive_reader.h"
+#include "audit/members.h"
 #include "avdtool/png.h"
 #include "base/diagnostics.h"
 #include "base/printable.h"
-#include "inspect/members.h"
 #include "platform/names.h"
 #include "platform/paths.h"
 
@@ -76,8 +76,8 @@ class Extractor {
     }
     Status status = WriteFile(e, fileName, bytes_);
     if (status == Status::kGood) ++members_;
-    if (png && inspect::KindOf(e.name) == inspect::MemberKind::kPicture) {
-      if (inspect::KindOf(e.name, bytes_) == inspect::MemberKind::kPicture) {
+    if (png && audit::KindOf(e.name) == audit::MemberKind::kPicture) {
+      if (audit::KindOf(e.name, bytes_) == audit::MemberKind::kPicture) {
         status = Worse(status, Png(e, safe));
       } else {
         report_ += Format(Tr("%s: no PNG written: data, since it does not begin with \"PDT10\"\n"),
@@ -99,10 +99,10 @@ class Extractor {
 
  private:
   const char* Tr(const char* english) const __attribute__((format_arg(2))) { return texts_.Tr(english); }
-  std::string Label(const archive::Entry& e) const { return inspect::MemberLabel(e, texts_); }
+  std::string Label(const archive::Entry& e) const { return audit::MemberLabel(e, texts_); }
 
   Status Png(const archive::Entry& e, const std::string& safe) {
-    const std::optional<inspect::Picture> picture = inspect::ReadPicture(bytes_);
+    const std::optional<audit::Picture> picture = audit::ReadPicture(bytes_);
     if (!picture) {
       report_ += Format(Tr("%s: no PNG written: not a well-formed PDT10 picture\n"), Label(e).c_str());
       return Status::kProblems;
@@ -147,7 +147,7 @@ class Extractor {
   }
 
   archive::ArchiveReader reader_;
-  inspect::MemberUnpacker unpacker_;
+  audit::MemberUnpacker unpacker_;
   platform::OutputFolder& folder_;
   const base::Translations& texts_;
   std::string& report_;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
+#include "audit/members.h"
 #include "base/printable.h"
-#include "inspect/members.h"
 
 namespace avdtool {
 namespace {
@@ -25,30 +25,30 @@ std::string Ratio(uint64_t packed, uint64_t unpacked) {
 
 // The member's kind (by its name alone when it cannot be read) and the
 // details column; `ok` turns false when the column tells of a problem.
-std::string Details(const archive::Entry& e, inspect::MemberUnpacker& unpacker, std::vector<uint8_t>& bytes,
-                    inspect::MemberKind& kind, bool& ok) {
+std::string Details(const archive::Entry& e, audit::MemberUnpacker& unpacker, std::vector<uint8_t>& bytes,
+                    audit::MemberKind& kind, bool& ok) {
   std::string why;
-  kind = inspect::KindOf(e.name);
+  kind = audit::KindOf(e.name);
   ok = false;
   if (!unpacker.Unpack(e, bytes, why)) return "cannot be read: " + why;
-  kind = inspect::KindOf(e.name, bytes);
+  kind = audit::KindOf(e.name, bytes);
   char text[96];
   switch (kind) {
-    case inspect::MemberKind::kPicture:
-      if (std::optional<inspect::Picture> p = inspect::ReadPicture(bytes)) {
+    case audit::MemberKind::kPicture:
+      if (std::optional<audit::Picture> p = audit::ReadPicture(bytes)) {
         std::snprintf(text, sizeof text, "%u x %u%s", p->width, p->height, p->hasAlpha ? ", alpha" : "");
         ok = true;
         return text;
       }
       return "not a well-formed PDT10 picture";
-    case inspect::MemberKind::kScenario:
-      if (std::optional<uint32_t> code = inspect::CodeLength(bytes)) {
+    case audit::MemberKind::kScenario:
+      if (std::optional<uint32_t> code = audit::CodeLength(bytes)) {
         std::snprintf(text, sizeof text, "code %u bytes", *code);
         ok = true;
         return text;
       }
       return "shorter than the TPC32 header";
-    case inspect::MemberKind::kData:
+    case audit::MemberKind::kData:
       break;
   }
   ok = true;
@@ -92,17 +92,17 @@ Status List(std::span<const uint8_t> file, SortOrder order, const base::Translat
                 "unpacked", "ratio", "offset", "details");
   out = line;
 
-  inspect::MemberUnpacker unpacker(reader);
+  audit::MemberUnpacker unpacker(reader);
   std::vector<uint8_t> bytes;
   uint64_t packed = 0, unpacked = 0;
   Status status = Status::kGood;
   for (size_t i : rows) {
     const archive::Entry& e = entries[i];
-    inspect::MemberKind kind;
+    audit::MemberKind kind;
     bool ok = true;
     const std::string details = Details(e, unpacker, bytes, kind, ok);
     if (!ok) status = Status::kProblems;
-    std::snprintf(line, sizeof line, "  %-8s  %10u  %10u  %6s  %10u  ", inspect::KindName(kind).data(),
+    std::snprintf(line, sizeof line, "  %-8s  %10u  %10u  %6s  %10u  ", audit::KindName(kind).data(),
                   e.packed, e.unpacked, Ratio(e.packed, e.unpacked).c_str(), e.offset);
     std::string name = base::Printable(e.name, base::TextEncoding::kAscii);
     name.resize(nameWidth, ' ');

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
+#include "audit/verify.h"
 #include "avdtool/archive_file.h"
 #include "avdtool/contact_sheet.h"
 #include "avdtool/disasm.h"
@@ -28,7 +29,6 @@
 #include "avdtool/listing.h"
 #include "avdtool/references.h"
 #include "base/diagnostics.h"
-#include "inspect/verify.h"
 #include "platform/arguments.h"
 #include "platform/console.h"
 #include "platform/language.h"
@@ -235,8 +235,8 @@ Status Verify(const Tool& tool, const CommandLine& line) {
   if (line.positional.size() != 1) return UsageError(tool, tool.Tr("verify takes one archive"));
   std::vector<uint8_t> bytes;
   if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
-  const inspect::Verification v = inspect::Verify(bytes, tool.texts);
-  tool.Print(inspect::VerificationReport(v, tool.texts));
+  const audit::Verification v = audit::Verify(bytes, tool.texts);
+  tool.Print(audit::VerificationReport(v, tool.texts));
   if (!v.directoryRead) return kCannotRun;
   // The pictures are checked wherever the directory can be read; format
   // problems decide the status before missing pictures do.

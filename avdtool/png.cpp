@@ -76,9 +76,9 @@ bool EncodeRows(PngState& state, uint32_t width, uint32_t height, bool alpha, co
 bool EncodePng(uint32_t width, uint32_t height, bool alpha, const RowSource& rows, std::vector<uint8_t>& out,
                std::string& error, const base::Translations& texts) {
   out.clear();
-  if (width == 0 || height == 0 || width > inspect::kMostPictureSide || height > inspect::kMostPictureSide) {
+  if (width == 0 || height == 0 || width > audit::kMostPictureSide || height > audit::kMostPictureSide) {
     error = base::Format(texts.Tr("a PNG of %u x %u is not written (at most %u x %u)"), width, height,
-                         inspect::kMostPictureSide, inspect::kMostPictureSide);
+                         audit::kMostPictureSide, audit::kMostPictureSide);
     return false;
   }
   std::vector<uint8_t> row;
@@ -98,7 +98,7 @@ bool EncodePng(uint32_t width, uint32_t height, bool alpha, const RowSource& row
   return true;
 }
 
-bool PictureToPng(const inspect::Picture& picture, std::vector<uint8_t>& out, std::string& note,
+bool PictureToPng(const audit::Picture& picture, std::vector<uint8_t>& out, std::string& note,
                   std::string& error, const base::Translations& texts) {
   note.clear();
   if (picture.width == 0 || picture.height == 0) {

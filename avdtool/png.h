@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "audit/members.h"
 #include "base/translations.h"
-#include "inspect/members.h"
 
 namespace avdtool {
 
@@ -26,7 +26,7 @@ bool EncodePng(uint32_t width, uint32_t height, bool alpha, const RowSource& row
 // The picture as a PNG: RGB, or RGBA when it has an alpha plane (its byte is
 // the alpha). A picture without pixels becomes a 1 × 1 transparent PNG, with
 // a note saying so in `note`.
-bool PictureToPng(const inspect::Picture& picture, std::vector<uint8_t>& out, std::string& note,
+bool PictureToPng(const audit::Picture& picture, std::vector<uint8_t>& out, std::string& note,
                   std::string& error, const base::Translations& texts = base::Translations());
 
 }  // namespace avdtool

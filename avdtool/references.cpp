@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "inspect/members.h"
+#include "audit/members.h"
 #include "base/diagnostics.h"
 #include "base/printable.h"
 #include "base/sjis.h"
@@ -43,13 +43,13 @@ std::set<std::string> MemberNames(const archive::ArchiveReader& reader) {
 // another.
 template <typename Visit>
 void ForEachScenario(const archive::ArchiveReader& reader, Visit visit) {
-  inspect::MemberUnpacker unpacker(reader);
+  audit::MemberUnpacker unpacker(reader);
   std::vector<uint8_t> bytes;
   std::string why;
   for (const archive::Entry& e : reader.Entries()) {
-    if (inspect::KindOf(e.name) != inspect::MemberKind::kScenario) continue;
+    if (audit::KindOf(e.name) != audit::MemberKind::kScenario) continue;
     if (!unpacker.Unpack(e, bytes, why)) continue;
-    if (inspect::KindOf(e.name, bytes) != inspect::MemberKind::kScenario) continue;
+    if (audit::KindOf(e.name, bytes) != audit::MemberKind::kScenario) continue;
     visit(e, bytes);
   }
 }
@@ -78,7 +78,7 @@ std::vector<ShownPicture> PicturesShown(std::span<const uint8_t> code) {
 }
 
 std::vector<ShownPicture> PicturesShownByScenario(std::span<const uint8_t> member) {
-  const std::optional<uint32_t> length = inspect::CodeLength(member);
+  const std::optional<uint32_t> length = audit::CodeLength(member);
   if (!length) return {};
   const size_t header = scenario::Output::kHeaderSize;
   return PicturesShown(member.subspan(header, std::min<size_t>(*length, member.size() - header)));

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
+#include "audit/members.h"
+#include "audit/verify.h"
 #include "avdtool/contact_sheet.h"
 #include "avdtool/disasm.h"
 #include "avdtool/listing.h"
@@ -21,8 +23,6 @@
 #include "avdtool/references.h"
 #include "base/printable.h"
 #include "base/translations.h"
-#include "inspect/members.h"
-#include "inspect/verify.h"
 #include "scenario/source_forms.h"
 #include "scenario/target_forms.h"
 
@@ -99,9 +99,9 @@ void CheckScenarioViews(std::span<const uint8_t> bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> file(data, size);
   CheckScenarioViews(file);
-  const inspect::Verification verification = inspect::Verify(file);
+  const audit::Verification verification = audit::Verify(file);
   const bool good = verification.problems.empty();
-  const std::string report = inspect::VerificationReport(verification);
+  const std::string report = audit::VerificationReport(verification);
   Require(report.ends_with(good                                ? "all good\n"
                            : verification.problems.size() == 1 ? " problem\n"
                                                                : " problems\n"));
@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // In Japanese the same problems, each a line of Shift-JIS without a
   // control byte.
   static const base::Translations japanese(base::Language::kJapanese);
-  const inspect::Verification inJapanese = inspect::Verify(file, japanese);
+  const audit::Verification inJapanese = audit::Verify(file, japanese);
   Require(inJapanese.problems.size() == verification.problems.size());
   for (const std::string& p : inJapanese.problems)
     Require(base::Printable(p, base::TextEncoding::kShiftJis) == p);
@@ -148,18 +148,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint64_t pngPixels = 0;
   std::vector<uint8_t> bytes, png;
   std::string why, note, error;
-  inspect::MemberUnpacker unpacker(reader);
+  audit::MemberUnpacker unpacker(reader);
   for (const archive::Entry& e : reader.Entries()) {
-    if (inspect::KindOf(e.name) != inspect::MemberKind::kPicture) continue;
+    if (audit::KindOf(e.name) != audit::MemberKind::kPicture) continue;
     if (!unpacker.Unpack(e, bytes, why)) {
       Require(!good);
       ++pictures;
       continue;
     }
     // Named as a picture but not one: data, which verification leaves alone.
-    if (inspect::KindOf(e.name, bytes) != inspect::MemberKind::kPicture) continue;
+    if (audit::KindOf(e.name, bytes) != audit::MemberKind::kPicture) continue;
     ++pictures;
-    const std::optional<inspect::Picture> picture = inspect::ReadPicture(bytes);
+    const std::optional<audit::Picture> picture = audit::ReadPicture(bytes);
     Require(picture.has_value() || !good);
     if (!picture) continue;
     const uint64_t pixels = uint64_t{picture->width} * picture->height;
@@ -167,7 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pngPixels += pixels;
     const bool encoded = avdtool::PictureToPng(*picture, png, note, error);
     Require(encoded ==
-            (picture->width <= inspect::kMostPictureSide && picture->height <= inspect::kMostPictureSide));
+            (picture->width <= audit::kMostPictureSide && picture->height <= audit::kMostPictureSide));
     if (encoded) Require(StartsWithPngSignature(png));
   }
 

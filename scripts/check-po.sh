@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-find base chooser platform archive inspect scenario scene image driver avdtool \( -name '*.cpp' -o -name '*.h' \) | LC_ALL=C sort \
+find base chooser platform archive audit scenario scene image driver avdtool \( -name '*.cpp' -o -name '*.h' \) | LC_ALL=C sort \
   >"$work/sources"
 # Only Tr() marks a text; every argument of it is a printf format.
 xgettext --force-po --language=C++ --from-code=UTF-8 --keyword= --keyword=Tr --flag=Tr:1:c-format --keyword=Report --flag=Report:1:c-format --keyword=ToTranslate --flag=ToTranslate:1:c-format --keyword=Translate --flag=Translate:1:c-format \

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "audit/verify.h"
 #include "avdtool/disasm.h"
 #include "avdtool_support.h"
 #include "base/diagnostics.h"
 #include "base/translations.h"
 #include "driver/dispatch_table.h"
-#include "inspect/verify.h"
 #include "sample/sio_writer.h"
 #include "scenario/scenario_set.h"
 #include "scenario/scenario_translator.h"
@@ -156,8 +156,8 @@ class AvdtoolCodeCheck : public ::testing::Test {
 
   // Verify names the member, the offset and `what`; disasm lists it.
   void ExpectCaught(const std::string& where, const std::string& what) {
-    const inspect::Verification v = inspect::Verify(ArchiveOf({{"SEEN001.TXT", member_}}));
-    const std::string report = inspect::VerificationReport(v);
+    const audit::Verification v = audit::Verify(ArchiveOf({{"SEEN001.TXT", member_}}));
+    const std::string report = audit::VerificationReport(v);
     EXPECT_NE(report.find("SEEN001.TXT (entry 0): code offset " + where + ": " + what), std::string::npos)
         << report;
     EXPECT_FALSE(v.problems.empty());
@@ -170,7 +170,7 @@ class AvdtoolCodeCheck : public ::testing::Test {
 };
 
 TEST_F(AvdtoolCodeCheck, TheConvertersCodeIsGood) {
-  EXPECT_EQ(inspect::VerificationReport(inspect::Verify(ArchiveOf({{"SEEN001.TXT", member_}}))),
+  EXPECT_EQ(audit::VerificationReport(audit::Verify(ArchiveOf({{"SEEN001.TXT", member_}}))),
             "1 member, all good\n");
 }
 
@@ -198,7 +198,7 @@ TEST_F(AvdtoolCodeCheck, InJapaneseTheProblemsAreJapanese) {
   Code(0x0f) = 0x07;
   const base::Translations japanese(base::Language::kJapanese);
   const std::string report =
-      inspect::VerificationReport(inspect::Verify(ArchiveOf({{"SEEN001.TXT", member_}}), japanese), japanese);
+      audit::VerificationReport(audit::Verify(ArchiveOf({{"SEEN001.TXT", member_}}), japanese), japanese);
   EXPECT_EQ(report,
             tools::Sjis("SEEN001.TXT (エントリ 0): コードオフセット 0x000006: 0x00000f へのジャンプですが, "
                         "そこは命令の始まりではありません\n"
@@ -228,8 +228,8 @@ TEST(AvdtoolCodeCheckOverflow, AnOverflowLeavesCutOffCodeThatVerifyReports) {
   for (int i = 0; i < 1300; ++i) sio.Op(op::kShowCharacters).Op(3).Word(1).Word(30).Word(60);
   const std::vector<uint8_t> member = Translated(sio);
   ASSERT_EQ(member.size(), 65536u);
-  const inspect::Verification v = inspect::Verify(ArchiveOf({{"SEEN001.TXT", member}}));
-  ASSERT_EQ(v.problems.size(), 1u) << inspect::VerificationReport(v);
+  const audit::Verification v = audit::Verify(ArchiveOf({{"SEEN001.TXT", member}}));
+  ASSERT_EQ(v.problems.size(), 1u) << audit::VerificationReport(v);
   EXPECT_TRUE(v.problems[0].starts_with("SEEN001.TXT (entry 0): code offset 0x00ff")) << v.problems[0];
   EXPECT_TRUE(v.problems[0].ends_with("cut-off code: the instruction runs past the end of the code"))
       << v.problems[0];

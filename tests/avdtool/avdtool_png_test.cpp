@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "audit/members.h"
 #include "avdtool/contact_sheet.h"
 #include "avdtool/png.h"
 #include "avdtool_support.h"
-#include "inspect/members.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ Decoded Decode(const std::vector<uint8_t>& png) {
 }
 
 std::vector<uint8_t> PngOf(const std::vector<uint8_t>& member, std::string* note = nullptr) {
-  const std::optional<inspect::Picture> picture = inspect::ReadPicture(member);
+  const std::optional<audit::Picture> picture = audit::ReadPicture(member);
   EXPECT_TRUE(picture.has_value());
   if (!picture) return {};
   std::vector<uint8_t> png;
@@ -99,8 +99,7 @@ TEST(AvdtoolPng, APictureWithoutPixelsBecomesOneTransparentPixel) {
 
 TEST(AvdtoolPng, HugePicturesAndFailingRowsAreRefused) {
   // 20000 × 1 stored pixels: a real picture, too wide to draw.
-  const std::optional<inspect::Picture> wide =
-      inspect::ReadPicture(Pdt(40000, 2, std::vector<uint16_t>(20000)));
+  const std::optional<audit::Picture> wide = audit::ReadPicture(Pdt(40000, 2, std::vector<uint16_t>(20000)));
   ASSERT_TRUE(wide.has_value());
   std::vector<uint8_t> png(3, 1);
   std::string note, error;

@@ -4,30 +4,30 @@
 #include <string>
 #include <vector>
 
+#include "audit/verify.h"
 #include "avdtool_support.h"
-#include "inspect/verify.h"
 
 namespace {
 
 using namespace avdtool_test;
 
 std::string Report(const std::vector<uint8_t>& file) {
-  return inspect::VerificationReport(inspect::Verify(file));
+  return audit::VerificationReport(audit::Verify(file));
 }
 
 // Verification finds problems, one of them a line that begins with `start`
 // and holds `detail`; the report closes with their number.
 void ExpectProblem(const std::vector<uint8_t>& file, const std::string& start,
                    const std::string& detail = "") {
-  const inspect::Verification v = inspect::Verify(file);
+  const audit::Verification v = audit::Verify(file);
   ASSERT_FALSE(v.problems.empty()) << "no problem found; expected " << start << "..." << detail;
   const bool found = std::any_of(v.problems.begin(), v.problems.end(), [&](const std::string& p) {
     return p.starts_with(start) && p.find(detail) != std::string::npos;
   });
-  EXPECT_TRUE(found) << "expected " << start << "..." << detail << "\nin\n" << inspect::VerificationReport(v);
+  EXPECT_TRUE(found) << "expected " << start << "..." << detail << "\nin\n" << audit::VerificationReport(v);
   const size_t n = v.problems.size();
   EXPECT_TRUE(
-      inspect::VerificationReport(v).ends_with(std::to_string(n) + (n == 1 ? " problem\n" : " problems\n")));
+      audit::VerificationReport(v).ends_with(std::to_string(n) + (n == 1 ? " problem\n" : " problems\n")));
 }
 
 TEST(AvdtoolVerify, ArchivesTheWriterMakesAreAllGood) {
@@ -264,7 +264,7 @@ TEST(AvdtoolVerify, EntriesSharingOneStreamCannotMultiplyTheWork) {
     EntryField(file, i, 0)[1] = static_cast<uint8_t>('A' + i % 26);  // not all equal names
   }
   ASSERT_EQ(file.size(), dataStart + packed);
-  const inspect::Verification v = inspect::Verify(file);
+  const audit::Verification v = audit::Verify(file);
   const size_t leftAlone = std::count_if(v.problems.begin(), v.problems.end(), [](const std::string& p) {
     return p.find("left alone, since the members before it have made all that the file's bytes can") !=
            std::string::npos;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
-#include "inspect/verify.h"
+#include "audit/verify.h"
 #include "test_support.h"
 
 namespace test_support {
@@ -17,8 +17,8 @@ namespace test_support {
 // failed expectation lists the problems otherwise).
 inline archive::ArchiveContents ReadVerifiedArchive(const std::filesystem::path& path) {
   std::vector<uint8_t> bytes = ReadFile(path);
-  const inspect::Verification verification = inspect::Verify(bytes);
-  EXPECT_TRUE(verification.problems.empty()) << path << ":\n" << inspect::VerificationReport(verification);
+  const audit::Verification verification = audit::Verify(bytes);
+  EXPECT_TRUE(verification.problems.empty()) << path << ":\n" << audit::VerificationReport(verification);
   return archive::ArchiveContents(std::move(bytes));
 }
 

@@ -1,4 +1,4 @@
-#include "inspect/members.h"
+#include "audit/members.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,7 +10,7 @@
 #include "scenario/output.h"
 #include "scenario/target_forms.h"
 
-namespace inspect {
+namespace audit {
 namespace {
 
 namespace pdt = image::pdt;
@@ -200,4 +200,4 @@ bool MemberUnpacker::Unpack(const archive::Entry& entry, std::vector<uint8_t>& o
   return true;
 }
 
-}  // namespace inspect
+}  // namespace audit

@@ -1,4 +1,4 @@
-#include "inspect/verify.h"
+#include "audit/verify.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,11 +8,11 @@
 
 #include "archive/archive_format.h"
 #include "archive/archive_reader.h"
+#include "audit/members.h"
 #include "base/diagnostics.h"
 #include "base/printable.h"
-#include "inspect/members.h"
 
-namespace inspect {
+namespace audit {
 namespace {
 
 using ULL = unsigned long long;
@@ -229,4 +229,4 @@ std::string VerificationReport(const Verification& verification, const base::Tra
   return report;
 }
 
-}  // namespace inspect
+}  // namespace audit

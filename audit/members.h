@@ -14,7 +14,7 @@
 // What avdtool knows about the members of an archive: their kind (from the
 // name, as the interpreter finds them), the header of a picture and of a
 // scenario, and how a name is shown on a console.
-namespace inspect {
+namespace audit {
 
 enum class MemberKind { kScenario, kPicture, kData };
 
@@ -102,4 +102,4 @@ class MemberUnpacker {
   uint64_t budget_;
 };
 
-}  // namespace inspect
+}  // namespace audit

@@ -8,7 +8,7 @@
 
 #include "base/translations.h"
 
-namespace inspect {
+namespace audit {
 
 struct Verification {
   size_t members = 0;                 // the member count of the header
@@ -37,4 +37,4 @@ Verification Verify(std::span<const uint8_t> file, const base::Translations& tex
 std::string VerificationReport(const Verification& verification,
                                const base::Translations& texts = base::Translations());
 
-}  // namespace inspect
+}  // namespace audit

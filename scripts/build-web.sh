@@ -28,19 +28,9 @@ started=$SECONDS
 # liblzo2-dev: the LZO version to build is the Linux build's, so both
 # compress alike. gettext: the catalog compiled into the converter.
 packages=(cmake ninja-build gcc emscripten liblzo2-dev libutf8proc-dev dpkg-dev debian-keyring gettext)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-command -v node >/dev/null || missing+=(nodejs)
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    -o DPkg::Lock::Timeout=600 "${missing[@]}"
-fi
+command -v node >/dev/null || packages+=(nodejs)
+source scripts/packages.sh
+install_missing "${packages[@]}"
 # Debian's emscripten runs its tools under `node`, which must find Debian's
 # JavaScript modules even when it is not Debian's own node.
 export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs

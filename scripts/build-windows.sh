@@ -51,18 +51,8 @@ started=$SECONDS
 # Japanese locale that runs Wine in code page 932 for the tests.
 packages=(cmake ninja-build g++ liblzo2-dev libpng-dev libutf8proc-dev g++-mingw-w64-x86-64-posix wine64 dpkg-dev debian-keyring
           googletest zip libz-mingw-w64-dev gettext locales)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    -o DPkg::Lock::Timeout=600 "${missing[@]}"
-fi
+source scripts/packages.sh
+install_missing "${packages[@]}"
 
 # A build of a dependency is kept while its recipe is unchanged: the stamp
 # holds the recipe, the toolchain file and the compiler's version.

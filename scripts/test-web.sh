@@ -10,21 +10,11 @@ cd "$(dirname "$0")/.."
 native=${1:-build}
 
 packages=(chromium gcc)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
 # A node of another origin brings its own npm, which Debian's cannot join.
-command -v node >/dev/null || missing+=(nodejs)
-command -v npm >/dev/null || missing+=(npm)
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    -o DPkg::Lock::Timeout=600 "${missing[@]}"
-fi
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
+source scripts/packages.sh
+install_missing "${packages[@]}"
 
 scripts/build-web.sh
 # Only the driver: playwright's own browsers are not used.

@@ -33,6 +33,7 @@
 #include "platform/console.h"
 #include "platform/language.h"
 #include "platform/output_folder.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -291,6 +292,14 @@ Status ContactSheet(const Tool& tool, const CommandLine& line) {
   }
   std::vector<uint8_t> bytes;
   if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
+  // Never over what it reads: the archive under any name (a link, another
+  // spelling) stays as it is.
+  if (platform::SameFile(line.positional[0], line.positional[1])) {
+    tool.console.Error(
+        LineWithPath(tool.Tr("avdtool: %s is the archive itself; no contact sheet is written over it\n"),
+                     line.positional[1]));
+    return kCannotRun;
+  }
   std::vector<uint8_t> png;
   std::string notes;
   const Status status = avdtool::MakeContactSheet(bytes, columns, tool.texts, png, notes);

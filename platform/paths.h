@@ -49,6 +49,11 @@ std::optional<std::string> FullFolderPath(std::string_view folder);
 // either cannot be looked at.
 bool SameFolder(const std::string& a, const std::string& b);
 
+// True when `a` and `b` are one and the same existing file or folder,
+// whatever their spelling (a link, another letter case, a relative path);
+// false when either cannot be looked at.
+bool SameFile(const std::string& a, const std::string& b);
+
 // True when the file names `a` and `b` name one file in a folder: the same
 // bytes, or on a system that ignores letter case, the same but for the case
 // of ASCII letters.

@@ -2,6 +2,8 @@
 // library mounts the chosen folders as one.
 #include <sys/stat.h>
 
+#include <optional>
+
 #include "platform/paths.h"
 
 namespace platform {
@@ -13,11 +15,26 @@ std::optional<std::string> FullFolderPath(std::string_view folder) {
   return path;
 }
 
-bool SameFolder(const std::string& a, const std::string& b) {
-  struct stat first {};
-  struct stat second {};
-  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && S_ISDIR(first.st_mode) &&
-         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+namespace {
+
+// The file at `path` by what tells it from every other, whatever its path.
+std::optional<struct stat> Identity(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return std::nullopt;
+  return info;
 }
+
+bool SameIdentity(const std::optional<struct stat>& a, const std::optional<struct stat>& b) {
+  return a && b && a->st_dev == b->st_dev && a->st_ino == b->st_ino;
+}
+
+}  // namespace
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  const std::optional<struct stat> first = Identity(a);
+  return first && S_ISDIR(first->st_mode) && SameIdentity(first, Identity(b));
+}
+
+bool SameFile(const std::string& a, const std::string& b) { return SameIdentity(Identity(a), Identity(b)); }
 
 }  // namespace platform

@@ -79,30 +79,37 @@ std::optional<std::string> FullFolderPath(std::string_view folder) {
 
 namespace {
 
-// The volume and the file index of the folder at `path`: what tells one
-// folder from another whatever its path.
-std::optional<BY_HANDLE_FILE_INFORMATION> FolderIdentity(const std::string& path) {
-  // FILE_FLAG_BACKUP_SEMANTICS opens a folder; no access right is needed to
-  // read its identity.
-  const HANDLE folder = CreateFileW(windows::SystemPath(path).c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (folder == INVALID_HANDLE_VALUE) return std::nullopt;
+// The volume and the file index of the file or folder at `path`: what
+// tells it from every other whatever its path.
+std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::string& path) {
+  // FILE_FLAG_BACKUP_SEMANTICS opens a folder too; no access right is
+  // needed to read the identity.
+  const HANDLE file = CreateFileW(windows::SystemPath(path).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info{};
-  const bool known = GetFileInformationByHandle(folder, &info) != 0;
-  CloseHandle(folder);
-  if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return std::nullopt;
+  const bool known = GetFileInformationByHandle(file, &info) != 0;
+  CloseHandle(file);
+  if (!known) return std::nullopt;
   return info;
+}
+
+bool SameIdentity(const std::optional<BY_HANDLE_FILE_INFORMATION>& a,
+                  const std::optional<BY_HANDLE_FILE_INFORMATION>& b) {
+  return a && b && a->dwVolumeSerialNumber == b->dwVolumeSerialNumber &&
+         a->nFileIndexHigh == b->nFileIndexHigh && a->nFileIndexLow == b->nFileIndexLow;
 }
 
 }  // namespace
 
 bool SameFolder(const std::string& a, const std::string& b) {
-  const std::optional<BY_HANDLE_FILE_INFORMATION> first = FolderIdentity(a);
-  const std::optional<BY_HANDLE_FILE_INFORMATION> second = FolderIdentity(b);
-  return first && second && first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
-         first->nFileIndexHigh == second->nFileIndexHigh && first->nFileIndexLow == second->nFileIndexLow;
+  const std::optional<BY_HANDLE_FILE_INFORMATION> first = Identity(a);
+  return first && (first->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         SameIdentity(first, Identity(b));
 }
+
+bool SameFile(const std::string& a, const std::string& b) { return SameIdentity(Identity(a), Identity(b)); }
 
 // The command line split as the C runtime splits it, but in UTF-16: the
 // ANSI argv holds '?' for every character the code page lacks.

@@ -176,6 +176,22 @@ TEST_F(AvdtoolProgram, ContactSheetReplacesALinkInsteadOfWritingThroughIt) {
   EXPECT_FALSE(fs::exists(dir_.Path() / "none.png"));
 }
 
+// The archive is never the output, under whatever name it is given.
+TEST_F(AvdtoolProgram, ContactSheetNeverWritesOverTheArchiveItReads) {
+  const std::vector<uint8_t> before = ReadFile(archive_);
+  std::vector<std::string> names = {archive_};
+#ifndef _WIN32
+  fs::create_symlink(archive_, dir_.Path() / "link.avd");
+  names.push_back((dir_.Path() / "link.avd").string());
+#endif
+  for (const std::string& output : names) {
+    const Outcome r = Avdtool("contact-sheet " + archive_ + " " + output, dir_.Path());
+    EXPECT_EQ(r.status, 2) << output;
+    EXPECT_NE(r.output.find("is the archive itself"), std::string::npos) << r.output;
+    EXPECT_EQ(ReadFile(archive_), before) << output;
+  }
+}
+
 TEST_F(AvdtoolProgram, DisasmListsScenariosAndSources) {
   Outcome r = Avdtool("disasm " + archive_ + " seen002.txt");
   EXPECT_EQ(r.status, 0);

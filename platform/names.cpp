@@ -83,13 +83,36 @@ std::optional<std::string> ArchiveNameOf(std::string_view fileName) {
   return readings.utf8 ? std::move(readings.text) : std::move(readings.raw);
 }
 
-std::string FileNameOfMember(std::string_view name) {
+std::optional<std::string> FileNameOfMember(std::string_view name, bool utf8Names) {
+  std::optional<std::string> utf8 = Utf8OfSjis(name);
 #ifdef _WIN32
-  if (std::optional<std::string> utf8 = Utf8OfSjis(name)) return *utf8;
-  return base::Printable(name, base::TextEncoding::kAscii);
+  (void)utf8Names;
+  return utf8;
 #else
+  // Only a form that reads back as the member: code page 932 gives some
+  // characters two codes, and a compatibility ideograph composes to another.
+  if (utf8Names && utf8 && ArchiveNameOf(*utf8) == name) return utf8;
   return std::string(name);
 #endif
+}
+
+std::string UpperCaseUtf8(std::string_view utf8) {
+  if (!IsUtf8(utf8)) return std::string(utf8);
+  std::string upper;
+  upper.reserve(utf8.size());
+  for (size_t n; !utf8.empty(); utf8.remove_prefix(n)) {
+    n = base::Utf8Length(utf8);
+    utf8proc_int32_t c = 0;
+    if (utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(utf8.data()),
+                         static_cast<utf8proc_ssize_t>(n), &c) != static_cast<utf8proc_ssize_t>(n)) {
+      upper.append(utf8.substr(0, n));
+      continue;
+    }
+    utf8proc_uint8_t bytes[4];
+    const utf8proc_ssize_t length = utf8proc_encode_char(utf8proc_toupper(c), bytes);
+    upper.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
+  }
+  return upper;
 }
 
 namespace {

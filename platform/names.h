@@ -60,11 +60,25 @@ NameReadings ReadingsOf(std::string_view fileName);
 // names around it.
 std::optional<std::string> ArchiveNameOf(std::string_view fileName);
 
+// True when this system's file names are text in UTF-8: on Windows always
+// (the program holds its names in UTF-8), elsewhere when the locale's
+// codeset, decided as the console decides the terminal's
+// (ChooseTerminalCodeset: a C locale or none means UTF-8), is UTF-8. Defined
+// once per system.
+bool FileNamesAreUtf8();
+
 // The name a file takes on this system for an archive member named `name`
-// (Shift-JIS): on Windows its characters in UTF-8 (a name that is no
-// well-formed Shift-JIS with its bytes beyond ASCII as \xNN), elsewhere the
-// bytes themselves, as the converter takes a raw Shift-JIS name.
-std::string FileNameOfMember(std::string_view name);
+// (Shift-JIS), the inverse of the name rule: where names are text
+// (`utf8Names`) the UTF-8 of its characters when ArchiveNameOf reads that
+// back as `name`; otherwise the bytes themselves, as the converter takes a
+// raw Shift-JIS name. On Windows, whose names are characters, always the
+// characters, and nothing for a name that is no well-formed Shift-JIS.
+std::optional<std::string> FileNameOfMember(std::string_view name, bool utf8Names);
+
+// UTF-8 text with each character in its capital (Unicode's simple mapping,
+// one character for one), as Windows compares file names; `utf8` as it is
+// when it is not well-formed.
+std::string UpperCaseUtf8(std::string_view utf8);
 
 // A path (or a file's own name) as a Shift-JIS message shows it, each part
 // between '/' by itself: a UTF-8 part (composed) in Shift-JIS, each

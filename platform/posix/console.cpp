@@ -43,6 +43,11 @@ std::string InstalledCodeset() {
 
 }  // namespace
 
+// File names follow the locale as the console's text does.
+bool FileNamesAreUtf8() {
+  return ChooseTerminalCodeset(LocaleName(), InstalledCodeset()).encoding == base::TerminalEncoding::kUtf8;
+}
+
 // Shift-JIS transcoded by `cd`; the bytes of a code that does not convert
 // are shown as \xNN, as a name's bytes that form no character are.
 std::string posix::Transcode(iconv_t cd, std::string_view sjis) {

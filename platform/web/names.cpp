@@ -77,4 +77,7 @@ std::optional<std::string> Utf8OfSjis(std::string_view sjis) {
   return utf8;
 }
 
+// The page's file system names files in UTF-8.
+bool FileNamesAreUtf8() { return true; }
+
 }  // namespace platform

@@ -66,6 +66,9 @@ std::optional<std::string> SjisOfUtf8(std::string_view utf8) {
   return sjis;
 }
 
+// The program holds every name in UTF-8 (Windows in UTF-16).
+bool FileNamesAreUtf8() { return true; }
+
 std::optional<std::string> Utf8OfSjis(std::string_view sjis) {
   if (sjis.empty()) return std::string();
   if (sjis.size() > windows::kMostAtOnce) return std::nullopt;

@@ -74,14 +74,32 @@ TEST(PathForMessage, ShowsWhatShiftJisHoldsAndEscapesTheRest) {
   EXPECT_EQ(PathForMessage("キルナート/\x95\x5C.MOE"), "\x83L\x83\x8B\x83i\x81[\x83g/\x95\x5C.MOE");
 }
 
-TEST(MemberFileName, IsTheMembersCharactersOnWindowsAndItsBytesElsewhere) {
+TEST(MemberFileName, IsTheNameRulesInverseWhereNamesAreUtf8) {
+  using platform::FileNameOfMember;
+  // 表 ends in 0x5C; 説明書 read back through the name rule.
+  EXPECT_EQ(FileNameOfMember("\x91\xE6\x93\xF1\x98\x62.SIO", true), "第二話.SIO");
+  EXPECT_EQ(FileNameOfMember("\x95\x5C.DAT", true), "表.DAT");
+  EXPECT_EQ(FileNameOfMember("README.TXT", false), "README.TXT");
+  // ﾎｼ: its characters, which no reading takes for μ.
+  EXPECT_EQ(FileNameOfMember("\xCE\xBC.MOE", true), "ﾎｼ.MOE");
 #ifdef _WIN32
-  EXPECT_EQ(platform::FileNameOfMember("\x91\xE6\x93\xF1\x98\x62.SIO"), "第二話.SIO");
-  EXPECT_EQ(platform::FileNameOfMember("\x95\x5C.DAT"), "表.DAT");
-  EXPECT_EQ(platform::FileNameOfMember("\x82.TXT"), "\\x82.TXT");
+  EXPECT_EQ(FileNameOfMember("\x95\x5C.DAT", false), "表.DAT");
+  EXPECT_EQ(FileNameOfMember("\x82.TXT", true), std::nullopt);
 #else
-  EXPECT_EQ(platform::FileNameOfMember("\x95\x5C.DAT"), "\x95\x5C.DAT");
+  EXPECT_EQ(FileNameOfMember("\x95\x5C.DAT", false), "\x95\x5C.DAT");
+  EXPECT_EQ(FileNameOfMember("\x82.TXT", true), "\x82.TXT");
+  // Code page 932 gives 纊 two codes (ED 40, FA 5C): the one whose
+  // characters read back as another keeps its bytes.
+  EXPECT_EQ(FileNameOfMember("\xFA\x5C", true), "纊");
+  EXPECT_EQ(FileNameOfMember("\xED\x40", true), "\xED\x40");
 #endif
+}
+
+TEST(MemberFileName, CapitalsAreUnicodesInEveryScript) {
+  EXPECT_EQ(platform::UpperCaseUtf8("readme.txt"), "README.TXT");
+  EXPECT_EQ(platform::UpperCaseUtf8("ａ.txt"), "Ａ.TXT");
+  EXPECT_EQ(platform::UpperCaseUtf8("αβ ёж ⅰ"), "ΑΒ ЁЖ Ⅰ");
+  EXPECT_EQ(platform::UpperCaseUtf8("表.\xFF"), "表.\xFF");
 }
 
 }  // namespace

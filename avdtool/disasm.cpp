@@ -5,6 +5,7 @@
 
 #include "archive/archive_reader.h"
 #include "audit/members.h"
+#include "avdtool/member_names.h"
 #include "base/byte_order.h"
 #include "base/diagnostics.h"
 #include "base/printable.h"
@@ -222,8 +223,7 @@ Status Disassemble(std::span<const uint8_t> file, const std::vector<std::string>
     out += std::string(archive::Describe(reader.Error(), texts)) + "\n";
     return Status::kCannotRun;
   }
-  std::vector<std::string> wanted = names;
-  for (std::string& name : wanted) base::UpperCaseName(name);
+  const std::vector<MemberQuery> wanted = MemberQueries(names);
   std::vector<bool> found(wanted.size(), false);
   audit::MemberUnpacker unpacker(reader);
   std::vector<uint8_t> bytes;
@@ -233,7 +233,7 @@ Status Disassemble(std::span<const uint8_t> file, const std::vector<std::string>
     if (audit::KindOf(e.name) != audit::MemberKind::kScenario) continue;
     bool listed = wanted.empty();
     for (size_t i = 0; i < wanted.size(); ++i) {
-      if (wanted[i] == e.name) listed = found[i] = true;
+      if (wanted[i].Matches(e.name)) listed = found[i] = true;
     }
     if (!listed) continue;
     out += "; " + audit::MemberLabel(e) + ", " + audit::ByteCount(e.unpacked) + "\n";
@@ -247,8 +247,7 @@ Status Disassemble(std::span<const uint8_t> file, const std::vector<std::string>
   }
   for (size_t i = 0; i < wanted.size(); ++i) {
     if (!found[i]) {
-      out += base::Format(texts.Tr("no scenario member named %s\n"),
-                          base::Printable(names[i], base::TextEncoding::kAscii).c_str());
+      out += base::Format(texts.Tr("no scenario member named %s\n"), wanted[i].Shown().c_str());
       status = Status::kCannotRun;
     }
   }

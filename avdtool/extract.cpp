@@ -1,50 +1,70 @@
 #include "avdtool/extract.h"
 
+#include <algorithm>
+#include <optional>
 #include <set>
 
 #include "archive/archive_reader.h"
 #include "audit/members.h"
+#include "avdtool/member_names.h"
 #include "avdtool/png.h"
 #include "base/diagnostics.h"
 #include "base/printable.h"
+#include "base/sjis.h"
 #include "platform/names.h"
-#include "platform/paths.h"
 
 namespace avdtool {
 namespace {
 
 using base::Format;
 
-// A file name as a report line shows it.
+// A name as a report line shows it: the Shift-JIS name in printable ASCII,
+// as `list` shows it and the command line takes it back.
 std::string Shown(std::string_view name) { return base::Printable(name, base::TextEncoding::kAscii); }
 
-bool IsUnsafeByte(char c) {
-  const auto b = static_cast<uint8_t>(c);
-  return c == '/' || c == '\\' || b < 0x20 || b == 0x7F ||
-         platform::kNotInNames.find(c) != std::string_view::npos;
+// The bytes of a second byte of a double-byte Shift-JIS character.
+bool IsTrailByte(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+// The length of the character at `at` of the Shift-JIS `name`, by its
+// bytes' places alone: two for a first byte followed by a second, one
+// otherwise.
+size_t CharacterLength(std::string_view name, size_t at) {
+  const auto b = static_cast<uint8_t>(name[at]);
+  if (base::IsLeadByte(b) && at + 1 < name.size() && IsTrailByte(static_cast<uint8_t>(name[at + 1])))
+    return 2;
+  return 1;
 }
 
-// Why a member's own name is not used as it is, in the language of
-// `texts`; null when it is.
-const char* WhyRenamed(std::string_view name, const base::Translations& texts) {
-  if (name.empty()) return texts.Tr("it has no name");
-  if (name.find("..") != std::string_view::npos || name.find('/') != std::string_view::npos ||
-      name.find('\\') != std::string_view::npos || name == ".") {
-    return texts.Tr("its name would reach outside the folder");
-  }
-  for (char c : name) {
-    if (IsUnsafeByte(c)) return texts.Tr("its name holds control characters");
-  }
-  return nullptr;
+// What Windows reserves for devices, with or without an extension.
+bool IsDeviceName(std::string_view name) {
+  std::string stem(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char& c : stem) c = static_cast<char>(base::AsciiUpper(c));
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '1' &&
+         stem[3] <= '9';
 }
 
-bool SameLetters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
+const char* Reason(Renamed why, const base::Translations& texts) {
+  switch (why) {
+    case Renamed::kNot:
+      break;
+    case Renamed::kNoName:
+      return texts.Tr("it has no name");
+    case Renamed::kOutside:
+      return texts.Tr("its name would reach outside the folder");
+    case Renamed::kNotShiftJis:
+      return texts.Tr("its name is not well-formed Shift-JIS");
+    case Renamed::kNotInNames:
+      return texts.Tr("its name holds characters that Windows takes in no file name (<>:\"|?*)");
+    case Renamed::kControl:
+      return texts.Tr("its name holds control characters");
+    case Renamed::kDevice:
+      return texts.Tr("Windows reserves its name for a device");
+    case Renamed::kEndsInDotOrSpace:
+      return texts.Tr("its name ends in a dot or a space, which Windows drops");
   }
-  return true;
+  return "";
 }
 
 class Extractor {
@@ -62,23 +82,24 @@ class Extractor {
       report_ += Format(Tr("%s: not written: %s\n"), Label(e).c_str(), why.c_str());
       return Status::kProblems;
     }
-    // Judged by the name the file takes on this system: on Windows a
-    // Shift-JIS character whose second byte is 0x5C is no separator there.
-    const std::string own = platform::FileNameOfMember(e.name);
-    const std::string safe = SafeFileName(own);
-    const std::string fileName = Claim(safe);
-    if (const char* reason = WhyRenamed(own, texts_); reason != nullptr) {
-      report_ +=
-          Format(Tr("%s: written as %s, since %s\n"), Label(e).c_str(), Shown(fileName).c_str(), reason);
-    } else if (fileName != safe) {
-      report_ += Format(Tr("%s: written as %s, since an earlier member of the same name took %s\n"),
-                        Label(e).c_str(), Shown(fileName).c_str(), Shown(safe).c_str());
+    SafeName safe = SafeFileName(e.name);
+    if (!platform::FileNameOfMember(safe.name, utf8Names_)) {
+      safe.name = NameOfCharacters(safe.name);
+      if (safe.why == Renamed::kNot) safe.why = Renamed::kNotShiftJis;
     }
-    Status status = WriteFile(e, fileName, bytes_);
+    const std::string name = Claim(safe.name);
+    if (safe.why != Renamed::kNot) {
+      report_ += Format(Tr("%s: written as %s, since %s\n"), Label(e).c_str(), Shown(name).c_str(),
+                        Reason(safe.why, texts_));
+    } else if (name != safe.name) {
+      report_ += Format(Tr("%s: written as %s, since an earlier member of the same name took %s\n"),
+                        Label(e).c_str(), Shown(name).c_str(), Shown(safe.name).c_str());
+    }
+    Status status = WriteFile(e, name, bytes_);
     if (status == Status::kGood) ++members_;
     if (png && audit::KindOf(e.name) == audit::MemberKind::kPicture) {
       if (audit::KindOf(e.name, bytes_) == audit::MemberKind::kPicture) {
-        status = Worse(status, Png(e, safe));
+        status = Worse(status, Png(e, safe.name));
       } else {
         report_ += Format(Tr("%s: no PNG written: data, since it does not begin with \"PDT10\"\n"),
                           Label(e).c_str());
@@ -120,19 +141,41 @@ class Extractor {
     return status;
   }
 
-  // `name`, or the first of "name~2", "name~3", ... not taken in this run.
+  // The file name of the Shift-JIS `name` on this system.
+  std::string FileName(const std::string& name) const {
+    return platform::FileNameOfMember(name, utf8Names_).value_or(Shown(name));
+  }
+
+  // `name`, or the first of "name~2", "name~3", ... that no file of this run
+  // has taken, letter case aside as Windows compares names: by the
+  // characters of the name (full-width and Greek letters too), and by the
+  // bytes of the file's name where they are no UTF-8 (ASCII letters alone).
   std::string Claim(const std::string& name) {
-    std::string candidate = name;
-    for (size_t n = 2; taken_.count(candidate) != 0; ++n) candidate = name + "~" + std::to_string(n);
-    taken_.insert(candidate);
-    return candidate;
+    for (size_t n = 1;; ++n) {
+      const std::string candidate = n == 1 ? name : name + "~" + std::to_string(n);
+      std::vector<std::string> keys = {Key(FileName(candidate))};
+      if (std::optional<std::string> characters = platform::Utf8OfSjis(candidate))
+        keys.push_back(Key(*characters));
+      if (std::none_of(keys.begin(), keys.end(),
+                       [&](const std::string& k) { return taken_.count(k) != 0; })) {
+        taken_.insert(keys.begin(), keys.end());
+        return candidate;
+      }
+    }
+  }
+
+  static std::string Key(const std::string& fileName) {
+    if (platform::IsUtf8(fileName)) return platform::UpperCaseUtf8(fileName);
+    std::string bytes = fileName;
+    base::UpperCaseName(bytes);
+    return "\x01" + bytes;  // apart from every UTF-8 key
   }
 
   // A file that cannot be written, or is in the folder already, keeps the
   // command from its work.
   Status WriteFile(const archive::Entry& e, const std::string& name, const std::vector<uint8_t>& data) {
     std::string error;
-    switch (folder_.Write(name, data, error)) {
+    switch (folder_.Write(FileName(name), data, error)) {
       case platform::OutputFolder::Written::kWritten:
         return Status::kGood;
       case platform::OutputFolder::Written::kExists:
@@ -151,23 +194,70 @@ class Extractor {
   platform::OutputFolder& folder_;
   const base::Translations& texts_;
   std::string& report_;
-  std::set<std::string> taken_;
+  const bool utf8Names_ = platform::FileNamesAreUtf8();
+  std::set<std::string> taken_;  // Key of every file name taken
   std::vector<uint8_t> bytes_, png_;
   size_t members_ = 0, pngs_ = 0;
 };
 
 }  // namespace
 
-std::string SafeFileName(std::string_view name) {
-  if (name.empty()) return "unnamed";
-  std::string safe(name);
-  for (size_t i = 0; i < safe.size(); ++i) {
+SafeName SafeFileName(std::string_view name) {
+  if (name.empty()) return {"unnamed", Renamed::kNoName};
+  SafeName safe{std::string(name), Renamed::kNot};
+  const auto note = [&](Renamed why) {
+    if (safe.why == Renamed::kNot) safe.why = why;
+  };
+  // Character by character: only a byte that stands alone can be one of
+  // these ASCII characters.
+  bool outside = name == "." || name == "..", notInNames = false, control = false;
+  for (size_t i = 0, n; i < name.size(); i += n) {
+    n = CharacterLength(name, i);
+    if (n != 1) continue;
+    const char c = name[i];
+    const auto b = static_cast<uint8_t>(c);
     const bool dots =
-        safe[i] == '.' && ((i > 0 && name[i - 1] == '.') || (i + 1 < name.size() && name[i + 1] == '.'));
-    if (IsUnsafeByte(safe[i]) || dots) safe[i] = '_';
+        c == '.' && ((i > 0 && name[i - 1] == '.') || (i + 1 < name.size() && name[i + 1] == '.'));
+    if (c == '/' || c == '\\' || dots) {
+      outside = true;
+    } else if (std::string_view("<>:\"|?*").find(c) != std::string_view::npos) {
+      notInNames = true;
+    } else if (b < 0x20 || b == 0x7F) {
+      control = true;
+    } else {
+      continue;
+    }
+    safe.name[i] = '_';
   }
-  if (safe == ".") safe = "_";
+  if (safe.name == ".") safe.name = "_";
+  if (outside) note(Renamed::kOutside);
+  if (notInNames) note(Renamed::kNotInNames);
+  if (control) note(Renamed::kControl);
+  if (IsDeviceName(safe.name)) {
+    note(Renamed::kDevice);
+    safe.name.insert(0, "_");
+  }
+  // No trailing byte of a double-byte character is a dot or a space.
+  for (size_t end = safe.name.size(); end > 0 && (safe.name[end - 1] == '.' || safe.name[end - 1] == ' ');
+       --end) {
+    note(Renamed::kEndsInDotOrSpace);
+    safe.name[end - 1] = '_';
+  }
   return safe;
+}
+
+std::string NameOfCharacters(std::string_view name) {
+  std::string characters;
+  for (size_t i = 0, n; i < name.size(); i += n) {
+    n = CharacterLength(name, i);
+    const std::string_view one = name.substr(i, n);
+    if (static_cast<uint8_t>(one[0]) < 0x80 || platform::Utf8OfSjis(one)) {
+      characters += one;
+    } else {
+      characters.append(n, '_');
+    }
+  }
+  return characters;
 }
 
 Status Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const ExtractOptions& options,
@@ -180,17 +270,18 @@ Status Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, co
     return Status::kCannotRun;
   }
   Status status = Status::kGood;
-  std::vector<bool> asked(options.names.size(), false);
+  const std::vector<MemberQuery> queries = MemberQueries(options.names);
+  std::vector<bool> asked(queries.size(), false);
   for (const archive::Entry& e : reader.Entries()) {
-    bool wanted = options.names.empty();
-    for (size_t i = 0; i < options.names.size(); ++i) {
-      if (SameLetters(options.names[i], e.name)) wanted = asked[i] = true;
+    bool wanted = queries.empty();
+    for (size_t i = 0; i < queries.size(); ++i) {
+      if (queries[i].Matches(e.name)) wanted = asked[i] = true;
     }
     if (wanted) status = Worse(status, extractor.Member(e, options.png));
   }
-  for (size_t i = 0; i < options.names.size(); ++i) {
+  for (size_t i = 0; i < queries.size(); ++i) {
     if (!asked[i]) {
-      report += base::Format(texts.Tr("no member named %s\n"), Shown(options.names[i]).c_str());
+      report += base::Format(texts.Tr("no member named %s\n"), queries[i].Shown().c_str());
       status = Status::kCannotRun;
     }
   }

@@ -170,12 +170,46 @@ TEST_F(AvdtoolExtract, APictureNameOnDataWritesTheDataAsItIsAndNoPng) {
 }
 
 TEST(AvdtoolSafeFileName, KeepsWhatStaysInsideTheFolder) {
-  EXPECT_EQ(avdtool::SafeFileName("SEEN001.TXT"), "SEEN001.TXT");
-  EXPECT_EQ(avdtool::SafeFileName(".HIDDEN"), ".HIDDEN");
-  EXPECT_EQ(avdtool::SafeFileName("A.B.C"), "A.B.C");
-  EXPECT_EQ(avdtool::SafeFileName("\x82\xA0.TXT"), "\x82\xA0.TXT");
-  EXPECT_EQ(avdtool::SafeFileName("A...B"), "A___B");
-  EXPECT_EQ(avdtool::SafeFileName("\x83\x5C"), "\x83_");  // a trail byte that is a backslash
+  for (const char* name : {"SEEN001.TXT", ".HIDDEN", "A.B.C", "\x82\xA0.TXT", "CONSOLE.TXT", "COM0", "A .TXT",
+                           // 表.DAT, ソース.PDT, ポ: a second byte 0x5C or 0x7C is no separator.
+                           "\x95\x5C.DAT", "\x83\x5C\x81\x5B\x83X.PDT", "\x83\x7C"}) {
+    const avdtool::SafeName safe = avdtool::SafeFileName(name);
+    EXPECT_EQ(safe.name, name);
+    EXPECT_EQ(safe.why, avdtool::Renamed::kNot) << name;
+  }
+}
+
+// Every system writes the same names, so that an extract gives one folder
+// everywhere; each note says why.
+TEST(AvdtoolSafeFileName, WhatWindowsCannotTakeIsRenamedOnEverySystem) {
+  using avdtool::Renamed;
+  const struct {
+    std::string name, safe;
+    Renamed why;
+  } cases[] = {
+      {"", "unnamed", Renamed::kNoName},          {"A...B", "A___B", Renamed::kOutside},
+      {"\x82/", "\x82_", Renamed::kOutside},  // a first byte without its second
+      {"A\\B", "A_B", Renamed::kOutside},         {"A:B*?.TXT", "A_B__.TXT", Renamed::kNotInNames},
+      {"\"<|>\"", "_____", Renamed::kNotInNames}, {"X\x1BY", "X_Y", Renamed::kControl},
+      {"AUX.PDT", "_AUX.PDT", Renamed::kDevice},  {"con.txt", "_con.txt", Renamed::kDevice},
+      {"NUL", "_NUL", Renamed::kDevice},          {"Com9.A.B", "_Com9.A.B", Renamed::kDevice},
+      {"LPT1 .X", "_LPT1 .X", Renamed::kDevice},  {"README.", "README_", Renamed::kEndsInDotOrSpace},
+      {" ", "_", Renamed::kEndsInDotOrSpace},     {"A. ", "A__", Renamed::kEndsInDotOrSpace},
+      {"PRN.", "_PRN_", Renamed::kDevice},  // the first reason found
+  };
+  for (const auto& c : cases) {
+    const avdtool::SafeName safe = avdtool::SafeFileName(c.name);
+    EXPECT_EQ(safe.name, c.safe) << c.name;
+    EXPECT_EQ(safe.why, c.why) << c.name;
+  }
+}
+
+TEST(AvdtoolSafeFileName, BytesThatFormNoCharacterBecomeUnderscores) {
+  EXPECT_EQ(avdtool::NameOfCharacters("\x95\x5C.DAT"), "\x95\x5C.DAT");
+  EXPECT_EQ(avdtool::NameOfCharacters("\x82.TXT"), "_.TXT");
+  EXPECT_EQ(avdtool::NameOfCharacters("A\xFF"), "A_");
+  // An unassigned code goes whole: its 0x5C never stands alone.
+  EXPECT_EQ(avdtool::NameOfCharacters("\x85\x5C.DAT"), "__.DAT");
 }
 
 }  // namespace

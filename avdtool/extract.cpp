@@ -134,7 +134,11 @@ class Extractor {
       return Status::kProblems;
     }
     const std::string stem = safe.ends_with(".PDT") ? safe.substr(0, safe.size() - 4) : safe;
-    const std::string fileName = Claim(stem + ".png");
+    const std::string own = stem + ".png", fileName = Claim(own);
+    if (fileName != own) {
+      report_ += Format(Tr("%s: written as %s, since an earlier member of the same name took %s\n"),
+                        Label(e).c_str(), Shown(fileName).c_str(), Shown(own).c_str());
+    }
     if (!note.empty()) report_ += Label(e) + ": " + note + "\n";
     const Status status = WriteFile(e, fileName, png_);
     if (status == Status::kGood) ++pngs_;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "avdtool/extract.h"
 #include "avdtool_support.h"
 #include "base/sjis.h"
+#include "platform/names.h"
 
 namespace {
 
@@ -167,6 +169,174 @@ TEST_F(AvdtoolExtract, APictureNameOnDataWritesTheDataAsItIsAndNoPng) {
             "SYSTEM.PDT (entry 0): no PNG written: data, since it does not begin with \"PDT10\"\n"
             "1 member written\n");
   EXPECT_EQ(Files(Out()), (std::map<std::string, std::vector<uint8_t>>{{"SYSTEM.PDT", own}}));
+}
+
+// The locale the test runs in, for what follows it: file names in UTF-8 or
+// in the members' bytes (platform::FileNamesAreUtf8). Windows names files
+// by characters whatever the locale.
+class ScopedLocale {
+ public:
+  explicit ScopedLocale([[maybe_unused]] const char* name) {
+#ifndef _WIN32
+    if (const char* was = std::getenv("LC_ALL")) was_ = was;
+    setenv("LC_ALL", name, 1);
+#endif
+  }
+  ~ScopedLocale() {
+#ifndef _WIN32
+    if (was_) {
+      setenv("LC_ALL", was_->c_str(), 1);
+    } else {
+      unsetenv("LC_ALL");
+    }
+#endif
+  }
+  ScopedLocale(const ScopedLocale&) = delete;
+  ScopedLocale& operator=(const ScopedLocale&) = delete;
+
+ private:
+  std::optional<std::string> was_;
+};
+
+// The names of the files in `folder`, as the system holds them (UTF-8 on
+// Windows).
+std::set<std::string> FileNames(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::u8string name = entry.path().filename().u8string();
+    names.emplace(name.begin(), name.end());
+  }
+  return names;
+}
+
+// `names` (Shift-JIS) as this system names their files now.
+std::set<std::string> SystemNames(const std::vector<std::string>& names) {
+  std::set<std::string> files;
+  for (const std::string& name : names)
+    files.insert(platform::FileNameOfMember(name, platform::FileNamesAreUtf8()).value());
+  return files;
+}
+
+// The archive of `names` (in that order in its directory), each its own name
+// as its bytes, letter case kept as the writer would not keep it.
+std::vector<uint8_t> ArchiveNamed(const std::vector<std::string>& names) {
+  std::vector<Member> members;
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string placeholder = "M" + std::string(1, static_cast<char>('A' + i));
+    members.push_back(
+        {placeholder, names[i].ends_with(".PDT") ? Pdt(4, 2, std::vector<uint16_t>(2, 0)) : Bytes(names[i])});
+  }
+  std::vector<uint8_t> file = ArchiveOf(members);
+  for (size_t i = 0; i < names.size(); ++i) {
+    uint8_t* name = EntryField(file, i, 0);
+    std::fill(name, name + archive::kNameSize, 0);
+    std::copy(names[i].begin(), names[i].end(), name);
+  }
+  return file;
+}
+
+// 表.DAT, ソース.PDT: each second byte 0x5C.
+const std::string kTable = "\x95\x5C.DAT", kSource = "\x83\x5C\x81\x5B\x83X.PDT";
+
+TEST_F(AvdtoolExtract, EachMemberTakesItsNameInTheSystemsForm) {
+  const std::vector<std::string> names = {kTable, kSource, "\x90\xE0\x96\xBE\x8F\x91.TXT", "README.TXT"};
+  const ScopedLocale utf8("C.UTF-8");
+  EXPECT_EQ(Extract(ArchiveNamed(names)), 0);
+  EXPECT_EQ(report_, "4 members written\n");
+  EXPECT_EQ(FileNames(Out()), (std::set<std::string>{"表.DAT", "ソース.PDT", "説明書.TXT", "README.TXT"}));
+#ifndef _WIN32
+  // In a Shift-JIS locale the bytes themselves.
+  const ScopedLocale sjis("ja_JP.SJIS");
+  std::string error;
+  folder_ = platform::OutputFolder::Open((dir_.Path() / "sjis").string(), base::Translations(), error);
+  EXPECT_EQ(Extract(ArchiveNamed(names)), 0);
+  EXPECT_EQ(FileNames(dir_.Path() / "sjis"), std::set<std::string>(names.begin(), names.end()));
+#endif
+}
+
+// The converter's name rule reads the extracted folder back as the archive
+// it came from, whatever the locale.
+TEST_F(AvdtoolExtract, ConvertingTheExtractedFilesGivesTheSameMemberNames) {
+  const std::vector<std::string> names = {
+      kTable,
+      kSource,
+      "\xCE\xBC.DAT",          // ﾎｼ, bytes that read as UTF-8 too
+      "\x83\x9F\x83\xB6.TXT",  // ΑΩ, two-byte UTF-8 characters
+      "\x82\x60\x82\x61.TXT",  // ＡＢ
+      "\xED\x40.DAT",          // 纊, whose characters code page 932 gives back as FA 5C
+      "README.TXT"};
+  for (const char* locale : {"C.UTF-8", "ja_JP.SJIS"}) {
+    const ScopedLocale scoped(locale);
+    const fs::path out = dir_.Path() / locale;
+    std::string error;
+    folder_ = platform::OutputFolder::Open(out.string(), base::Translations(), error);
+    ASSERT_EQ(Extract(ArchiveNamed(names)), 0) << report_;
+    fs::create_directory(dir_.Path() / "game");
+    test_support::RecordingSink sink;
+    test_support::CapturedConsole console;
+    driver::ConvertGame({dir_.Folder() + "game/", out.string() + "/"},
+                        {console.Console(), console.Diag(), sink});
+    std::set<std::string> converted;
+    for (const Member& m : sink.members) converted.insert(m.name);
+    EXPECT_EQ(converted, std::set<std::string>(names.begin(), names.end())) << locale << "\n"
+                                                                            << console.Text();
+  }
+}
+
+// Windows takes names that differ in letter case as one: every member is
+// still written, the later under a "~2" name, on every system.
+TEST_F(AvdtoolExtract, NamesThatDifferInLetterCaseAloneAreAllWritten) {
+  for (const char* locale : {"C.UTF-8", "ja_JP.SJIS"}) {
+    const ScopedLocale scoped(locale);
+    std::string error;
+    folder_ = platform::OutputFolder::Open((dir_.Path() / locale).string(), base::Translations(), error);
+    EXPECT_EQ(Extract(ArchiveNamed({"PIC.PDT", "Readme.txt", "pic.PNG", "readme.txt", "\x82\x81.TXT",
+                                    "\x82\x60.TXT", "\x83\x41.PDT", "\x83\x61.PDT"}),
+                      {{}, true}),
+              0)
+        << report_;
+    EXPECT_EQ(
+        report_,
+        "pic.PNG (entry 2): written as pic.PNG~2, since an earlier member of the same name took pic.PNG\n"
+        "readme.txt (entry 3): written as readme.txt~2, since an earlier member of the same name took "
+        "readme.txt\n"
+        "\\x82`.TXT (entry 5): written as \\x82`.TXT~2, since an earlier member of the same name took "
+        "\\x82`.TXT\n"
+        "8 members written, 3 pictures as PNG\n")
+        << locale;
+    // ア (83 41) and ヂ (83 61) are two characters.
+    EXPECT_EQ(FileNames(dir_.Path() / locale),
+              SystemNames({"PIC.PDT", "PIC.png", "Readme.txt", "pic.PNG~2", "readme.txt~2", "\x82\x81.TXT",
+                           "\x82\x60.TXT~2", "\x83\x41.PDT", "\x83\x41.png", "\x83\x61.PDT", "\x83\x61.png"}))
+        << locale;
+  }
+}
+
+TEST_F(AvdtoolExtract, EachRenamedMemberIsNotedWithItsTrueReason) {
+  EXPECT_EQ(Extract(ArchiveNamed({" ", "A:B", "AUX.PDT", "README.", "con.txt"})), 0);
+  EXPECT_EQ(report_,
+            "  (entry 0): written as _, since its name ends in a dot or a space, which Windows drops\n"
+            "A:B (entry 1): written as A_B, since its name holds characters that Windows takes in no file "
+            "name (<>:\"|?*)\n"
+            "AUX.PDT (entry 2): written as _AUX.PDT, since Windows reserves its name for a device\n"
+            "README. (entry 3): written as README_, since its name ends in a dot or a space, which Windows "
+            "drops\n"
+            "con.txt (entry 4): written as _con.txt, since Windows reserves its name for a device\n"
+            "5 members written\n");
+  EXPECT_EQ(FileNames(Out()), (std::set<std::string>{"_", "A_B", "_AUX.PDT", "README_", "_con.txt"}));
+}
+
+TEST_F(AvdtoolExtract, ANameThatFormsNoCharacterKeepsItsBytesWhereNamesAreBytes) {
+  EXPECT_EQ(Extract(ArchiveNamed({"\x82.TXT"})), 0);
+#ifdef _WIN32
+  EXPECT_EQ(report_,
+            "\\x82.TXT (entry 0): written as _.TXT, since its name is not well-formed Shift-JIS\n"
+            "1 member written\n");
+  EXPECT_EQ(FileNames(Out()), std::set<std::string>{"_.TXT"});
+#else
+  EXPECT_EQ(report_, "1 member written\n");
+  EXPECT_EQ(FileNames(Out()), std::set<std::string>{"\x82.TXT"});
+#endif
 }
 
 TEST(AvdtoolSafeFileName, KeepsWhatStaysInsideTheFolder) {

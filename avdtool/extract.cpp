@@ -145,9 +145,13 @@ class Extractor {
     return status;
   }
 
-  // The file name of the Shift-JIS `name` on this system.
+  // The file name of the Shift-JIS `name` on this system (NameOfCharacters
+  // has made it one that every system takes).
   std::string FileName(const std::string& name) const {
-    return platform::FileNameOfMember(name, utf8Names_).value_or(Shown(name));
+    if (std::optional<std::string> own = platform::FileNameOfMember(name, utf8Names_)) return *own;
+    std::string shown = Shown(name);
+    std::replace(shown.begin(), shown.end(), '\\', '_');
+    return shown;
   }
 
   // `name`, or the first of "name~2", "name~3", ... that no file of this run

@@ -18,6 +18,7 @@
 #include "audit/verify.h"
 #include "avdtool/contact_sheet.h"
 #include "avdtool/disasm.h"
+#include "avdtool/extract.h"
 #include "avdtool/listing.h"
 #include "avdtool/png.h"
 #include "avdtool/references.h"
@@ -143,6 +144,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(base::Printable(line, base::TextEncoding::kShiftJis) == line);
   }
   if (good) Require(archive::ArchiveContents(std::vector<uint8_t>(file.begin(), file.end())).valid);
+
+  // Every member's safe name stays in the folder and is one Windows takes;
+  // a name is changed exactly when a reason is given.
+  for (const archive::Entry& e : reader.Entries()) {
+    const avdtool::SafeName safe = avdtool::SafeFileName(e.name);
+    Require(!safe.name.empty() && safe.name != "." && safe.name.find("..") == std::string::npos &&
+            safe.name.find('/') == std::string::npos);
+    Require(safe.name.back() != '.' && safe.name.back() != ' ');
+    Require((safe.why == avdtool::Renamed::kNot) == (safe.name == e.name));
+  }
 
   size_t pictures = 0;
   uint64_t pngPixels = 0;

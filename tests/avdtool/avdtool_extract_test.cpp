@@ -12,6 +12,7 @@
 #include "avdtool_support.h"
 #include "base/sjis.h"
 #include "platform/names.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -263,19 +264,22 @@ TEST_F(AvdtoolExtract, ConvertingTheExtractedFilesGivesTheSameMemberNames) {
       "\xCE\xBC.DAT",          // ﾎｼ, bytes that read as UTF-8 too
       "\x83\x9F\x83\xB6.TXT",  // ΑΩ, two-byte UTF-8 characters
       "\x82\x60\x82\x61.TXT",  // ＡＢ
-      "\xED\x40.DAT",          // 纊, whose characters code page 932 gives back as FA 5C
-      "README.TXT"};
+      "README.TXT",
+#ifndef _WIN32
+      "\xED\x40.DAT",  // 纊, whose characters code page 932 gives back as FA 5C
+#endif
+  };
   for (const char* locale : {"C.UTF-8", "ja_JP.SJIS"}) {
     const ScopedLocale scoped(locale);
-    const fs::path out = dir_.Path() / locale;
+    const std::string out = dir_.Folder() + locale;
     std::string error;
-    folder_ = platform::OutputFolder::Open(out.string(), base::Translations(), error);
+    folder_ = platform::OutputFolder::Open(out, base::Translations(), error);
     ASSERT_EQ(Extract(ArchiveNamed(names)), 0) << report_;
     fs::create_directory(dir_.Path() / "game");
+    const std::string sep(platform::kSeparatorString);
     test_support::RecordingSink sink;
     test_support::CapturedConsole console;
-    driver::ConvertGame({dir_.Folder() + "game/", out.string() + "/"},
-                        {console.Console(), console.Diag(), sink});
+    driver::ConvertGame({dir_.Folder() + "game" + sep, out + sep}, {console.Console(), console.Diag(), sink});
     std::set<std::string> converted;
     for (const Member& m : sink.members) converted.insert(m.name);
     EXPECT_EQ(converted, std::set<std::string>(names.begin(), names.end())) << locale << "\n"

@@ -192,6 +192,35 @@ TEST_F(AvdtoolProgram, ContactSheetNeverWritesOverTheArchiveItReads) {
   }
 }
 
+#ifdef _WIN32
+// The first bytes of `name` in `folder`, read through the long form, which
+// takes CON or NUL for a file's name; then the file is removed.
+std::string TakeFile(const fs::path& folder, const std::string& name) {
+  const std::wstring path = L"\\\\?\\" + fs::absolute(folder).wstring() + L"\\" + fs::path(name).wstring();
+  const HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "(none)";
+  char start[8] = {};
+  DWORD got = 0;
+  ::ReadFile(file, start, sizeof start, &got, nullptr);
+  CloseHandle(file);
+  DeleteFileW(path.c_str());
+  return std::string(start, got);
+}
+
+// Windows takes CON and NUL (with any extension) for devices; a path given
+// to avdtool names a file, there as anywhere.
+TEST_F(AvdtoolProgram, ContactSheetToADeviceNameWritesAFileOfThatName) {
+  for (const std::string name : {"CON", "NUL", "nul.png", "COM1.PNG"}) {
+    const Outcome r = Avdtool("contact-sheet " + archive_ + " " + name + " --columns 1", dir_.Path());
+    EXPECT_EQ(r.status, 0) << name << ": " << r.output;
+    EXPECT_EQ(r.output, "") << name;
+    EXPECT_EQ(TakeFile(dir_.Path(), name), "\x89PNG\r\n\x1A\n") << name;
+    EXPECT_EQ(TakeFile(dir_.Path(), name + ".part"), "(none)") << name;
+  }
+}
+#endif
+
 TEST_F(AvdtoolProgram, DisasmListsScenariosAndSources) {
   Outcome r = Avdtool("disasm " + archive_ + " seen002.txt");
   EXPECT_EQ(r.status, 0);

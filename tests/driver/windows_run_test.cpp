@@ -465,22 +465,25 @@ TEST(WindowsRun, ADriveLetterAloneIsTheCurrentFolderOfThatDrive) {
   EXPECT_EQ(ReadFile(out.Path() / "DAV299.AVD"), ReadFile(linux.archive));
 }
 
-TEST(WindowsRun, TheConverterCarriesAManifestThatAsksForLongPaths) {
-  const HMODULE exe = LoadLibraryExW(fs::path(AVDCONV_PATH).wstring().c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  ASSERT_NE(exe, nullptr);
-  const HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-  ASSERT_NE(found, nullptr);
-  const HGLOBAL loaded = LoadResource(exe, found);
-  const char* text = static_cast<const char*>(LockResource(loaded));
-  ASSERT_NE(text, nullptr);
-  const std::string manifest(text, SizeofResource(exe, found));
-  EXPECT_NE(
-      manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true"
-                    "</longPathAware>"),
-      std::string::npos)
-      << manifest;
-  FreeLibrary(exe);
+TEST(WindowsRun, BothProgramsCarryAManifestThatAsksForLongPaths) {
+  for (const char* program : {AVDCONV_PATH, AVDTOOL_PATH}) {
+    const HMODULE exe = LoadLibraryExW(fs::path(program).wstring().c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(exe, nullptr) << program;
+    const HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr) << program;
+    const char* text = static_cast<const char*>(LockResource(LoadResource(exe, found)));
+    ASSERT_NE(text, nullptr) << program;
+    const std::string manifest(text, SizeofResource(exe, found));
+    EXPECT_NE(
+        manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true"
+                      "</longPathAware>"),
+        std::string::npos)
+        << manifest;
+    const std::string name = fs::path(program).stem().string();
+    EXPECT_NE(manifest.find("name=\"" + name + "\" version=\""), std::string::npos) << manifest;
+    FreeLibrary(exe);
+  }
 }
 
 TEST(WindowsRun, TheHelpSpeaksOfWindows) {

@@ -294,6 +294,24 @@ TEST(WindowsRun, UsageErrorsAndAFolderWithoutGameDataGiveStatus2AndTouchNothing)
   EXPECT_TRUE(test_support::ReadVerifiedArchive(s.bin.Path() / "DAV299.AVD").valid);
 }
 
+// Arguments come in UTF-16 whatever the code page; a pipe gets them in a
+// usage error as Shift-JIS, with \xNN for what Shift-JIS lacks.
+TEST(WindowsRun, AUsageErrorShowsAUtf8ArgumentInShiftJisOnAPipe) {
+  Installed s;
+  const base::Translations texts(platform::UserLanguage());
+  win_process::Result r = s.Run({"--bogus-é", "game"});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitUsage));
+  EXPECT_EQ(r.err, "avdconv: " +
+                       base::Format(texts.Tr("unknown option %s (see --help)"), "--bogus-\\xC3\\xA9") + "\n");
+  r = s.Run({"キルナート", "Café"});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitUsage));
+  EXPECT_EQ(r.err, "avdconv: " +
+                       base::Format(texts.Tr("more than one game folder given: %s, %s"),
+                                    "\x83L\x83\x8B\x83i\x81[\x83g", "Caf\\xC3\\xA9") +
+                       "\n");
+  EXPECT_EQ(r.out, "");
+}
+
 // Double-clicked, the converter shows the folder dialog. Where no dialog can
 // be shown (Wine without a display) the run is cancelled, and without a
 // console there is no key to wait for: the status is -1, as on Linux.

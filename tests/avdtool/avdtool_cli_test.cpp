@@ -11,6 +11,7 @@
 #include "pty_io.h"
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "avdtool_support.h"
+#include "base/text_columns.h"
 #include "sample/sio_writer.h"
 
 namespace {
@@ -327,6 +329,21 @@ TEST_F(AvdtoolProgram, InJapaneseTheLinesAreJapaneseAndTheTablesTheSame) {
   EXPECT_NE(r.output.find(tools::Sjis("言語: LC_ALL, LC_MESSAGES, LANG のうち")), std::string::npos);
   for (const std::string& table : {"list " + archive_, "disasm " + archive_})
     EXPECT_EQ(japanese(table).output, Avdtool(table, dir_.Path()).output) << table;
+}
+
+// So that the help reads without wrapping in an 80-column terminal, as
+// avdconv's does: every line within 78 columns, in each language.
+TEST_F(AvdtoolProgram, EveryLineOfTheHelpFitsIn78ColumnsInEachLanguage) {
+  for (const std::string locale : {"C", "ja_JP.UTF-8"}) {
+    const Outcome r = Avdtool("--help", dir_.Path(), locale);
+    EXPECT_EQ(r.status, 0) << locale;
+    EXPECT_GT(r.output.size(), 1000u) << locale;
+    for (size_t start = 0, end; start < r.output.size(); start = end + 1) {
+      end = std::min(r.output.find('\n', start), r.output.size());
+      const std::string line = r.output.substr(start, end - start);
+      EXPECT_LE(base::TextColumns(line, base::TerminalEncoding::kShiftJis), 78u) << locale << ": " << line;
+    }
+  }
 }
 
 // At a UTF-8 terminal the same lines come in UTF-8.

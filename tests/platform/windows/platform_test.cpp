@@ -293,4 +293,25 @@ TEST(WindowsFullFolderPath, IsTheFolderWindowsMeansWithOneSeparator) {
   EXPECT_FALSE(platform::SameFolder(here, dir.Folder()));
 }
 
+// A path that is not full reaches Windows full and in its long form, its
+// folder made full as Windows makes it, its last part a file's name.
+TEST(WindowsSystemPath, APathThatIsNotFullIsMadeFullButForItsLastPart) {
+  TempDir dir;
+  fs::create_directories(dir.Path() / "game");
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.Path() / "game");
+  const std::wstring here = L"\\\\?\\" + fs::current_path().wstring() + L"\\";
+  const std::string drive = fs::current_path().string().substr(0, 2);
+  using platform::windows::SystemPath;
+  EXPECT_EQ(SystemPath("CON"), here + L"CON");
+  EXPECT_EQ(SystemPath("..\\game\\NUL.png"), here + L"NUL.png");
+  EXPECT_EQ(SystemPath("./sheet.png."), here + L"sheet.png.");
+  EXPECT_EQ(SystemPath(drive + "COM1"), here + L"COM1");
+  EXPECT_EQ(SystemPath("\\x"), L"\\\\?\\" + platform::windows::Wide(drive) + L"\\x");
+  fs::current_path(before);
+  for (const std::string kept : {"\\\\.\\CON", "\\\\?\\C:\\a\\.\\CON"})
+    EXPECT_EQ(SystemPath(kept), platform::windows::Wide(kept)) << kept;
+  EXPECT_EQ(SystemPath("C:/a/../b/CON"), L"\\\\?\\C:\\b\\CON");
+}
+
 }  // namespace

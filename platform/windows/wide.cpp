@@ -1,6 +1,7 @@
 #include "platform/windows/wide.h"
 
 #include <climits>
+#include <optional>
 
 #include "platform/names.h"
 #include "platform/path_forms.h"
@@ -97,7 +98,7 @@ namespace {
 bool IsSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
 
 // A path that is not full, relative to the current folder ("sheet.png",
-// "..\\x"), to the current drive's root ("\\x") or to a drive's own current
+// "..\x"), to the current drive's root ("\x") or to a drive's own current
 // folder ("Y:x"), made full the way Windows makes it, with its last part
 // kept as it is: Windows would take "CON" or "NUL.png" there for a device,
 // which its "\\?\" form makes a file in that folder. A full path, or one

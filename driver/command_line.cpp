@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "base/diagnostics.h"
-#include "base/printable.h"
 #include "driver/messages.h"
+#include "platform/names.h"
 
 namespace driver {
 namespace {
@@ -22,8 +22,10 @@ std::optional<unsigned> ParseJobs(std::string_view text) {
   return value;
 }
 
-// An argument as a line shows it.
-std::string Shown(std::string_view arg) { return base::Printable(arg, base::TextEncoding::kShiftJis); }
+// An argument (as the system hands it over: UTF-8 on Windows, bytes
+// elsewhere) as a Shift-JIS line shows it, a path's way: UTF-8 text in
+// Shift-JIS where it has the characters, as \xNN where it lacks them.
+std::string Shown(std::string_view arg) { return platform::PathForMessage(arg); }
 
 class Parser {
  public:

@@ -25,7 +25,9 @@ void NoteFileReplaced();
 // While an object lives, an interruption ends the process at once: the
 // noted files are removed (an earlier archive stays as it was), the progress
 // line is erased, the terminal's mode put back, `message` (one line, with
-// its line ending, at most 255 bytes) written to standard error, or
+// its line ending, at most 255 bytes, as standard error takes it; on Windows
+// Shift-JIS, which a console is given as its characters) written to
+// standard error, or
 // `messageAfterReplace` once ReplaceFile has put a file in place while the
 // object lives, and the process exits with 128 + the signal number. Meanwhile output to a closed
 // pipe fails instead of ending the process. The former handling is put back

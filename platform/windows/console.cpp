@@ -17,69 +17,6 @@
 namespace platform {
 namespace {
 
-// The code page of the messages, named here and nowhere else: the console's
-// own code page and the system's ANSI code page may be any.
-constexpr UINT kShiftJis = 932;
-
-// Shift-JIS text is converted in pieces of at most this many bytes (the
-// conversion counts in ints), cut between characters.
-constexpr size_t kMostPerPiece = size_t{1} << 16;
-
-// Lead bytes of Shift-JIS's two-byte characters.
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
-// The length of the longest prefix of `sjis`, at most kMostPerPiece bytes,
-// that does not cut a two-byte character.
-size_t PieceLength(std::string_view sjis) {
-  if (sjis.size() <= kMostPerPiece) return sjis.size();
-  size_t end = 0;
-  while (end < kMostPerPiece) {
-    const size_t step = IsLeadByte(static_cast<unsigned char>(sjis[end])) ? 2 : 1;
-    if (end + step > kMostPerPiece) break;
-    end += step;
-  }
-  return end;
-}
-
-// Shift-JIS to UTF-16, appended to `wide`; false (with nothing appended)
-// when a code in it has no character.
-bool AppendWide(std::string_view sjis, std::wstring& wide) {
-  const int in = static_cast<int>(sjis.size());
-  const int need = MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, sjis.data(), in, nullptr, 0);
-  if (need <= 0) return false;
-  const size_t start = wide.size();
-  wide.resize(start + static_cast<size_t>(need));
-  const int got =
-      MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, sjis.data(), in, wide.data() + start, need);
-  wide.resize(start + static_cast<size_t>(got > 0 ? got : 0));
-  return got > 0;
-}
-
-// Shift-JIS to UTF-16; the bytes of a code with no character are shown as
-// \xNN, as on every other system.
-std::wstring ToWide(std::string_view sjis) {
-  std::wstring wide;
-  while (!sjis.empty()) {
-    const size_t piece = PieceLength(sjis);
-    if (!AppendWide(sjis.substr(0, piece), wide)) {
-      // Character by character, to escape only what does not convert.
-      for (size_t at = 0; at < piece;) {
-        const size_t n = IsLeadByte(static_cast<unsigned char>(sjis[at])) && at + 1 < piece ? 2 : 1;
-        if (!AppendWide(sjis.substr(at, n), wide)) {
-          for (size_t i = 0; i < n; ++i) {
-            static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
-            const auto b = static_cast<unsigned char>(sjis[at + i]);
-            wide += {L'\\', L'x', kHex[b >> 4], kHex[b & 15]};
-          }
-        }
-        at += n;
-      }
-    }
-    sjis.remove_prefix(piece);
-  }
-  return wide;
-}
-
 void WriteBytes(std::string_view bytes, FILE* stream) {
   std::fwrite(bytes.data(), 1, bytes.size(), stream);
   std::fflush(stream);
@@ -129,7 +66,7 @@ class WindowsOutput final : public StandardOutput {
   // Characters on a console, the bytes themselves otherwise.
   void Write(std::string_view sjis) override {
     if (console_) {
-      WriteToConsole(console_, ToWide(sjis));
+      WriteToConsole(console_, windows::WideOfSjis(sjis));
     } else {
       WriteBytes(sjis, stdout);
     }
@@ -148,7 +85,7 @@ class WindowsOutput final : public StandardOutput {
 
   void WriteErrorText(std::string_view sjis) override {
     if (const HANDLE console = StandardErrorConsole()) {
-      WriteToConsole(console, ToWide(sjis));
+      WriteToConsole(console, windows::WideOfSjis(sjis));
     } else {
       WriteBytes(sjis, stderr);
     }
@@ -160,9 +97,9 @@ class WindowsOutput final : public StandardOutput {
       WriteBytes(line.Sjis(), stderr);
       return;
     }
-    WriteToConsole(console, ToWide(line.before));
+    WriteToConsole(console, windows::WideOfSjis(line.before));
     WriteToConsole(console, windows::Wide(base::Printable(line.path, base::TextEncoding::kUtf8)));
-    WriteToConsole(console, ToWide(line.after));
+    WriteToConsole(console, windows::WideOfSjis(line.after));
   }
   void EraseToEndOfLine() override { windows::BlankToEndOfLine(console_, false); }
   void EraseLine() override { windows::EraseLine(console_); }

@@ -24,9 +24,14 @@ struct NotedFile {
 SRWLOCK gTableLock = SRWLOCK_INIT;
 NotedFile gNotedFiles[kMaxNotedFiles];
 
+// A line as a pipe or file receives it (Shift-JIS) and as a console is
+// given it (its characters), both made when the handling is installed: the
+// handler allocates nothing.
 struct Message {
   char text[256];
   DWORD length;
+  wchar_t wide[4 * sizeof text];  // a byte with no character is 4: \xNN
+  DWORD wideLength;
 };
 // Before and after a file has been put in place.
 Message gMessages[2];
@@ -60,9 +65,15 @@ BOOL WINAPI OnControlEvent(DWORD event) {
   if (const HANDLE console = windows::StandardOutputConsole()) windows::EraseLine(console);
   const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   DWORD written = 0;
+  DWORD mode = 0;
   const Message& message = gMessages[gReplaced.load() ? 1 : 0];
-  if (err != nullptr && err != INVALID_HANDLE_VALUE)
+  if (err == nullptr || err == INVALID_HANDLE_VALUE) {
+    // no standard error: nothing to say
+  } else if (GetConsoleMode(err, &mode)) {
+    WriteConsoleW(err, message.wide, message.wideLength, &written, nullptr);
+  } else {
     WriteFile(err, message.text, message.length, &written, nullptr);
+  }
   // At once, as _exit does: no exit handlers and no buffered output, which
   // the interrupted thread may be in the middle of.
   TerminateProcess(GetCurrentProcess(), ExitStatusFor(event));
@@ -113,6 +124,9 @@ InterruptionHandling::InterruptionHandling(std::string_view message, std::string
   for (size_t i = 0; i < std::size(texts); ++i) {
     gMessages[i].length = static_cast<DWORD>(std::min(texts[i].size(), sizeof gMessages[i].text));
     std::memcpy(gMessages[i].text, texts[i].data(), gMessages[i].length);
+    const std::wstring wide = windows::WideOfSjis({gMessages[i].text, gMessages[i].length});
+    gMessages[i].wideLength = static_cast<DWORD>(std::min(wide.size(), std::size(gMessages[i].wide)));
+    std::wmemcpy(gMessages[i].wide, wide.data(), gMessages[i].wideLength);
   }
   gReplaced.store(false);
   gHandling.store(true);

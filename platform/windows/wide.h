@@ -12,10 +12,18 @@ namespace platform::windows {
 std::wstring Wide(std::string_view utf8);
 
 // The UTF-16 path a call into Windows takes for the program's path `utf8`:
-// a full path in its "\\?\" form (platform/path_forms.h), so that neither
-// Windows' length limit nor its device names (CON, NUL.TXT, ...) stand in
-// its way; any other path as Wide gives it.
+// its full path, in its "\\?\" form (platform/path_forms.h), so that
+// neither Windows' length limit nor its device names (CON, NUL.TXT, ...)
+// stand in its way. A path that is not full is made full first as Windows
+// makes it (from the current folder, or a drive's), but for its last part,
+// which stays a file's name: "CON" is the file CON in the current folder.
+// One in a device form ("\\.\", "\\?\") is taken as it is.
 std::wstring SystemPath(std::string_view utf8);
+
+// UTF-16 of Shift-JIS text (code page 932, the messages' own), whatever the
+// system's code pages; the bytes of a code with no character come out as
+// \xNN, as on every other system. What the console gives a console window.
+std::wstring WideOfSjis(std::string_view sjis);
 
 // UTF-8 of UTF-16 text; an unpaired surrogate becomes U+FFFD.
 std::string Utf8(std::wstring_view wide);

@@ -11,6 +11,7 @@
 #include "pty_io.h"
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "avdtool_support.h"
+#include "base/text_columns.h"
 #include "sample/sio_writer.h"
 
 namespace {
@@ -192,6 +194,35 @@ TEST_F(AvdtoolProgram, ContactSheetNeverWritesOverTheArchiveItReads) {
   }
 }
 
+#ifdef _WIN32
+// The first bytes of `name` in `folder`, read through the long form, which
+// takes CON or NUL for a file's name; then the file is removed.
+std::string TakeFile(const fs::path& folder, const std::string& name) {
+  const std::wstring path = L"\\\\?\\" + fs::absolute(folder).wstring() + L"\\" + fs::path(name).wstring();
+  const HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "(none)";
+  char start[8] = {};
+  DWORD got = 0;
+  ::ReadFile(file, start, sizeof start, &got, nullptr);
+  CloseHandle(file);
+  DeleteFileW(path.c_str());
+  return std::string(start, got);
+}
+
+// Windows takes CON and NUL (with any extension) for devices; a path given
+// to avdtool names a file, there as anywhere.
+TEST_F(AvdtoolProgram, ContactSheetToADeviceNameWritesAFileOfThatName) {
+  for (const std::string name : {"CON", "NUL", "nul.png", "COM1.PNG"}) {
+    const Outcome r = Avdtool("contact-sheet " + archive_ + " " + name + " --columns 1", dir_.Path());
+    EXPECT_EQ(r.status, 0) << name << ": " << r.output;
+    EXPECT_EQ(r.output, "") << name;
+    EXPECT_EQ(TakeFile(dir_.Path(), name), "\x89PNG\r\n\x1A\n") << name;
+    EXPECT_EQ(TakeFile(dir_.Path(), name + ".part"), "(none)") << name;
+  }
+}
+#endif
+
 TEST_F(AvdtoolProgram, DisasmListsScenariosAndSources) {
   Outcome r = Avdtool("disasm " + archive_ + " seen002.txt");
   EXPECT_EQ(r.status, 0);
@@ -298,6 +329,21 @@ TEST_F(AvdtoolProgram, InJapaneseTheLinesAreJapaneseAndTheTablesTheSame) {
   EXPECT_NE(r.output.find(tools::Sjis("言語: LC_ALL, LC_MESSAGES, LANG のうち")), std::string::npos);
   for (const std::string& table : {"list " + archive_, "disasm " + archive_})
     EXPECT_EQ(japanese(table).output, Avdtool(table, dir_.Path()).output) << table;
+}
+
+// So that the help reads without wrapping in an 80-column terminal, as
+// avdconv's does: every line within 78 columns, in each language.
+TEST_F(AvdtoolProgram, EveryLineOfTheHelpFitsIn78ColumnsInEachLanguage) {
+  for (const std::string locale : {"C", "ja_JP.UTF-8"}) {
+    const Outcome r = Avdtool("--help", dir_.Path(), locale);
+    EXPECT_EQ(r.status, 0) << locale;
+    EXPECT_GT(r.output.size(), 1000u) << locale;
+    for (size_t start = 0, end; start < r.output.size(); start = end + 1) {
+      end = std::min(r.output.find('\n', start), r.output.size());
+      const std::string line = r.output.substr(start, end - start);
+      EXPECT_LE(base::TextColumns(line, base::TerminalEncoding::kShiftJis), 78u) << locale << ": " << line;
+    }
+  }
 }
 
 // At a UTF-8 terminal the same lines come in UTF-8.

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "base/translations.h"
 #include "base/text_columns.h"
+#include "base/translations.h"
 #include "chooser/chooser_model.h"
 
 namespace {
@@ -129,6 +129,17 @@ TEST(HelpTexts, EveryLineOfTheHelpAndTheKeyHelpFitsIn78Columns) {
       }
     }
   }
+}
+
+// An argument shows as a path does on a Shift-JIS line: UTF-8 in its
+// Shift-JIS characters, what Shift-JIS lacks as \xNN; raw Shift-JIS as it is.
+TEST(CommandLine, AnArgumentInAUsageErrorIsShiftJisWithXnnForWhatItLacks) {
+  EXPECT_EQ(Refusal({"--bogus-\xC3\xA9", "g"}), "avdconv: unknown option --bogus-\\xC3\\xA9 (see --help)");
+  EXPECT_EQ(Refusal({"\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0", "Caf\xC3\xA9"}),
+            "avdconv: more than one game folder given: \x83Q\x81[\x83\x80, Caf\\xC3\\xA9");
+  EXPECT_EQ(Refusal({"--jobs", "\x82\x50", "g"}),
+            "avdconv: --jobs needs a number of workers from 1 to 64, not \x82\x50");
+  EXPECT_EQ(Refusal({"g", "\x1B[2J"}), "avdconv: more than one game folder given: g, \\x1B[2J");
 }
 
 TEST(CommandLine, UsageErrorsSayWhatIsWrong) {

@@ -311,3 +311,35 @@ TEST(TerminalRun, StandardErrorAtATerminalGetsItsCodesetWhereverStandardOutputGo
   EXPECT_EQ(t.Output(), "avdconv: フォルダではありません: nothere/キルナート\n");
   close(out[0]);
 }
+
+// The interruption line, with standard output on a pipe and standard error
+// at a UTF-8 terminal: in the terminal's codeset, on standard error alone;
+// the pipe keeps its Shift-JIS lines and gets no erasing of a progress line.
+TEST(TerminalRun, AnInterruptionWithStandardOutputOnAPipeSaysSoInTheCodesetOfStandardError) {
+  Installed s;
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  pty_io::TerminalSetup setup;
+  setup.lang = "ja_JP.UTF-8";
+  setup.messages.reset();
+  setup.args = {s.game};
+  TerminalSession t(s.exe, setup, [&] {
+    test_support::StopAt("open .MOE 2")();
+    dup2(out[1], STDOUT_FILENO);
+    close(out[0]);
+    close(out[1]);
+  });
+  close(out[1]);
+  ASSERT_TRUE(t.WaitForStop());
+  t.SignalStopped(SIGINT);
+  EXPECT_EQ(t.Finish(), 128 + SIGINT);
+  EXPECT_EQ(t.Output(), "中断しました: 変換を止めました. アーカイブは書き込んでいません.\n");
+  std::string piped;
+  char buffer[4096];
+  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;)
+    piped.append(buffer, static_cast<size_t>(n));
+  close(out[0]);
+  EXPECT_TRUE(piped.starts_with(std::string(kBanner1))) << piped;
+  EXPECT_EQ(piped.find("\x1b"), std::string::npos) << piped;
+  EXPECT_FALSE(fs::exists(s.bin.Path() / "tmp.dat"));
+}

@@ -294,6 +294,24 @@ TEST(WindowsRun, UsageErrorsAndAFolderWithoutGameDataGiveStatus2AndTouchNothing)
   EXPECT_TRUE(test_support::ReadVerifiedArchive(s.bin.Path() / "DAV299.AVD").valid);
 }
 
+// Arguments come in UTF-16 whatever the code page; a pipe gets them in a
+// usage error as Shift-JIS, with \xNN for what Shift-JIS lacks.
+TEST(WindowsRun, AUsageErrorShowsAUtf8ArgumentInShiftJisOnAPipe) {
+  Installed s;
+  const base::Translations texts(platform::UserLanguage());
+  win_process::Result r = s.Run({"--bogus-é", "game"});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitUsage));
+  EXPECT_EQ(r.err, "avdconv: " +
+                       base::Format(texts.Tr("unknown option %s (see --help)"), "--bogus-\\xC3\\xA9") + "\n");
+  r = s.Run({"キルナート", "Café"});
+  EXPECT_EQ(r.exitCode, static_cast<DWORD>(driver::kExitUsage));
+  EXPECT_EQ(r.err, "avdconv: " +
+                       base::Format(texts.Tr("more than one game folder given: %s, %s"),
+                                    "\x83L\x83\x8B\x83i\x81[\x83g", "Caf\\xC3\\xA9") +
+                       "\n");
+  EXPECT_EQ(r.out, "");
+}
+
 // Double-clicked, the converter shows the folder dialog. Where no dialog can
 // be shown (Wine without a display) the run is cancelled, and without a
 // console there is no key to wait for: the status is -1, as on Linux.
@@ -465,22 +483,25 @@ TEST(WindowsRun, ADriveLetterAloneIsTheCurrentFolderOfThatDrive) {
   EXPECT_EQ(ReadFile(out.Path() / "DAV299.AVD"), ReadFile(linux.archive));
 }
 
-TEST(WindowsRun, TheConverterCarriesAManifestThatAsksForLongPaths) {
-  const HMODULE exe = LoadLibraryExW(fs::path(AVDCONV_PATH).wstring().c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  ASSERT_NE(exe, nullptr);
-  const HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-  ASSERT_NE(found, nullptr);
-  const HGLOBAL loaded = LoadResource(exe, found);
-  const char* text = static_cast<const char*>(LockResource(loaded));
-  ASSERT_NE(text, nullptr);
-  const std::string manifest(text, SizeofResource(exe, found));
-  EXPECT_NE(
-      manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true"
-                    "</longPathAware>"),
-      std::string::npos)
-      << manifest;
-  FreeLibrary(exe);
+TEST(WindowsRun, BothProgramsCarryAManifestThatAsksForLongPaths) {
+  for (const char* program : {AVDCONV_PATH, AVDTOOL_PATH}) {
+    const HMODULE exe = LoadLibraryExW(fs::path(program).wstring().c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(exe, nullptr) << program;
+    const HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr) << program;
+    const char* text = static_cast<const char*>(LockResource(LoadResource(exe, found)));
+    ASSERT_NE(text, nullptr) << program;
+    const std::string manifest(text, SizeofResource(exe, found));
+    EXPECT_NE(
+        manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true"
+                      "</longPathAware>"),
+        std::string::npos)
+        << manifest;
+    const std::string name = fs::path(program).stem().string();
+    EXPECT_NE(manifest.find("name=\"" + name + "\" version=\""), std::string::npos) << manifest;
+    FreeLibrary(exe);
+  }
 }
 
 TEST(WindowsRun, TheHelpSpeaksOfWindows) {

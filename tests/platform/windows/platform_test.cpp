@@ -12,6 +12,7 @@
 #include "platform/file_search.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
+#include "platform/system_error.h"
 #include "platform/windows/folder_choice.h"
 #include "platform/windows/wide.h"
 #include "test_support.h"
@@ -20,9 +21,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::Bytes;
 using test_support::ReadFile;
 using test_support::TempDir;
-using test_support::Bytes;
 
 std::vector<std::string> Search(const std::string& pattern) {
   std::vector<std::string> names;
@@ -125,6 +126,19 @@ TEST(WindowsInterruption, CtrlCRemovesTheSpoolAndThePartFileAndKeepsWhatWasRenam
   EXPECT_EQ(ReadFile(dir.Path() / "DAV299.AVD"), Bytes("earlier archive"));
 }
 
+// Whatever the console's code page, a console shows the line's characters,
+// a code with no character as \xNN.
+TEST(WindowsInterruption, OnAConsoleTheLineIsItsCharacters) {
+  TempDir dir;
+  win_process::Result r =
+      win_process::Run(ChildPath(), {"interrupt", dir.Folder(), "console"}, {}, CREATE_NO_WINDOW);
+  ASSERT_TRUE(r.started);
+  EXPECT_EQ(r.exitCode, 130u) << r.out;
+  EXPECT_NE(r.out.find("中断しました \\x85\\x40."), std::string::npos) << r.out;
+  EXPECT_EQ(r.err, "");
+  EXPECT_FALSE(fs::exists(dir.Path() / "DAV299.AVD.part"));
+}
+
 TEST(WindowsInterruption, AfterwardsCtrlCIsTheSystemsAgainAndLeavesTheFiles) {
   TempDir dir;
   win_process::Result r = win_process::Run(ChildPath(), {"interrupt", dir.Folder(), "after"});
@@ -134,6 +148,23 @@ TEST(WindowsInterruption, AfterwardsCtrlCIsTheSystemsAgainAndLeavesTheFiles) {
   EXPECT_EQ(r.err, "");
   EXPECT_TRUE(fs::exists(dir.Path() / "tmp.dat"));
   EXPECT_TRUE(fs::exists(dir.Path() / "DAV299.AVD.part"));
+}
+
+// The codes a file call meets have a reason in the user's words, never
+// the bare number.
+TEST(WindowsSystemError, TheCodesOfFileCallsHaveTheirReasonInBothLanguages) {
+  for (const base::Language language : {base::Language::kEnglish, base::Language::kJapanese}) {
+    const base::Translations texts(language);
+    for (const DWORD code : {ERROR_INVALID_PARAMETER, ERROR_FILENAME_EXCED_RANGE, ERROR_DIR_NOT_EMPTY,
+                             ERROR_NOT_READY, ERROR_BAD_NETPATH, ERROR_NOT_ENOUGH_MEMORY, ERROR_BUSY}) {
+      const std::string reason = platform::Describe({static_cast<int>(code)}, texts);
+      EXPECT_EQ(reason.find(std::to_string(code)), std::string::npos) << reason;
+      if (language == base::Language::kJapanese) {
+        EXPECT_NE(reason, platform::Describe({static_cast<int>(code)}, base::Translations())) << code;
+      }
+    }
+  }
+  EXPECT_EQ(platform::Describe({ERROR_INVALID_PARAMETER}, base::Translations()), "Invalid argument");
 }
 
 TEST(WindowsInputFile, RefusesDevicesFoldersAndPipesWithoutWaiting) {
@@ -260,6 +291,27 @@ TEST(WindowsFullFolderPath, IsTheFolderWindowsMeansWithOneSeparator) {
   fs::current_path(before);
   EXPECT_TRUE(platform::SameFolder(here, dir.Folder() + "GAME"));
   EXPECT_FALSE(platform::SameFolder(here, dir.Folder()));
+}
+
+// A path that is not full reaches Windows full and in its long form, its
+// folder made full as Windows makes it, its last part a file's name.
+TEST(WindowsSystemPath, APathThatIsNotFullIsMadeFullButForItsLastPart) {
+  TempDir dir;
+  fs::create_directories(dir.Path() / "game");
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.Path() / "game");
+  const std::wstring here = L"\\\\?\\" + fs::current_path().wstring() + L"\\";
+  const std::string drive = fs::current_path().string().substr(0, 2);
+  using platform::windows::SystemPath;
+  EXPECT_EQ(SystemPath("CON"), here + L"CON");
+  EXPECT_EQ(SystemPath("..\\game\\NUL.png"), here + L"NUL.png");
+  EXPECT_EQ(SystemPath("./sheet.png."), here + L"sheet.png.");
+  EXPECT_EQ(SystemPath(drive + "COM1"), here + L"COM1");
+  EXPECT_EQ(SystemPath("\\x"), L"\\\\?\\" + platform::windows::Wide(drive) + L"\\x");
+  fs::current_path(before);
+  for (const std::string kept : {"\\\\.\\CON", "\\\\?\\C:\\a\\.\\CON"})
+    EXPECT_EQ(SystemPath(kept), platform::windows::Wide(kept)) << kept;
+  EXPECT_EQ(SystemPath("C:/a/../b/CON"), L"\\\\?\\C:\\b\\CON");
 }
 
 }  // namespace

@@ -37,8 +37,7 @@ std::string ByteCount(uint64_t n, const base::Translations& texts = base::Transl
 // "SEEN001.TXT (entry 0)".
 std::string MemberLabel(const archive::Entry& entry, const base::Translations& texts = base::Translations());
 
-// The most pixels a picture may have in either direction for avdtool to
-// draw it (as a PNG, on a contact sheet).
+// The most pixels a contact sheet has in either direction.
 inline constexpr uint32_t kMostPictureSide = 16384;
 
 // A "PDT10" picture member, its planes pointing into the member's bytes.

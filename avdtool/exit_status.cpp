@@ -21,8 +21,8 @@ constexpr StatusRow kStatuses[] = {
      base::ToTranslate("(verify) the format is good, but pictures the scenarios show are missing")},
     {Status::kProblems, base::ToTranslate("the archive has problems (each one has its line)")},
     {Status::kCannotRun,
-     base::ToTranslate("the command could not do its work: the archive cannot be read, the command\n"
-                       "     line is wrong, or a file or the output could not be written")},
+     base::ToTranslate("the command could not do its work: the archive cannot be read, the\n"
+                       "     command line is wrong, or a file or the output could not be written")},
 };
 
 size_t Gravity(Status status) {

@@ -47,6 +47,13 @@ bool SameLetters(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Whether the name `asked` on the command line asks for the member `e`.
+bool Asks(std::string_view asked, const archive::Entry& e) { return SameLetters(asked, e.name); }
+
+std::string NoMemberLine(std::string_view asked, const base::Translations& texts) {
+  return base::Format(texts.Tr("no member named %s\n"), Shown(asked).c_str());
+}
+
 class Extractor {
  public:
   Extractor(std::span<const uint8_t> file, platform::OutputFolder& folder, const base::Translations& texts,
@@ -170,6 +177,19 @@ std::string SafeFileName(std::string_view name) {
   return safe;
 }
 
+bool NamesAnyMember(std::span<const uint8_t> file, const ExtractOptions& options,
+                    const base::Translations& texts, std::string& report) {
+  if (options.names.empty()) return true;
+  const archive::ArchiveReader reader(file);
+  for (const archive::Entry& e : reader.Entries()) {
+    for (const std::string& asked : options.names) {
+      if (Asks(asked, e)) return true;
+    }
+  }
+  for (const std::string& asked : options.names) report += NoMemberLine(asked, texts);
+  return false;
+}
+
 Status Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const ExtractOptions& options,
                const base::Translations& texts, std::string& report) {
   Extractor extractor(file, folder, texts, report);
@@ -184,13 +204,13 @@ Status Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, co
   for (const archive::Entry& e : reader.Entries()) {
     bool wanted = options.names.empty();
     for (size_t i = 0; i < options.names.size(); ++i) {
-      if (SameLetters(options.names[i], e.name)) wanted = asked[i] = true;
+      if (Asks(options.names[i], e)) wanted = asked[i] = true;
     }
     if (wanted) status = Worse(status, extractor.Member(e, options.png));
   }
   for (size_t i = 0; i < options.names.size(); ++i) {
     if (!asked[i]) {
-      report += base::Format(texts.Tr("no member named %s\n"), Shown(options.names[i]).c_str());
+      report += NoMemberLine(options.names[i], texts);
       status = Status::kCannotRun;
     }
   }

@@ -24,6 +24,13 @@ struct ExtractOptions {
 // empty name.
 std::string SafeFileName(std::string_view name);
 
+// False when names are given and none of them asks for a member of the
+// archive in `file` (as Extract matches them), with a "no member named"
+// line for each in `report`: then nothing is to be written, and the folder
+// need not be created.
+bool NamesAnyMember(std::span<const uint8_t> file, const ExtractOptions& options,
+                    const base::Translations& texts, std::string& report);
+
 // Writes members of the archive in `file` into `folder`, each under its name, or, with a note, under a safe
 // one (SafeFileName, then "~2", "~3", ... when an earlier member of this run
 // took it). Nothing is written outside the folder: files are created

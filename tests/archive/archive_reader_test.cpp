@@ -189,6 +189,7 @@ TEST(ArchiveReader, AMembersFirstBytesAreMadeWithoutTheRest) {
   entry.unpacked = 1000;
   EXPECT_EQ(reader.UnpackPrefix(entry, 5, out), ReadError::kNone);
   EXPECT_EQ(reader.Unpack(entry, out), ReadError::kShorterThanRecorded);
+  entry.unpacked = static_cast<uint32_t>(content.size());
   entry.packed = 3;
   EXPECT_EQ(reader.UnpackPrefix(entry, 5, out), ReadError::kCorruptStream);
   EXPECT_TRUE(out.empty());

@@ -80,36 +80,98 @@ ReadError ArchiveReader::Unpack(const Entry& entry, std::vector<uint8_t>& out) c
   return UnpackMember(file_, entry, out);
 }
 
-ReadError UnpackMember(std::span<const uint8_t> file, const Entry& entry,
-                       std::vector<uint8_t>& out) noexcept {
-  out.clear();
+ReadError ArchiveReader::UnpackPrefix(const Entry& entry, size_t count, std::vector<uint8_t>& out,
+                                      uint64_t* made) const noexcept {
+  return UnpackMemberPrefix(file_, entry, count, out, made);
+}
+
+namespace {
+
+// The first buffer a whole member is decompressed into, and the first one a
+// member's first bytes are: most members fit the one, every header the
+// other.
+constexpr size_t kFirstCapacity = size_t{1} << 20;
+constexpr size_t kFirstPrefixCapacity = size_t{4} << 10;
+
+// Decompresses the stream of `entry` into `out` until `want` bytes (at most
+// its unpacked size) are had. The safe decompressor writes nothing beyond
+// the buffer it is given and stops at the first instruction that would: it
+// returns LZO_E_OUTPUT_OVERRUN with the bytes made so far, which are the
+// member's first bytes. So the buffer starts small and doubles, the stream
+// decompressed again each time, up to the unpacked size: the memory taken
+// is at most twice what the stream really makes (the directory's word for
+// it is not trusted), and the work at most twice that too.
+//
+// With `whole`, the member must be exactly its unpacked size, and every
+// fault of the stream is one; otherwise only the first `want` bytes are
+// judged, and whatever follows them (damage, a wrong length) is no failure.
+ReadError Decompress(std::span<const uint8_t> packed, uint32_t unpacked, size_t want, bool whole,
+                     std::vector<uint8_t>& out, uint64_t& made) noexcept {
+  if (!whole && want == 0) return ReadError::kNone;
+  size_t capacity = std::min<size_t>(unpacked, whole ? kFirstCapacity : std::max(want, kFirstPrefixCapacity));
+  for (;;) {
+    try {
+      out.resize(capacity);
+    } catch (const std::bad_alloc&) {
+      return ReadError::kNoMemory;
+    }
+    // An empty member still needs somewhere to point at.
+    uint8_t none = 0;
+    uint8_t* target = out.empty() ? &none : out.data();
+    lzo_uint length = capacity;
+    const int rc = lzo1x_decompress_safe(packed.data(), packed.size(), target, &length, nullptr);
+    made += length;
+    if (!whole && length >= want) {
+      out.resize(want);
+      return ReadError::kNone;
+    }
+    if (rc == LZO_E_OUTPUT_OVERRUN && capacity < unpacked) {
+      // Whatever is in the buffer is made again: let it go before the
+      // larger one is taken.
+      std::vector<uint8_t>().swap(out);
+      capacity = static_cast<size_t>(std::min<uint64_t>(unpacked, uint64_t{capacity} * 2));
+      continue;
+    }
+    if (rc == LZO_E_OUTPUT_OVERRUN) return ReadError::kLongerThanRecorded;
+    if (rc == LZO_E_INPUT_NOT_CONSUMED) return ReadError::kBytesAfterStream;
+    if (rc != LZO_E_OK) return ReadError::kCorruptStream;
+    if (length != unpacked) return ReadError::kShorterThanRecorded;
+    return ReadError::kNone;
+  }
+}
+
+// What the directory alone tells against the member, before any work.
+ReadError Refusal(std::span<const uint8_t> file, const Entry& entry) noexcept {
   if (uint64_t{entry.offset} + entry.packed > file.size()) return ReadError::kMemberPastEnd;
-  const std::span<const uint8_t> packed = file.subspan(entry.offset, entry.packed);
   if (entry.unpacked > kMostUnpackedSize) return ReadError::kTooLarge;
   if (entry.unpacked > kMostExpansion * entry.packed) return ReadError::kBeyondPackedSize;
   if (lzo_init() != LZO_E_OK) return ReadError::kNoDecompressor;
-  try {
-    out.resize(entry.unpacked);
-  } catch (const std::bad_alloc&) {
-    return ReadError::kNoMemory;
-  }
+  return ReadError::kNone;
+}
 
-  // The safe decompressor never writes beyond `capacity` bytes; an empty
-  // member still needs somewhere to point at.
-  uint8_t none = 0;
-  uint8_t* target = out.empty() ? &none : out.data();
-  lzo_uint length = out.size();
-  const int rc = lzo1x_decompress_safe(packed.data(), packed.size(), target, &length, nullptr);
-  ReadError result = ReadError::kNone;
-  if (rc == LZO_E_OUTPUT_OVERRUN) {
-    result = ReadError::kLongerThanRecorded;
-  } else if (rc == LZO_E_INPUT_NOT_CONSUMED) {
-    result = ReadError::kBytesAfterStream;
-  } else if (rc != LZO_E_OK) {
-    result = ReadError::kCorruptStream;
-  } else if (length != out.size()) {
-    result = ReadError::kShorterThanRecorded;
+}  // namespace
+
+ReadError UnpackMember(std::span<const uint8_t> file, const Entry& entry,
+                       std::vector<uint8_t>& out) noexcept {
+  out.clear();
+  if (const ReadError refused = Refusal(file, entry); refused != ReadError::kNone) return refused;
+  uint64_t made = 0;
+  const ReadError result =
+      Decompress(file.subspan(entry.offset, entry.packed), entry.unpacked, entry.unpacked, true, out, made);
+  if (result != ReadError::kNone) out.clear();
+  return result;
+}
+
+ReadError UnpackMemberPrefix(std::span<const uint8_t> file, const Entry& entry, size_t count,
+                             std::vector<uint8_t>& out, uint64_t* made) noexcept {
+  out.clear();
+  uint64_t work = 0;
+  ReadError result = Refusal(file, entry);
+  if (result == ReadError::kNone) {
+    result = Decompress(file.subspan(entry.offset, entry.packed), entry.unpacked,
+                        std::min<size_t>(count, entry.unpacked), false, out, work);
   }
+  if (made != nullptr) *made = work;
   if (result != ReadError::kNone) out.clear();
   return result;
 }

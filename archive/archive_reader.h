@@ -81,6 +81,10 @@ class ArchiveReader {
 
   // Decompresses the member into `out`; see UnpackMember.
   ReadError Unpack(const Entry& entry, std::vector<uint8_t>& out) const noexcept;
+  // Decompresses the member's first bytes into `out`; see
+  // UnpackMemberPrefix.
+  ReadError UnpackPrefix(const Entry& entry, size_t count, std::vector<uint8_t>& out,
+                         uint64_t* made = nullptr) const noexcept;
 
  private:
   std::span<const uint8_t> file_;
@@ -91,8 +95,20 @@ class ArchiveReader {
 
 // Decompresses the member of `file` that `entry` describes into `out`,
 // which ends up holding exactly its unpacked size; on failure `out` is left
-// empty. `out`'s memory is reused.
+// empty. The memory taken follows what the stream really makes (at most
+// twice that), not the unpacked size the directory claims, so a small file
+// that claims a huge member takes little.
 ReadError UnpackMember(std::span<const uint8_t> file, const Entry& entry, std::vector<uint8_t>& out) noexcept;
+
+// Decompresses only the first `count` bytes of the member (all of it when
+// it is shorter) into `out`: enough for a header, without the rest. Only
+// those bytes are judged: a stream that is damaged, cut or too long beyond
+// them is no failure here (UnpackMember finds it). Refuses what the
+// directory alone tells against the member, as UnpackMember does. `made`,
+// when given, receives the bytes the decompressor made on the way (at most
+// a few times `count` for a sound stream).
+ReadError UnpackMemberPrefix(std::span<const uint8_t> file, const Entry& entry, size_t count,
+                             std::vector<uint8_t>& out, uint64_t* made = nullptr) noexcept;
 
 // A whole archive with every member decompressed, for callers that want all
 // of it at once (the tests, the benchmark). `valid` is true when the header,

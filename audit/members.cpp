@@ -90,11 +90,16 @@ void Picture::Rgba(uint32_t x, uint32_t y, uint8_t rgba[4]) const {
   rgba[3] = hasAlpha ? alpha[at] : pdt::kAlphaOpaque;
 }
 
-std::vector<std::string> PictureProblems(std::span<const uint8_t> member, const base::Translations& texts) {
+namespace {
+
+// PictureProblems of a member of `length` bytes that begins with `member`
+// (at least its header, when it is as long).
+std::vector<std::string> ProblemsOfPicture(std::span<const uint8_t> member, uint64_t length,
+                                           const base::Translations& texts) {
   std::vector<std::string> problems;
-  if (member.size() < pdt::kHeaderSize) {
+  if (length < pdt::kHeaderSize || member.size() < pdt::kHeaderSize) {
     problems.push_back(Format(texts.Tr("is %s long, shorter than the %zu-byte PDT10 header"),
-                              ByteCount(member.size(), texts).c_str(), pdt::kHeaderSize));
+                              ByteCount(length, texts).c_str(), pdt::kHeaderSize));
     return problems;
   }
   if (std::string_view(reinterpret_cast<const char*>(member.data()), pdt::kMagic.size()) != pdt::kMagic)
@@ -121,25 +126,54 @@ std::vector<std::string> PictureProblems(std::span<const uint8_t> member, const 
                alphaField, static_cast<ULL>(pixelPlane), size.c_str()));
   } else {
     const uint64_t expected = pdt::kHeaderSize + pixelPlane + (alphaField != 0 ? n : 0);
-    if (member.size() != expected) {
-      problems.push_back(
-          Format(alphaField != 0 ? texts.Tr("is %s long; %s with an alpha plane takes %llu")
-                                 : texts.Tr("is %s long; %s without an alpha plane takes %llu"),
-                 ByteCount(member.size(), texts).c_str(), size.c_str(), static_cast<ULL>(expected)));
+    if (length != expected) {
+      problems.push_back(Format(alphaField != 0
+                                    ? texts.Tr("is %s long; %s with an alpha plane takes %llu")
+                                    : texts.Tr("is %s long; %s without an alpha plane takes %llu"),
+                                ByteCount(length, texts).c_str(), size.c_str(), static_cast<ULL>(expected)));
     }
   }
   return problems;
 }
 
-std::optional<Picture> ReadPicture(std::span<const uint8_t> member) {
-  if (!PictureProblems(member).empty()) return std::nullopt;
+// The header's fields, in a picture PictureProblems finds nothing in.
+Picture HeaderFields(std::span<const uint8_t> member) {
   Picture p;
   p.sourceWidth = base::GetU32(member.data() + pdt::kWidthOffset);
   p.sourceHeight = base::GetU32(member.data() + pdt::kHeightOffset);
   p.width = p.sourceWidth >> 1;
   p.height = p.sourceHeight >> 1;
-  const size_t n = size_t{p.width} * p.height;
   p.hasAlpha = base::GetU32(member.data() + pdt::kAlphaPlaneOffset) != 0;
+  return p;
+}
+
+}  // namespace
+
+std::vector<std::string> PictureProblems(std::span<const uint8_t> member, const base::Translations& texts) {
+  return ProblemsOfPicture(member, member.size(), texts);
+}
+
+std::optional<Picture> PictureHeader(std::span<const uint8_t> first, uint64_t length) {
+  if (!ProblemsOfPicture(first, length, base::Translations()).empty()) return std::nullopt;
+  return HeaderFields(first);
+}
+
+size_t HeaderBytes(MemberKind kind) {
+  switch (kind) {
+    case MemberKind::kScenario:
+      return kScenarioHeaderSize;
+    case MemberKind::kPicture:
+      return pdt::kHeaderSize;
+    case MemberKind::kData:
+      break;
+  }
+  return 0;
+}
+
+std::optional<Picture> ReadPicture(std::span<const uint8_t> member) {
+  if (!PictureProblems(member).empty()) return std::nullopt;
+  Picture p = HeaderFields(member);
+  const size_t n = size_t{p.width} * p.height;
   p.pixels = member.subspan(pdt::kHeaderSize, n * pdt::kPixelSize);
   if (p.hasAlpha) p.alpha = member.subspan(pdt::kHeaderSize + n * pdt::kPixelSize, n);
   return p;
@@ -177,6 +211,23 @@ std::vector<std::string> ScenarioCodeProblems(std::span<const uint8_t> member,
   for (const scenario::target::CodeProblem& p : scenario::target::CheckCode(code, texts))
     problems.push_back(Format(texts.Tr("code offset 0x%06x: %s"), p.offset, p.what.c_str()));
   return problems;
+}
+
+bool MemberUnpacker::UnpackPrefix(const archive::Entry& entry, size_t count, std::vector<uint8_t>& out,
+                                  std::string& why) {
+  out.clear();
+  if (budget_ < std::min<uint64_t>(count, entry.unpacked)) {
+    why = texts_.Tr("left alone, since the members before it have made all that the file's bytes can");
+    return false;
+  }
+  uint64_t made = 0;
+  const archive::ReadError error = reader_.UnpackPrefix(entry, count, out, &made);
+  budget_ -= std::min(budget_, made);
+  if (error != archive::ReadError::kNone) {
+    why = archive::Describe(error, texts_);
+    return false;
+  }
+  return true;
 }
 
 bool MemberUnpacker::Unpack(const archive::Entry& entry, std::vector<uint8_t>& out, std::string& why) {

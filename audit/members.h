@@ -37,8 +37,7 @@ std::string ByteCount(uint64_t n, const base::Translations& texts = base::Transl
 // "SEEN001.TXT (entry 0)".
 std::string MemberLabel(const archive::Entry& entry, const base::Translations& texts = base::Translations());
 
-// The most pixels a picture may have in either direction for avdtool to
-// draw it (as a PNG, on a contact sheet).
+// The most pixels a contact sheet has in either direction.
 inline constexpr uint32_t kMostPictureSide = 16384;
 
 // A "PDT10" picture member, its planes pointing into the member's bytes.
@@ -80,6 +79,19 @@ std::vector<std::string> ScenarioCodeProblems(std::span<const uint8_t> member,
 // shorter than the header).
 std::optional<uint32_t> CodeLength(std::span<const uint8_t> member);
 
+// The bytes at the start of a member that tell whether a member named as
+// `kind` is one, and its header: those that KindOf(name, bytes),
+// PictureHeader and CodeLength look at. None for data.
+size_t HeaderBytes(MemberKind kind);
+
+// The stored size and alpha plane of a picture, read from its header alone
+// (`first`, the member's first HeaderBytes(kPicture) bytes or all of a
+// shorter one)
+// and the member's whole length: nothing when PictureProblems would find
+// anything in a member of that length beginning so. For a table that shows
+// pictures without decompressing them whole.
+std::optional<Picture> PictureHeader(std::span<const uint8_t> first, uint64_t length);
+
 // Decompresses the members of an archive one after another, within a budget:
 // together they may make no more than the whole file could if no two
 // members shared bytes (kMostExpansion times its length). An archive whose
@@ -95,6 +107,12 @@ class MemberUnpacker {
   // Decompresses `entry` into `out`; false with the reason in `why` when it
   // cannot be.
   bool Unpack(const archive::Entry& entry, std::vector<uint8_t>& out, std::string& why);
+
+  // Decompresses only the first `count` bytes of `entry` into `out` (all
+  // of it when it is shorter; archive::UnpackMemberPrefix); false with the
+  // reason in `why` when they cannot be had. The budget pays for what the
+  // decompressor made.
+  bool UnpackPrefix(const archive::Entry& entry, size_t count, std::vector<uint8_t>& out, std::string& why);
 
  private:
   const archive::ArchiveReader& reader_;

@@ -6,25 +6,13 @@
 
 #include "base/diagnostics.h"
 #include "platform/file_io.h"
-#include "platform/names.h"
 #include "platform/output_file.h"
 #include "platform/system_error.h"
 
 namespace avdtool {
-namespace {
 
 using platform::Describe;
 using platform::LastSystemError;
-
-// The path as a line shows it, and the reason of the system's last error.
-struct Failure {
-  std::string path;
-  std::string reason;
-  Failure(const std::string& file, const base::Translations& texts)
-      : path(platform::PathForMessage(file)), reason(Describe(LastSystemError(), texts)) {}
-};
-
-}  // namespace
 
 bool ReadArchiveFile(const std::string& path, std::vector<uint8_t>& bytes, const base::Translations& texts,
                      std::string& error) {
@@ -61,25 +49,21 @@ bool ReadArchiveFile(const std::string& path, std::vector<uint8_t>& bytes, const
 }
 
 bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                     const base::Translations& texts, std::string& error) {
+                     const base::Translations& texts, std::string& reason) {
   const std::string part = path + ".part";
   std::optional<platform::OutputFile> file = platform::OutputFile::Create(part);
   if (!file) {
-    const Failure failure(part, texts);
-    error = base::Format(texts.Tr("cannot create %s: %s"), failure.path.c_str(), failure.reason.c_str());
+    reason = Describe(LastSystemError(), texts);
     return false;
   }
   if (!file->Write(bytes.data(), bytes.size()) || !file->Close()) {
-    const Failure failure(part, texts);
-    error = base::Format(texts.Tr("cannot write %s: %s"), failure.path.c_str(), failure.reason.c_str());
+    reason = Describe(LastSystemError(), texts);
     file.reset();
     platform::RemoveFile(part);
     return false;
   }
   if (!platform::ReplaceFile(part, path)) {
-    const Failure failure(part, texts);
-    error = base::Format(texts.Tr("cannot rename %s to %s: %s"), failure.path.c_str(),
-                         platform::PathForMessage(path).c_str(), failure.reason.c_str());
+    reason = Describe(LastSystemError(), texts);
     platform::RemoveFile(part);
     return false;
   }

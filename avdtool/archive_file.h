@@ -21,8 +21,10 @@ bool ReadArchiveFile(const std::string& path, std::vector<uint8_t>& bytes, const
 
 // Writes `bytes` to `path` through "<path>.part", renamed into place when
 // complete; whatever stood at either name (a file, a link) is replaced, never
-// written through. False with the reason in `error`.
+// written through. False with the system's reason alone in `reason` (a line
+// names `path`, the user's own, not the temporary name); nothing is left
+// at "<path>.part".
 bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                     const base::Translations& texts, std::string& error);
+                     const base::Translations& texts, std::string& reason);
 
 }  // namespace avdtool

@@ -240,6 +240,12 @@ Status Disassemble(std::span<const uint8_t> file, const std::vector<std::string>
     if (!unpacker.Unpack(e, bytes, why)) {
       out += "; cannot be read: " + why + "\n";
       status = Worse(status, Status::kProblems);
+    } else if (audit::KindOf(e.name, bytes) != audit::MemberKind::kScenario) {
+      // Named like a scenario, but its bytes are some other file's (the
+      // interpreter's own, from DATA): nothing of it is code.
+      out += Format("; %s: data, not a scenario (it does not begin with \"%s\"); nothing to list\n",
+                    base::Printable(e.name, base::TextEncoding::kAscii).c_str(),
+                    std::string(scenario::tpc::kMagic).c_str());
     } else {
       out += ListScenario(bytes);
     }

@@ -33,7 +33,8 @@ std::string ListScenario(std::span<const uint8_t> member);
 std::string ListSource(std::span<const uint8_t> source);
 
 // Lists the "SEEN" members of the archive in `file`: every one, or those
-// named (as MemberQuery reads a name). Returns kGood when all could be listed,
+// named (as MemberQuery reads a name); one whose bytes are not a scenario's
+// gets a line saying it is data. Returns kGood when all could be listed,
 // kProblems when a member cannot be decompressed, kCannotRun when a name
 // matches no scenario member or the archive's directory cannot be read (then
 // `out` holds the reason alone); `out` holds the listings and

@@ -67,6 +67,11 @@ const char* Reason(Renamed why, const base::Translations& texts) {
   return "";
 }
 
+// The line for a name on the command line that asks for no member.
+std::string NoMemberLine(const MemberQuery& query, const base::Translations& texts) {
+  return base::Format(texts.Tr("no member named %s\n"), query.Shown().c_str());
+}
+
 class Extractor {
  public:
   Extractor(std::span<const uint8_t> file, platform::OutputFolder& folder, const base::Translations& texts,
@@ -268,6 +273,20 @@ std::string NameOfCharacters(std::string_view name) {
   return characters;
 }
 
+bool NamesAnyMember(std::span<const uint8_t> file, const ExtractOptions& options,
+                    const base::Translations& texts, std::string& report) {
+  if (options.names.empty()) return true;
+  const archive::ArchiveReader reader(file);
+  const std::vector<MemberQuery> queries = MemberQueries(options.names);
+  for (const archive::Entry& e : reader.Entries()) {
+    for (const MemberQuery& query : queries) {
+      if (query.Matches(e.name)) return true;
+    }
+  }
+  for (const MemberQuery& query : queries) report += NoMemberLine(query, texts);
+  return false;
+}
+
 Status Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, const ExtractOptions& options,
                const base::Translations& texts, std::string& report) {
   Extractor extractor(file, folder, texts, report);
@@ -289,7 +308,7 @@ Status Extract(std::span<const uint8_t> file, platform::OutputFolder& folder, co
   }
   for (size_t i = 0; i < queries.size(); ++i) {
     if (!asked[i]) {
-      report += base::Format(texts.Tr("no member named %s\n"), queries[i].Shown().c_str());
+      report += NoMemberLine(queries[i], texts);
       status = Status::kCannotRun;
     }
   }

@@ -50,12 +50,20 @@ SafeName SafeFileName(std::string_view name);
 // '_'.
 std::string NameOfCharacters(std::string_view name);
 
+// False when names are given and none of them asks for a member of the
+// archive in `file` (as Extract matches them), with a "no member named"
+// line for each in `report`: then nothing is to be written, and the folder
+// need not be created.
+bool NamesAnyMember(std::span<const uint8_t> file, const ExtractOptions& options,
+                    const base::Translations& texts, std::string& report);
+
 // Writes members of the archive in `file` into `folder`, each under the
 // system's form of its name (platform::FileNameOfMember, in UTF-8 where
 // file names are: platform::FileNamesAreUtf8), or, with a note giving the
 // reason, under a safe one (SafeFileName, then "~2", "~3", ... when an
 // earlier member of this run took it, letter case aside as Windows compares
-// names, full-width and accented letters included). Nothing is written outside the folder: files are created
+// names, full-width and accented letters included). Nothing is written
+// outside the folder: files are created
 // exclusively and never through a link, so a file or link already in the
 // folder is left alone and reported. With `png`, picture "X.PDT" is also
 // written as "X.png".

@@ -24,25 +24,28 @@ std::string Ratio(uint64_t packed, uint64_t unpacked) {
 }
 
 // The member's kind (by its name alone when it cannot be read) and the
-// details column; `ok` turns false when the column tells of a problem.
-std::string Details(const archive::Entry& e, audit::MemberUnpacker& unpacker, std::vector<uint8_t>& bytes,
+// details column; `ok` turns false when the column tells of a problem. Only
+// the first bytes that the column shows are decompressed (none of a member
+// whose name says it is data): a member is decompressed whole by verify,
+// never here, so a member that claims a gigabyte costs the table nothing.
+std::string Details(const archive::Entry& e, audit::MemberUnpacker& unpacker, std::vector<uint8_t>& first,
                     audit::MemberKind& kind, bool& ok) {
   std::string why;
   kind = audit::KindOf(e.name);
   ok = false;
-  if (!unpacker.Unpack(e, bytes, why)) return "cannot be read: " + why;
-  kind = audit::KindOf(e.name, bytes);
+  if (!unpacker.UnpackPrefix(e, audit::HeaderBytes(kind), first, why)) return "cannot be read: " + why;
+  kind = audit::KindOf(e.name, first);
   char text[96];
   switch (kind) {
     case audit::MemberKind::kPicture:
-      if (std::optional<audit::Picture> p = audit::ReadPicture(bytes)) {
+      if (std::optional<audit::Picture> p = audit::PictureHeader(first, e.unpacked)) {
         std::snprintf(text, sizeof text, "%u x %u%s", p->width, p->height, p->hasAlpha ? ", alpha" : "");
         ok = true;
         return text;
       }
       return "not a well-formed PDT10 picture";
     case audit::MemberKind::kScenario:
-      if (std::optional<uint32_t> code = audit::CodeLength(bytes)) {
+      if (std::optional<uint32_t> code = audit::CodeLength(first)) {
         std::snprintf(text, sizeof text, "code %u bytes", *code);
         ok = true;
         return text;

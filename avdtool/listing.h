@@ -18,8 +18,13 @@ enum class SortOrder { kName, kOffset, kSize };
 // (which sorts them), by offset in the order of their data, by size largest
 // unpacked size first.
 //
+// Only the first bytes of a member that a row shows are decompressed: a
+// member whose stream is damaged beyond its header lists well (verify finds
+// it).
+//
 // Returns kGood when every row is, kProblems when a row tells of a member
-// that cannot be decompressed or whose header is not well formed, and
+// whose first bytes cannot be decompressed or whose header is not well
+// formed, and
 // kCannotRun when the directory cannot be read (`out` then holds the
 // reason alone, in the language of `texts`). The table itself is the same
 // in every language, for the scripts that read it.

@@ -2,8 +2,8 @@
 //   avdtool list ARCHIVE [--sort name|offset|size]
 //   avdtool list ARCHIVE --references SCENARIO
 //   avdtool verify ARCHIVE
-//   avdtool extract ARCHIVE [DIR] [--png] [NAME...]
-//   avdtool contact-sheet ARCHIVE OUT.png [--columns N]
+//   avdtool extract ARCHIVE [-d DIR] [--png] [NAME...]
+//   avdtool contact-sheet ARCHIVE OUT.png [--columns N] [--force]
 //   avdtool disasm ARCHIVE [NAME...]
 //   avdtool disasm --source FILE.SIO
 //   avdtool --help
@@ -28,9 +28,11 @@
 #include "avdtool/extract.h"
 #include "avdtool/listing.h"
 #include "avdtool/references.h"
+#include "avdtool/usage.h"
 #include "base/diagnostics.h"
 #include "platform/arguments.h"
 #include "platform/console.h"
+#include "platform/file_io.h"
 #include "platform/language.h"
 #include "platform/output_folder.h"
 #include "platform/paths.h"
@@ -42,52 +44,6 @@ constexpr Status kGood = Status::kGood;
 constexpr Status kProblems = Status::kProblems;
 constexpr Status kCannotRun = Status::kCannotRun;
 constexpr Status kPicturesMissing = Status::kPicturesMissing;
-
-std::string Usage(const base::Translations& texts) {
-  return std::string(
-             texts.Tr("usage:\n"
-                      "  avdtool list ARCHIVE [--sort name|offset|size]\n"
-                      "      one line per member: name, kind, packed and unpacked size, ratio,\n"
-                      "      offset, and a picture's stored size or a scenario's code length; then\n"
-                      "      the totals\n"
-                      "  avdtool list ARCHIVE --references SCENARIO\n"
-                      "      the pictures the scenario member shows, one a line: code offset,\n"
-                      "      background or sprite, the member NAME.PDT, and missing where the\n"
-                      "      archive lacks it\n"
-                      "  avdtool verify ARCHIVE\n"
-                      "      checks everything the archive format promises, one line per problem,\n"
-                      "      then that every picture the scenarios show has its member: one line per\n"
-                      "      missing picture with the first places that show it (scenario, code\n"
-                      "      offset)\n"
-                      "  avdtool extract ARCHIVE [DIR] [--png] [NAME...]\n"
-                      "      writes every member, or those named, into DIR (default: the current\n"
-                      "      folder), never outside it and never over a file already there; --png\n"
-                      "      also writes each picture X.PDT as X.png\n"
-                      "  avdtool contact-sheet ARCHIVE OUT.png [--columns N]\n"
-                      "      one PNG with every picture as a labelled thumbnail, N to a row (1 to 64,\n"
-                      "      default 6)\n"
-                      "  avdtool disasm ARCHIVE [NAME...]\n"
-                      "      lists the code of every scenario member, or of those named: the header's\n"
-                      "      fields, then one instruction a line:\n"
-                      "        000012  15 28 3b 15 11 29 ..  if.ne        5, 1, -> 0x00001f\n"
-                      "      code offset, the first bytes (at most six; .. when there are more),\n"
-                      "      mnemonic (a role name, or op and the opcode.sub-code), operands: numbers\n"
-                      "      in decimal, texts in quotes in the console's codeset with control bytes\n"
-                      "      as \\xNN, jumps as -> and the target's code offset. \"00001f:\" stands\n"
-                      "      before every instruction a jump lands on; a byte no instruction form\n"
-                      "      matches is a db line, and the listing goes on with the next byte\n"
-                      "  avdtool disasm --source FILE.SIO\n"
-                      "      lists a source scenario the same way, by source offset, as the\n"
-                      "      converter walks it: the offset of a \"Jump point (0x....) not found\"\n"
-                      "      line is found here; v300 is variable 300\n"
-                      "  avdtool --help\n")) +
-         "\n" + avdtool::StatusHelp(texts) + "\n" +
-         texts.Tr(
-             "Language: Japanese when the first of LC_ALL, LC_MESSAGES and LANG that is\n"
-             "set begins with \"ja\" (on Windows: when the user's display language is\n"
-             "Japanese), English otherwise. The tables of list and disasm are the same\n"
-             "in every language, for the scripts that read them.\n");
-}
 
 // What every command works with: the console (Shift-JIS lines, shown in the
 // terminal's codeset) and the language of the lines.
@@ -123,19 +79,24 @@ struct CommandLine {
   std::string sort = "name";
   bool png = false;
   bool source = false;
+  bool force = false;
+  std::optional<std::string> directory;
   std::string columns;
   std::optional<std::string> references;
 };
 
 // Splits the arguments after the command into options and the rest; false
 // with a message for an option the command does not take or one without its
-// value.
+// value. An argument that begins with "-" is an option ("-" alone is not);
+// after "--" none is. The one short option, "-d", is "--directory": its
+// value is the next argument or follows at once ("-dDIR"), as unzip takes
+// it; "-d=DIR" is refused rather than read as a folder named "=DIR".
 bool Parse(const Tool& tool, const std::vector<std::string>& args, std::string_view allowed,
            CommandLine& line, platform::PathLine& error) {
   bool optionsEnd = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string_view arg = args[i];
-    if (optionsEnd || !arg.starts_with("--")) {
+    if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
       line.positional.emplace_back(arg);
       continue;
     }
@@ -143,15 +104,24 @@ bool Parse(const Tool& tool, const std::vector<std::string>& args, std::string_v
       optionsEnd = true;
       continue;
     }
-    const size_t equals = arg.find('=');
-    const std::string name(arg.substr(0, equals));
-    if (name.size() < 3 || (" " + std::string(allowed) + " ").find(" " + name + " ") == std::string::npos) {
+    const bool shortForm = !arg.starts_with("--");
+    // Where an attached value starts, if there is one.
+    const size_t equals = shortForm ? (arg.size() > 2 ? 2 : std::string_view::npos) : arg.find('=');
+    std::string name(arg.substr(0, equals));
+    if (name.size() < 2 || (" " + std::string(allowed) + " ").find(" " + name + " ") == std::string::npos) {
       error = LineWithPath(tool.Tr("unknown option %s for %s"), std::string(arg), args[0]);
       return false;
     }
+    if (name == "-d") {
+      if (arg.size() > 2 && arg[2] == '=') {
+        error = LineWithPath(tool.Tr("-d takes its folder without \"=\": -d %s"), std::string(arg.substr(3)));
+        return false;
+      }
+      name = "--directory";
+    }
     const auto value = [&](std::string& into) {
       if (equals != std::string_view::npos) {
-        into = arg.substr(equals + 1);
+        into = arg.substr(shortForm ? equals : equals + 1);
       } else if (i + 1 < args.size()) {
         into = args[++i];
       } else {
@@ -166,11 +136,15 @@ bool Parse(const Tool& tool, const std::vector<std::string>& args, std::string_v
       if (!value(line.columns)) return false;
     } else if (name == "--references") {
       if (!value(line.references.emplace())) return false;
+    } else if (name == "--directory") {
+      if (!value(line.directory.emplace())) return false;
     } else if (equals != std::string_view::npos) {
       error = LineWithPath(tool.Tr("option %s takes no value"), name);
       return false;
     } else if (name == "--source") {
       line.source = true;
+    } else if (name == "--force") {
+      line.force = true;
     } else {
       line.png = true;
     }
@@ -252,6 +226,8 @@ Status Verify(const Tool& tool, const CommandLine& line) {
 
 Status Extract(const Tool& tool, const CommandLine& line) {
   if (line.positional.empty()) return UsageError(tool, tool.Tr("extract takes an archive"));
+  if (line.directory && line.directory->empty())
+    return UsageError(tool, LineWithPath(tool.Tr("option %s needs a value"), "-d"));
   std::vector<uint8_t> bytes;
   if (!Load(tool, line.positional[0], bytes)) return kCannotRun;
   // An archive whose directory cannot be read creates no folder.
@@ -259,19 +235,24 @@ Status Extract(const Tool& tool, const CommandLine& line) {
     ArchiveError(tool, line.positional[0], std::string(archive::Describe(reader.Error(), tool.texts)));
     return kCannotRun;
   }
-  const std::string folderPath = line.positional.size() > 1 ? line.positional[1] : ".";
+  // Every argument after the archive is a member name; the folder comes
+  // with -d alone.
+  avdtool::ExtractOptions options;
+  options.png = line.png;
+  options.names.assign(line.positional.begin() + 1, line.positional.end());
+  std::string report;
+  // Names that ask for nothing create no folder either.
+  if (!avdtool::NamesAnyMember(bytes, options, tool.texts, report)) {
+    tool.Print(report);
+    return kCannotRun;
+  }
   std::string error;
   const std::unique_ptr<platform::OutputFolder> folder =
-      platform::OutputFolder::Open(folderPath, tool.texts, error);
+      platform::OutputFolder::Open(line.directory.value_or("."), tool.texts, error);
   if (!folder) {
     tool.console.Error("avdtool: " + error + "\n");
     return kCannotRun;
   }
-  avdtool::ExtractOptions options;
-  options.png = line.png;
-  options.names.assign(line.positional.begin() + std::min<ptrdiff_t>(2, std::ssize(line.positional)),
-                       line.positional.end());
-  std::string report;
   const Status status = avdtool::Extract(bytes, *folder, options, tool.texts, report);
   tool.Print(report);
   return status;
@@ -301,14 +282,23 @@ Status ContactSheet(const Tool& tool, const CommandLine& line) {
                      line.positional[1]));
     return kCannotRun;
   }
+  // As extract, never over a file already there, unless told.
+  if (!line.force && platform::AnythingAt(line.positional[1])) {
+    tool.console.Error(
+        LineWithPath(tool.Tr("avdtool: %s is already there; left as it is (--force writes over it)\n"),
+                     line.positional[1]));
+    return kCannotRun;
+  }
   std::vector<uint8_t> png;
   std::string notes;
   const Status status = avdtool::MakeContactSheet(bytes, columns, tool.texts, png, notes);
   tool.Print(notes);
   if (png.empty()) return kCannotRun;
-  std::string error;
-  if (!avdtool::WriteOutputFile(line.positional[1], png, tool.texts, error)) {
-    tool.console.Error("avdtool: " + error + "\n");
+  // The line names the user's own path, not the temporary one written
+  // first.
+  std::string reason;
+  if (!avdtool::WriteOutputFile(line.positional[1], png, tool.texts, reason)) {
+    tool.console.Error(LineWithPath(tool.Tr("avdtool: cannot write %s: %s\n"), line.positional[1], reason));
     return kCannotRun;
   }
   return status;
@@ -339,12 +329,12 @@ Status Disasm(const Tool& tool, const CommandLine& line) {
 
 Status Run(const Tool& tool, const std::vector<std::string>& args) {
   if (args.empty()) {
-    tool.console.Error(Usage(tool.texts));
+    tool.console.Error(avdtool::Usage(tool.texts));
     return kCannotRun;
   }
   const std::string_view command = args[0];
   if (command == "--help" || command == "-h" || command == "help") {
-    tool.Print(Usage(tool.texts));
+    tool.Print(avdtool::Usage(tool.texts));
     return kGood;
   }
   struct Command {
@@ -353,8 +343,8 @@ Status Run(const Tool& tool, const std::vector<std::string>& args) {
   };
   constexpr Command kCommands[] = {{"list", "--sort --references", List},
                                    {"verify", "", Verify},
-                                   {"extract", "--png", Extract},
-                                   {"contact-sheet", "--columns", ContactSheet},
+                                   {"extract", "--png --directory -d", Extract},
+                                   {"contact-sheet", "--columns --force", ContactSheet},
                                    {"disasm", "--source", Disasm}};
   for (const Command& c : kCommands) {
     if (c.name != command) continue;

@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "base/diagnostics.h"
@@ -55,6 +56,10 @@ bool EncodeRows(PngState& state, uint32_t width, uint32_t height, bool alpha, co
     return false;
   }
   png_set_write_fn(png, &state, OnWrite, OnFlush);
+  // libpng refuses sides beyond a million pixels unless told otherwise (a
+  // guard meant for reading other people's files); this writer's pictures
+  // may have any side PNG allows.
+  png_set_user_limits(png, kMostPngSide, kMostPngSide);
   png_set_IHDR(png, info, width, height, 8, alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -76,14 +81,18 @@ bool EncodeRows(PngState& state, uint32_t width, uint32_t height, bool alpha, co
 bool EncodePng(uint32_t width, uint32_t height, bool alpha, const RowSource& rows, std::vector<uint8_t>& out,
                std::string& error, const base::Translations& texts) {
   out.clear();
-  if (width == 0 || height == 0 || width > audit::kMostPictureSide || height > audit::kMostPictureSide) {
+  if (width == 0 || height == 0 || width > kMostPngSide || height > kMostPngSide) {
     error = base::Format(texts.Tr("a PNG of %u x %u is not written (at most %u x %u)"), width, height,
-                         audit::kMostPictureSide, audit::kMostPictureSide);
+                         kMostPngSide, kMostPngSide);
     return false;
   }
+  // One row is all the memory the pixels take here: libpng compresses each
+  // as it comes.
+  const uint64_t rowBytes = uint64_t{width} * (alpha ? 4 : 3);
   std::vector<uint8_t> row;
   try {
-    row.resize(size_t{width} * (alpha ? 4 : 3));
+    if (rowBytes > std::numeric_limits<size_t>::max() / 2) throw std::bad_alloc();
+    row.resize(static_cast<size_t>(rowBytes));
   } catch (const std::bad_alloc&) {
     error = texts.Tr("not enough memory for a row of the PNG");
     return false;

@@ -15,11 +15,17 @@ namespace avdtool {
 // throw.
 using RowSource = std::function<bool(uint32_t y, uint8_t* row)>;
 
+// The longest side a PNG may have (2^31 - 1). A picture's stored sides,
+// half of what its header's 32-bit fields say, never exceed it, so every
+// picture the format can hold has its PNG.
+inline constexpr uint32_t kMostPngSide = 0x7FFFFFFF;
+
 // Encodes a width × height 8-bit RGB (RGBA when `alpha`) PNG into `out`
-// through libpng, one row at a time. False, with the reason in `error`, for
-// a side of 0 or beyond kMostPictureSide, a row source that gives up, or a
-// failure of libpng; our own reasons in the language of `texts`, libpng's
-// in its words.
+// through libpng, one row at a time: the rows take the memory of one row.
+// False, with the reason in `error`, for a side of 0 or beyond
+// kMostPngSide, a row source that gives up, a row that cannot be held in
+// memory, or a failure of libpng; our own reasons in the language of
+// `texts`, libpng's in its words.
 bool EncodePng(uint32_t width, uint32_t height, bool alpha, const RowSource& rows, std::vector<uint8_t>& out,
                std::string& error, const base::Translations& texts = base::Translations());
 

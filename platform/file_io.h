@@ -70,6 +70,10 @@ std::optional<uint64_t> FileSize(const std::string& path);
 // True when `path` (taken as written) names a folder, or a link to one.
 bool IsFolder(const std::string& path);
 
+// True when anything stands at `path` (taken as written): a file, a folder,
+// or a link, even one that leads nowhere.
+bool AnythingAt(const std::string& path);
+
 enum class ReadStatus { kOk, kCannotOpen, kEmpty, kTooLarge, kNoMemory, kReadError };
 
 // Reads a whole regular file into `bytes`. kEmpty for a file of length 0,

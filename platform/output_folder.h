@@ -23,8 +23,9 @@ class OutputFolder {
  public:
   enum class Written { kWritten, kExists, kFailed };
 
-  // Opens the folder at `path`, created first when it is missing. Nothing
-  // with the reason in `error` when it cannot be.
+  // Opens the folder at `path`, created first when it is missing, with
+  // every missing folder above it. Nothing with the reason in `error` when
+  // it cannot be.
   // The folder's reasons come in the language of `texts`.
   static std::unique_ptr<OutputFolder> Open(const std::string& path, const base::Translations& texts,
                                             std::string& error);

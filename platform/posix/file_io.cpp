@@ -117,6 +117,8 @@ std::optional<uint64_t> FileSize(const std::string& path) {
   return static_cast<uint64_t>(st.st_size);
 }
 
+bool AnythingAt(const std::string& path) { return Exists(path); }
+
 bool IsFolder(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -83,11 +83,29 @@ class PosixOutputFolder final : public OutputFolder {
   base::Translations texts_;
 };
 
+// Creates the folder `path` and every missing folder above it, as
+// "mkdir -p" does; true when it stands there afterwards (or something of
+// its name does, which opening it then judges), false with errno set.
+bool MakeFolders(const std::string& path) {
+  if (mkdir(path.c_str(), 0777) == 0 || errno == EEXIST) return true;
+  if (errno != ENOENT) return false;
+  // The parent is missing: everything up to the last separator, with the
+  // separators before that one left out ("a//b/" has the parent "a").
+  size_t end = path.find_last_not_of('/');
+  if (end == std::string::npos) return false;
+  end = path.find_last_of('/', end);
+  if (end == std::string::npos) return false;
+  end = path.find_last_not_of('/', end);
+  if (end == std::string::npos) return false;  // the root is always there
+  if (!MakeFolders(path.substr(0, end + 1))) return false;
+  return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
 }  // namespace
 
 std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, const base::Translations& texts,
                                                  std::string& error) {
-  if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+  if (!MakeFolders(path)) {
     error = base::Format(texts.Tr("cannot create the folder %s: %s"), PathForMessage(path).c_str(),
                          Describe(LastSystemError(), texts).c_str());
     return nullptr;

@@ -22,8 +22,8 @@ Result<InputFile> InputFile::OpenAsWritten(const std::string& path) {
   // FILE_FLAG_BACKUP_SEMANTICS opens a folder too, so that it can be told
   // apart; devices and pipes open without waiting and are told by their type.
   const HANDLE file =
-      CreateFileW(windows::SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      CreateFileW(windows::SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastSystemError();
   if (GetFileType(file) != FILE_TYPE_DISK)
     return InputFile(reinterpret_cast<intptr_t>(file), 0, FileKind::kOther);
@@ -80,6 +80,8 @@ std::optional<uint64_t> FileSize(const std::string& path) {
   if (!data || (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
   return (uint64_t{data->nFileSizeHigh} << 32) | data->nFileSizeLow;
 }
+
+bool AnythingAt(const std::string& path) { return Attributes(path).has_value(); }
 
 // A link to a folder carries the folder attribute too.
 bool IsFolder(const std::string& path) {

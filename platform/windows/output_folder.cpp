@@ -5,6 +5,7 @@
 
 #include "base/diagnostics.h"
 #include "platform/names.h"
+#include "platform/paths.h"
 #include "platform/system_error.h"
 #include "platform/windows/wide.h"
 #include "platform/windows/win32.h"
@@ -51,19 +52,22 @@ bool WriteAll(HANDLE file, const uint8_t* data, size_t size) {
   return true;
 }
 
-// `path` made absolute with the "\\?\" prefix: the name that follows is taken
-// as it is, so a member called CON or NUL is a file and not a device, and a
-// trailing dot or blank stays.
-std::wstring Verbatim(const std::wstring& path) {
-  const DWORD need = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (need == 0) return path;
-  std::wstring full(need, L'\0');
-  const DWORD got = GetFullPathNameW(path.c_str(), need, full.data(), nullptr);
-  if (got == 0 || got >= need) return path;
-  full.resize(got);
-  if (full.starts_with(L"\\\\?\\")) return full;
-  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
+// Creates the folder `path` (its "\\?\" form) and every missing folder
+// above it; true when it stands there afterwards (or something of its name
+// does, which opening it then judges), false with the last error set.
+bool MakeFolders(const std::wstring& path) {
+  if (CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
+  if (GetLastError() != ERROR_PATH_NOT_FOUND) return false;
+  // The parent: everything before the last separator, trailing ones aside.
+  // A root ("\\?\C:\", a share) is never created.
+  size_t end = path.find_last_not_of(L'\\');
+  if (end == std::wstring::npos) return false;
+  end = path.find_last_of(L'\\', end);
+  if (end == std::wstring::npos || end < 7) return false;  // at "\\?\C:\" or within it
+  const std::wstring parent = path.substr(0, end);
+  if (parent.ends_with(L':')) return false;
+  if (!MakeFolders(parent)) return false;
+  return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 class WindowsOutputFolder final : public OutputFolder {
@@ -103,13 +107,16 @@ class WindowsOutputFolder final : public OutputFolder {
 
 std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, const base::Translations& texts,
                                                  std::string& error) {
-  const std::wstring wide = windows::Wide(path);
-  if (!CreateDirectoryW(wide.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+  // Made full first, so that the long form names it: paths of any length,
+  // and a member called CON or NUL is a file, not a device.
+  const std::optional<std::string> full = FullFolderPath(path);
+  const std::wstring folder = full ? windows::SystemPath(*full) : windows::Wide(path);
+  if (!MakeFolders(folder)) {
     error = base::Format(texts.Tr("cannot create the folder %s: %s"), PathForMessage(path).c_str(),
                          Describe(LastSystemError(), texts).c_str());
     return nullptr;
   }
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     const std::string why = attributes == INVALID_FILE_ATTRIBUTES ? Describe(LastSystemError(), texts)
                                                                   : texts.Tr("Not a directory");
@@ -117,9 +124,7 @@ std::unique_ptr<OutputFolder> OutputFolder::Open(const std::string& path, const 
         base::Format(texts.Tr("cannot open the folder %s: %s"), PathForMessage(path).c_str(), why.c_str());
     return nullptr;
   }
-  std::wstring folder = Verbatim(wide);
-  if (!folder.ends_with(L'\\')) folder += L'\\';
-  return std::make_unique<WindowsOutputFolder>(std::move(folder), texts);
+  return std::make_unique<WindowsOutputFolder>(folder.ends_with(L'\\') ? folder : folder + L'\\', texts);
 }
 
 }  // namespace platform

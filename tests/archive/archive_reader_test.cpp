@@ -150,6 +150,51 @@ TEST(ArchiveReader, RefusesImpossibleUnpackedSizesBeforeAllocating) {
   EXPECT_TRUE(out.empty());
 }
 
+// A member larger than the first buffer is made in larger ones, to the
+// byte; one that claims more than its stream makes fails as any other.
+TEST(ArchiveReader, AMemberBeyondTheFirstBufferIsMadeWhole) {
+  std::vector<uint8_t> content(2500000);
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<uint8_t>(i * 7 % 251 + i / 4096);
+  std::vector<uint8_t> file = WriteArchive({{"a", content}});
+  std::vector<uint8_t> out;
+  ASSERT_EQ(UnpackFirst(file, out), ReadError::kNone);
+  EXPECT_EQ(out, content);
+  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), static_cast<uint32_t>(content.size() + 1));
+  EXPECT_EQ(UnpackFirst(file, out), ReadError::kShorterThanRecorded);
+  base::PutU32(EntryField(file, 0, archive::kEntryUnpackedField), static_cast<uint32_t>(content.size() - 1));
+  EXPECT_EQ(UnpackFirst(file, out), ReadError::kLongerThanRecorded);
+}
+
+// The first bytes are judged alone: what follows them may be anything.
+TEST(ArchiveReader, AMembersFirstBytesAreMadeWithoutTheRest) {
+  const std::vector<uint8_t> content =
+      Bytes("TPC32 and then a long tail, a long tail, a long tail, a long tail");
+  const std::vector<uint8_t> file = WriteArchive({{"a", content}});
+  const ArchiveReader reader(file);
+  ASSERT_TRUE(reader.Ok());
+  archive::Entry entry = reader.Entries()[0];
+  std::vector<uint8_t> out;
+  uint64_t made = 0;
+  ASSERT_EQ(reader.UnpackPrefix(entry, 5, out, &made), ReadError::kNone);
+  EXPECT_EQ(out, Bytes("TPC32"));
+  EXPECT_GE(made, 5u);
+  // All of a shorter member, and nothing of none asked for.
+  ASSERT_EQ(reader.UnpackPrefix(entry, 1000, out), ReadError::kNone);
+  EXPECT_EQ(out, content);
+  ASSERT_EQ(reader.UnpackPrefix(entry, 0, out, &made), ReadError::kNone);
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(made, 0u);
+
+  // A wrong size: only the whole sees it. A stream cut before them fails.
+  entry.unpacked = 1000;
+  EXPECT_EQ(reader.UnpackPrefix(entry, 5, out), ReadError::kNone);
+  EXPECT_EQ(reader.Unpack(entry, out), ReadError::kShorterThanRecorded);
+  entry.unpacked = static_cast<uint32_t>(content.size());
+  entry.packed = 3;
+  EXPECT_EQ(reader.UnpackPrefix(entry, 5, out), ReadError::kCorruptStream);
+  EXPECT_TRUE(out.empty());
+}
+
 TEST(ArchiveReader, ReportsAStreamThatDisagreesWithItsEntry) {
   const std::vector<uint8_t> content = Bytes("a member that compresses: abcabcabcabcabcabcabcabc");
   const std::vector<uint8_t> good = WriteArchive({{"a", content}});

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "avdtool/usage.h"
 #include "avdtool_support.h"
 #include "base/text_columns.h"
 #include "sample/sio_writer.h"
@@ -137,23 +138,38 @@ TEST_F(AvdtoolProgram, ListPrintsTheTable) {
 }
 
 TEST_F(AvdtoolProgram, ExtractCreatesItsFolderAndNeverOverwrites) {
-  Outcome r = Avdtool("extract " + archive_ + " out --png", dir_.Path());
+  Outcome r = Avdtool("extract " + archive_ + " -d out --png", dir_.Path());
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(r.output, "6 members written, 2 pictures as PNG\n");
   EXPECT_EQ(ReadFile(dir_.Path() / "out" / "README.TXT"), Bytes("read me, read me, read me"));
   EXPECT_TRUE(fs::exists(dir_.Path() / "out" / "WIDE.png"));
 
-  r = Avdtool("extract " + archive_ + " out", dir_.Path());
+  r = Avdtool("extract " + archive_ + " --directory=out", dir_.Path());
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.output.ends_with("\n0 members written\n"));
 
-  // Into the current folder, by name.
+  // Every bare argument is a member's name: into the current folder.
   const fs::path here = dir_.Path() / "here";
   fs::create_directory(here);
-  r = Avdtool("extract " + archive_ + " . readme.txt", here);
+  r = Avdtool("extract " + archive_ + " readme.txt", here);
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(ReadFile(here / "README.TXT"), Bytes("read me, read me, read me"));
   EXPECT_EQ(std::distance(fs::directory_iterator(here), fs::directory_iterator()), 1);
+
+  // A folder with its parents, in each spelling of the option.
+  for (const char* option : {"-d a/b/c", "-da/b/d", "--directory a/b/e"}) {
+    r = Avdtool("extract " + archive_ + " " + option + " empty", dir_.Path());
+    EXPECT_EQ(r.status, 0) << option << ": " << r.output;
+    EXPECT_EQ(r.output, "1 member written\n");
+  }
+  for (const char* leaf : {"c", "d", "e"}) EXPECT_TRUE(fs::exists(dir_.Path() / "a" / "b" / leaf / "EMPTY"));
+
+  // A name that asks for nothing creates nothing.
+  r = Avdtool("extract " + archive_ + " SAMPLE.TXT -d made", dir_.Path());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output, "no member named SAMPLE.TXT\n");
+  EXPECT_FALSE(fs::exists(dir_.Path() / "made"));
+  EXPECT_FALSE(fs::exists(dir_.Path() / "SAMPLE.TXT"));
 }
 
 TEST_F(AvdtoolProgram, ContactSheetReplacesALinkInsteadOfWritingThroughIt) {
@@ -162,7 +178,7 @@ TEST_F(AvdtoolProgram, ContactSheetReplacesALinkInsteadOfWritingThroughIt) {
 #ifndef _WIN32
   fs::create_symlink(victim, dir_.Path() / "sheet.png");
 #endif
-  Outcome r = Avdtool("contact-sheet " + archive_ + " sheet.png --columns 1", dir_.Path());
+  Outcome r = Avdtool("contact-sheet " + archive_ + " sheet.png --columns 1 --force", dir_.Path());
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(r.output, "");
   EXPECT_EQ(ReadFile(victim), Bytes("keep me"));
@@ -176,6 +192,30 @@ TEST_F(AvdtoolProgram, ContactSheetReplacesALinkInsteadOfWritingThroughIt) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.output, "no contact sheet: the archive holds no picture\n");
   EXPECT_FALSE(fs::exists(dir_.Path() / "none.png"));
+}
+
+// As extract, contact-sheet keeps a file already there unless told, and its
+// lines name the user's path, never the temporary one.
+TEST_F(AvdtoolProgram, ContactSheetWritesOverAFileOnlyWithForce) {
+  const std::string there = dir_.Write("there.png", std::string("mine"));
+  Outcome r = Avdtool("contact-sheet " + archive_ + " there.png", dir_.Path());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output, "avdtool: there.png is already there; left as it is (--force writes over it)\n");
+  EXPECT_EQ(ReadFile(there), Bytes("mine"));
+  r = Avdtool("contact-sheet --force " + archive_ + " there.png", dir_.Path());
+  EXPECT_EQ(r.status, 0) << r.output;
+  const std::vector<uint8_t> png = ReadFile(there);
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png[1], 'P');
+
+  r = Avdtool("contact-sheet " + archive_ + " nowhere/sheet.png", dir_.Path());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output, "avdtool: cannot write nowhere/sheet.png: No such file or directory\n");
+  fs::create_directory(dir_.Path() / "folder.png");
+  r = Avdtool("contact-sheet " + archive_ + " folder.png --force", dir_.Path());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output, "avdtool: cannot write folder.png: Is a directory\n");
+  EXPECT_FALSE(fs::exists(dir_.Path() / "folder.png.part"));
 }
 
 // The archive is never the output, under whatever name it is given.
@@ -253,12 +293,25 @@ TEST_F(AvdtoolProgram, EveryCommandExitsWithTwoOnAnUnreadableArchive) {
                                                dir_.Write("SHORT.AVD", std::string("KELPIX")),
                                                dir_.Write("CUT.AVD", cut)};
   const std::vector<std::pair<std::string, std::string>> commands = {
-      {"list", ""}, {"verify", ""}, {"extract", " made"}, {"contact-sheet", " made.png"}, {"disasm", ""}};
+      {"list", ""}, {"verify", ""}, {"extract", " -d made"}, {"contact-sheet", " made.png"}, {"disasm", ""}};
   for (const std::string& archive : unreadable) {
     for (const auto& [command, rest] : commands) {
       const Outcome r = Avdtool(command + " " + archive + rest, dir_.Path());
       EXPECT_EQ(r.status, 2) << command << " " << archive << ": " << r.output;
       EXPECT_FALSE(fs::exists(dir_.Path() / "made") || fs::exists(dir_.Path() / "made.png")) << command;
+    }
+  }
+}
+
+// The help reads without wrapping in an 80-column terminal, in each
+// language.
+TEST(AvdtoolHelp, EveryLineFitsIn78Columns) {
+  for (const base::Language language : {base::Language::kEnglish, base::Language::kJapanese}) {
+    const std::string help = avdtool::Usage(base::Translations(language));
+    for (size_t start = 0, end; start < help.size(); start = end + 1) {
+      end = help.find('\n', start);
+      const std::string line = help.substr(start, end - start);
+      EXPECT_LE(base::TextColumns(line, base::TerminalEncoding::kShiftJis), 78u) << line;
     }
   }
 }
@@ -270,18 +323,33 @@ TEST_F(AvdtoolProgram, AWrongCommandLineExitsWithTwo) {
   EXPECT_NE(r.output.find("Exit status:\n  0  all is good\n  1  the archive has problems"), std::string::npos)
       << r.output;
   EXPECT_EQ(Avdtool("").status, 2);
-  for (const std::string& wrong : std::vector<std::string>{
-           "frobnicate " + archive_, "list", "list " + archive_ + " --sort bogus",
-           "list " + archive_ + " --png", "verify " + archive_ + " " + archive_, "extract",
-           "contact-sheet " + archive_, "contact-sheet " + archive_ + " x.png --columns 0",
-           "contact-sheet " + archive_ + " x.png --columns 65",
-           "contact-sheet " + archive_ + " x.png --columns", "extract " + archive_ + " out --png=yes",
-           "disasm", "disasm --source", "disasm --source=x " + archive_, "disasm " + archive_ + " --png"}) {
+  for (const std::string& wrong :
+       std::vector<std::string>{"frobnicate " + archive_,
+                                "list",
+                                "list " + archive_ + " --sort bogus",
+                                "list " + archive_ + " --png",
+                                "verify " + archive_ + " " + archive_,
+                                "extract",
+                                "contact-sheet " + archive_,
+                                "contact-sheet " + archive_ + " x.png --columns 0",
+                                "contact-sheet " + archive_ + " x.png --columns 65",
+                                "contact-sheet " + archive_ + " x.png --columns",
+                                "extract " + archive_ + " -d out --png=yes",
+                                "extract " + archive_ + " -d=out",
+                                "extract " + archive_ + " -d",
+                                "extract " + archive_ + " -x",
+                                "extract " + archive_ + " --directory=",
+                                "contact-sheet " + archive_ + " x.png --force=yes",
+                                "disasm",
+                                "disasm --source",
+                                "disasm --source=x " + archive_,
+                                "disasm " + archive_ + " --png"}) {
     r = Avdtool(wrong, dir_.Path());
     EXPECT_EQ(r.status, 2) << wrong;
     EXPECT_TRUE(r.output.starts_with("avdtool: ")) << wrong << ": " << r.output;
   }
   EXPECT_FALSE(fs::exists(dir_.Path() / "x.png"));
+  EXPECT_FALSE(fs::exists(dir_.Path() / "out") || fs::exists(dir_.Path() / "=out"));
 }
 
 #ifndef _WIN32
@@ -289,7 +357,7 @@ TEST_F(AvdtoolProgram, AWrongCommandLineExitsWithTwo) {
 // command that writes to standard output.
 TEST_F(AvdtoolProgram, AFailedWriteToStandardOutputExitsWithTwo) {
   for (const std::string& arguments : {"list " + archive_, "verify " + archive_, "disasm " + archive_,
-                                       std::string("--help"), "extract " + archive_ + " full"}) {
+                                       std::string("--help"), "extract " + archive_ + " -d full"}) {
     const std::string command =
         "cd '" + dir_.Folder() + "' && LC_ALL=C '" AVDTOOL_PATH "' " + arguments + " 2>&1 >/dev/full";
     FILE* pipe = popen(command.c_str(), "r");
@@ -316,7 +384,7 @@ TEST_F(AvdtoolProgram, InJapaneseTheLinesAreJapaneseAndTheTablesTheSame) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.output, tools::Sjis("avdtool: " + dir_.Folder() +
                                   "MISSING.AVD を読み込めません: ファイルまたはフォルダがありません\n"));
-  r = japanese("extract " + archive_ + " out --png");
+  r = japanese("extract " + archive_ + " -d out --png");
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(r.output, tools::Sjis("メンバー 6 個を書き出しました. うち画像 2 枚を PNG でも書き出しました\n"));
   r = japanese("frobnicate");

@@ -255,4 +255,19 @@ TEST(AvdtoolDisasm, TheArchiveListingNamesItsMembers) {
             avdtool::Status::kCannotRun);
 }
 
+// A file of DATA named like a scenario is no code, whatever its length.
+TEST(AvdtoolDisasm, AMemberNamedLikeAScenarioWhoseBytesAreNotOneIsData) {
+  const std::vector<uint8_t> file = ArchiveOf({{"SEEN001.TXT", Bytes(std::string(200, 'x'))},
+                                               {"SEEN002.TXT", Bytes("hi")},
+                                               {"SEEN003.TXT", Tpc({0x3B, 0x11, 0x17})}});
+  std::string out;
+  EXPECT_EQ(avdtool::Disassemble(file, {"SEEN001.TXT", "seen002.txt"}, base::Translations(), out),
+            avdtool::Status::kGood);
+  EXPECT_EQ(out,
+            "; SEEN001.TXT (entry 0), 200 bytes\n"
+            "; SEEN001.TXT: data, not a scenario (it does not begin with \"TPC32\"); nothing to list\n\n"
+            "; SEEN002.TXT (entry 1), 2 bytes\n"
+            "; SEEN002.TXT: data, not a scenario (it does not begin with \"TPC32\"); nothing to list\n\n");
+}
+
 }  // namespace

@@ -97,26 +97,43 @@ TEST(AvdtoolPng, APictureWithoutPixelsBecomesOneTransparentPixel) {
   }
 }
 
-TEST(AvdtoolPng, HugePicturesAndFailingRowsAreRefused) {
-  // 20000 × 1 stored pixels: a real picture, too wide to draw.
-  const std::optional<audit::Picture> wide = audit::ReadPicture(Pdt(40000, 2, std::vector<uint16_t>(20000)));
-  ASSERT_TRUE(wide.has_value());
-  std::vector<uint8_t> png(3, 1);
-  std::string note, error;
-  EXPECT_FALSE(avdtool::PictureToPng(*wide, png, note, error));
-  EXPECT_EQ(error, "a PNG of 20000 x 1 is not written (at most 16384 x 16384)");
-  EXPECT_TRUE(png.empty());
+// Every picture the format holds has its PNG: a side of 32766 (the
+// converter's widest), and beyond the million pixels that libpng refuses
+// unless told.
+TEST(AvdtoolPng, PicturesOfAnySideBecomePngsAndFailingRowsAreRefused) {
+  std::vector<uint16_t> pixels(32766 * 8, Rgb565(0, 0, 31));
+  pixels.back() = Rgb565(31, 0, 0);
+  const Decoded wide = Decode(PngOf(Pdt(65532, 16, pixels)));
+  ASSERT_EQ(wide.width, 32766u);
+  ASSERT_EQ(wide.height, 8u);
+  EXPECT_EQ(wide.At(0, 0), (Rgba{0, 0, 255, 255}));
+  EXPECT_EQ(wide.At(32765, 7), (Rgba{255, 0, 0, 255}));
+
+  const std::vector<uint8_t> png = PngOf(Pdt(2000002, 2, std::vector<uint16_t>(1000001)));
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(base::GetU32(png.data() + 16), 0x41420F00u);  // width 1000001, big-endian
+  EXPECT_EQ(base::GetU32(png.data() + 20), 0x01000000u);  // height 1
+
+  std::string error;
+  std::vector<uint8_t> out(3, 1);
+  const auto black = [](uint32_t, uint8_t* row) {
+    row[0] = row[1] = row[2] = 0;
+    return true;
+  };
+  EXPECT_FALSE(avdtool::EncodePng(0x80000000u, 1, false, black, out, error));
+  EXPECT_EQ(error, "a PNG of 2147483648 x 1 is not written (at most 2147483647 x 2147483647)");
+  EXPECT_TRUE(out.empty());
 
   const auto failAtRow3 = [](uint32_t y, uint8_t* row) {
     std::fill_n(row, 12, 0x55);
     return y < 3;
   };
-  EXPECT_FALSE(avdtool::EncodePng(4, 10, false, failAtRow3, png, error));
+  EXPECT_FALSE(avdtool::EncodePng(4, 10, false, failAtRow3, out, error));
   EXPECT_EQ(error, "row 3 could not be made");
-  EXPECT_TRUE(png.empty());
-  EXPECT_FALSE(avdtool::EncodePng(0, 10, false, failAtRow3, png, error));
-  EXPECT_TRUE(avdtool::EncodePng(4, 3, false, failAtRow3, png, error));
-  EXPECT_EQ(Decode(png).At(3, 2), (Rgba{0x55, 0x55, 0x55, 255}));
+  EXPECT_TRUE(out.empty());
+  EXPECT_FALSE(avdtool::EncodePng(0, 10, false, failAtRow3, out, error));
+  EXPECT_TRUE(avdtool::EncodePng(4, 3, false, failAtRow3, out, error));
+  EXPECT_EQ(Decode(out).At(3, 2), (Rgba{0x55, 0x55, 0x55, 255}));
 }
 
 // The top-left corner of a thumbnail of w × h stored pixels (drawn 1:1) in

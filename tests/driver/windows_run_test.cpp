@@ -401,7 +401,7 @@ TEST(WindowsRun, AJapaneseGameBesideAConverterInAFolderOutsideTheCodePage) {
   EXPECT_EQ(r.exitCode, 0u) << r.err;
   EXPECT_NE(r.out.find("\n\\x90\\xE0\\x96\\xBE\\x8F\\x91.TXT "), std::string::npos) << r.out;
   const fs::path out = converter / FromUtf8("展開");
-  r = win_process::Run(tool, {"extract", Utf8(archive), Utf8(out), "--png"}, Utf8(root.Path()));
+  r = win_process::Run(tool, {"extract", Utf8(archive), "-d", Utf8(out), "--png"}, Utf8(root.Path()));
   EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
   EXPECT_EQ(r.out,
             base::Format(texts.Tr("%zu members written, %zu pictures as PNG\n"), size_t{13}, size_t{6}));

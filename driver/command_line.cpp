@@ -188,7 +188,8 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args, const
 
 std::string HelpText(const base::Translations& texts, bool forWindows) {
   return std::string(texts.Tr(
-             "Usage: avdconv [--output DIR] [--data DIR] [--jobs N] [--quiet] [--force] GAME_FOLDER\n"
+             "Usage: avdconv [--output DIR] [--data DIR] [--jobs N] [--quiet]\n"
+             "               [--force] GAME_FOLDER\n"
              "       avdconv --help | --version\n")) +
          texts.Tr("       avdconv            (no argument: choose the game folder interactively)\n") + "\n" +
          texts.Tr("Converts the game installed in GAME_FOLDER into the archive DAV299.AVD.\n") + "\n" +

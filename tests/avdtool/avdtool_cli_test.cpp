@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -137,7 +138,7 @@ TEST_F(AvdtoolProgram, ListPrintsTheTable) {
                           "BAD.AVD: the directory of the member count does not fit in the file\n");
 }
 
-TEST_F(AvdtoolProgram, ExtractCreatesItsFolderAndNeverOverwrites) {
+TEST_F(AvdtoolProgram, ExtractCreatesItsFolderNamesFilesAsEverySystemTakesThemAndNeverOverwrites) {
   Outcome r = Avdtool("extract " + archive_ + " -d out --png", dir_.Path());
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(r.output, "6 members written, 2 pictures as PNG\n");
@@ -170,6 +171,24 @@ TEST_F(AvdtoolProgram, ExtractCreatesItsFolderAndNeverOverwrites) {
   EXPECT_EQ(r.output, "no member named SAMPLE.TXT\n");
   EXPECT_FALSE(fs::exists(dir_.Path() / "made"));
   EXPECT_FALSE(fs::exists(dir_.Path() / "SAMPLE.TXT"));
+
+  // One folder on every system: a device's name behind "_", the second of
+  // two names Windows takes as one as "~2", 表 (95 5C) as its character.
+  const std::string names = dir_.Write(
+      "NAMES.AVD", ArchiveNamed({"CON.TXT", "AUX.PDT", "Readme.txt", "readme.txt", "\x95\x5C.DAT"}));
+  r = Avdtool("extract " + names + " -d names --png", dir_.Path());
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output,
+            "CON.TXT (entry 0): written as _CON.TXT, since Windows reserves its name for a device\n"
+            "AUX.PDT (entry 1): written as _AUX.PDT, since Windows reserves its name for a device\n"
+            "readme.txt (entry 3): written as readme.txt~2, since an earlier member of the same name took "
+            "readme.txt\n"
+            "5 members written, 1 picture as PNG\n");
+  const fs::path written = dir_.Path() / "names";
+  EXPECT_EQ(FileNames(written), (std::set<std::string>{"_CON.TXT", "_AUX.PDT", "_AUX.png", "Readme.txt",
+                                                       "readme.txt~2", "表.DAT"}));
+  EXPECT_EQ(ReadFile(written / "Readme.txt"), Bytes("Readme.txt"));
+  EXPECT_EQ(ReadFile(written / "readme.txt~2"), Bytes("readme.txt"));
 }
 
 TEST_F(AvdtoolProgram, ContactSheetReplacesALinkInsteadOfWritingThroughIt) {

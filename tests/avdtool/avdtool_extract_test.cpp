@@ -199,41 +199,12 @@ class ScopedLocale {
   std::optional<std::string> was_;
 };
 
-// The names of the files in `folder`, as the system holds them (UTF-8 on
-// Windows).
-std::set<std::string> FileNames(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    const std::u8string name = entry.path().filename().u8string();
-    names.emplace(name.begin(), name.end());
-  }
-  return names;
-}
-
 // `names` (Shift-JIS) as this system names their files now.
 std::set<std::string> SystemNames(const std::vector<std::string>& names) {
   std::set<std::string> files;
   for (const std::string& name : names)
     files.insert(platform::FileNameOfMember(name, platform::FileNamesAreUtf8()).value());
   return files;
-}
-
-// The archive of `names` (in that order in its directory), each its own name
-// as its bytes, letter case kept as the writer would not keep it.
-std::vector<uint8_t> ArchiveNamed(const std::vector<std::string>& names) {
-  std::vector<Member> members;
-  for (size_t i = 0; i < names.size(); ++i) {
-    const std::string placeholder = "M" + std::string(1, static_cast<char>('A' + i));
-    members.push_back(
-        {placeholder, names[i].ends_with(".PDT") ? Pdt(4, 2, std::vector<uint16_t>(2, 0)) : Bytes(names[i])});
-  }
-  std::vector<uint8_t> file = ArchiveOf(members);
-  for (size_t i = 0; i < names.size(); ++i) {
-    uint8_t* name = EntryField(file, i, 0);
-    std::fill(name, name + archive::kNameSize, 0);
-    std::copy(names[i].begin(), names[i].end(), name);
-  }
-  return file;
 }
 
 // 表.DAT, ソース.PDT: each second byte 0x5C.

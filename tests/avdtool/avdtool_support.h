@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -76,6 +79,36 @@ inline size_t IndexOf(const std::vector<uint8_t>& file, std::string_view name) {
   }
   ADD_FAILURE() << "no member " << name;
   return 0;
+}
+
+// The archive of `names` (in that order in its directory), each its own name
+// as its bytes (a ".PDT" one a picture), letter case kept as the writer
+// would not keep it.
+inline std::vector<uint8_t> ArchiveNamed(const std::vector<std::string>& names) {
+  std::vector<Member> members;
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string placeholder = "M" + std::string(1, static_cast<char>('A' + i));
+    members.push_back(
+        {placeholder, names[i].ends_with(".PDT") ? Pdt(4, 2, std::vector<uint16_t>(2, 0)) : Bytes(names[i])});
+  }
+  std::vector<uint8_t> file = ArchiveOf(members);
+  for (size_t i = 0; i < names.size(); ++i) {
+    uint8_t* name = EntryField(file, i, 0);
+    std::fill(name, name + archive::kNameSize, 0);
+    std::copy(names[i].begin(), names[i].end(), name);
+  }
+  return file;
+}
+
+// The names of the files in `folder`, as the system holds them (UTF-8 on
+// Windows).
+inline std::set<std::string> FileNames(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::u8string name = entry.path().filename().u8string();
+    names.emplace(name.begin(), name.end());
+  }
+  return names;
 }
 
 }  // namespace avdtool_test

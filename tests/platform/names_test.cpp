@@ -85,6 +85,11 @@ TEST(MemberFileName, IsTheNameRulesInverseWhereNamesAreUtf8) {
 #ifdef _WIN32
   EXPECT_EQ(FileNameOfMember("\x95\x5C.DAT", false), "表.DAT");
   EXPECT_EQ(FileNameOfMember("\x82.TXT", true), std::nullopt);
+  // Code page 932 gives 纊 two codes (ED 40, FA 5C). Windows names files
+  // by characters alone, and the name rule reads 纊 back as FA 5C: no file
+  // name gives ED 40 on Windows.
+  EXPECT_EQ(FileNameOfMember("\xED\x40", true), "纊");
+  EXPECT_EQ(platform::ArchiveNameOf("纊"), "\xFA\x5C");
 #else
   EXPECT_EQ(FileNameOfMember("\x95\x5C.DAT", false), "\x95\x5C.DAT");
   EXPECT_EQ(FileNameOfMember("\x82.TXT", true), "\x82.TXT");

@@ -48,26 +48,26 @@ bool ReadArchiveFile(const std::string& path, std::vector<uint8_t>& bytes, const
   return true;
 }
 
-bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                     const base::Translations& texts, std::string& reason) {
+Written WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes, Earlier earlier,
+                        const base::Translations& texts, std::string& reason) {
   const std::string part = path + ".part";
   std::optional<platform::OutputFile> file = platform::OutputFile::Create(part);
   if (!file) {
     reason = Describe(LastSystemError(), texts);
-    return false;
+    return Written::kFailed;
   }
   if (!file->Write(bytes.data(), bytes.size()) || !file->Close()) {
     reason = Describe(LastSystemError(), texts);
     file.reset();
     platform::RemoveFile(part);
-    return false;
+    return Written::kFailed;
   }
-  if (!platform::ReplaceFile(part, path)) {
-    reason = Describe(LastSystemError(), texts);
-    platform::RemoveFile(part);
-    return false;
-  }
-  return true;
+  const bool moved =
+      earlier == Earlier::kReplace ? platform::ReplaceFile(part, path) : platform::MoveToFreeName(part, path);
+  if (moved) return Written::kWritten;
+  reason = Describe(LastSystemError(), texts);
+  platform::RemoveFile(part);
+  return earlier == Earlier::kKeep && platform::AnythingAt(path) ? Written::kExists : Written::kFailed;
 }
 
 }  // namespace avdtool

@@ -19,12 +19,19 @@ inline constexpr uint64_t kMostArchiveSize = (uint64_t{1} << 33) + 64;
 bool ReadArchiveFile(const std::string& path, std::vector<uint8_t>& bytes, const base::Translations& texts,
                      std::string& error);
 
-// Writes `bytes` to `path` through "<path>.part", renamed into place when
-// complete; whatever stood at either name (a file, a link) is replaced, never
-// written through. False with the system's reason alone in `reason` (a line
-// names `path`, the user's own, not the temporary name); nothing is left
-// at "<path>.part".
-bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                     const base::Translations& texts, std::string& reason);
+// How WriteOutputFile treats what already stands at its path.
+enum class Earlier { kReplace, kKeep };
+
+// Writes `bytes` to `path` through "<path>.part", moved into place when
+// complete; whatever stood at "<path>.part" (a file, a link) is replaced,
+// never written through, and so is what stands at `path` with
+// Earlier::kReplace. With Earlier::kKeep a file found at `path`, even one
+// that appeared while the bytes were written, stays: then the result is
+// kExists. kFailed with the system's reason alone in `reason` (a line names
+// `path`, the user's own, not the temporary name). Nothing is left at
+// "<path>.part" unless it is written.
+enum class Written { kWritten, kExists, kFailed };
+Written WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes, Earlier earlier,
+                        const base::Translations& texts, std::string& reason);
 
 }  // namespace avdtool

@@ -282,13 +282,15 @@ Status ContactSheet(const Tool& tool, const CommandLine& line) {
                      line.positional[1]));
     return kCannotRun;
   }
-  // As extract, never over a file already there, unless told.
-  if (!line.force && platform::AnythingAt(line.positional[1])) {
+  // As extract, never over a file already there, unless told: judged before
+  // the sheet is drawn, and again, in one step with the move, after.
+  const std::string& out = line.positional[1];
+  const auto alreadyThere = [&] {
     tool.console.Error(
-        LineWithPath(tool.Tr("avdtool: %s is already there; left as it is (--force writes over it)\n"),
-                     line.positional[1]));
+        LineWithPath(tool.Tr("avdtool: %s is already there; left as it is (--force writes over it)\n"), out));
     return kCannotRun;
-  }
+  };
+  if (!line.force && platform::AnythingAt(out)) return alreadyThere();
   std::vector<uint8_t> png;
   std::string notes;
   const Status status = avdtool::MakeContactSheet(bytes, columns, tool.texts, png, notes);
@@ -297,9 +299,15 @@ Status ContactSheet(const Tool& tool, const CommandLine& line) {
   // The line names the user's own path, not the temporary one written
   // first.
   std::string reason;
-  if (!avdtool::WriteOutputFile(line.positional[1], png, tool.texts, reason)) {
-    tool.console.Error(LineWithPath(tool.Tr("avdtool: cannot write %s: %s\n"), line.positional[1], reason));
-    return kCannotRun;
+  switch (avdtool::WriteOutputFile(
+      out, png, line.force ? avdtool::Earlier::kReplace : avdtool::Earlier::kKeep, tool.texts, reason)) {
+    case avdtool::Written::kWritten:
+      break;
+    case avdtool::Written::kExists:
+      return alreadyThere();
+    case avdtool::Written::kFailed:
+      tool.console.Error(LineWithPath(tool.Tr("avdtool: cannot write %s: %s\n"), out, reason));
+      return kCannotRun;
   }
   return status;
 }

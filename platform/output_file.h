@@ -65,6 +65,13 @@ class OutputFile {
 // cannot be moved.
 bool ReplaceFile(const std::string& from, const std::string& to);
 
+// Puts the closed file `from` at `to` as ReplaceFile does, but only where
+// nothing stands at `to`: the test and the move are one step, so a file
+// that appears there meanwhile is never replaced. False, with both as they
+// were, when something is there (a file, a folder, a link) or the file
+// cannot be moved.
+bool MoveToFreeName(const std::string& from, const std::string& to);
+
 // Removes the file at `path`; false when there was none or it stays.
 bool RemoveFile(const std::string& path);
 

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "platform/file_io.h"
 #include "platform/interruption.h"
 
 namespace platform {
@@ -137,20 +138,47 @@ bool OutputFile::Close() {
   return rc == 0;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
-  if (std::rename(from.c_str(), to.c_str()) != 0) return false;
-  ForgetCreatedFile(from);  // in place now: an interruption must keep it
+namespace {
+
+// After `from` has been put at `to`: an interruption must keep it, and the
+// new name, which lives in the folder's own data, is synced too, so the move
+// itself survives a power cut. A file system that cannot sync folders keeps
+// the move as durable as it makes any; it is done either way.
+void PutInPlace(const std::string& from, const std::string& to) {
+  ForgetCreatedFile(from);
   NoteFileReplaced();
-  // The new name lives in the folder's own data: sync it too, so the rename
-  // itself survives a power cut. A file system that cannot sync folders
-  // keeps the rename as durable as it makes any; it is done either way.
   const int folder = open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder >= 0) {
     while (fsync(folder) != 0 && errno == EINTR) {
     }
     close(folder);
   }
+}
+
+}  // namespace
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+  PutInPlace(from, to);
   return true;
+}
+
+bool MoveToFreeName(const std::string& from, const std::string& to) {
+  // A second name for the file fails, in one step, where anything stands at
+  // `to`; the first name then goes.
+  if (link(from.c_str(), to.c_str()) == 0) {
+    unlink(from.c_str());
+    PutInPlace(from, to);
+    return true;
+  }
+  // A file system without hard links (FAT, some network ones) is left the
+  // test before the move.
+  if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) return false;
+  if (AnythingAt(to)) {
+    errno = EEXIST;
+    return false;
+  }
+  return ReplaceFile(from, to);
 }
 
 bool RemoveFile(const std::string& path) {

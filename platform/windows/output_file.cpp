@@ -115,12 +115,14 @@ bool OutputFile::Close() {
   return closed;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
-  // One step that replaces an earlier file, and returns only once the move
-  // is on the disk.
+namespace {
+
+// One step that returns only once the move is on the disk; with `replace`
+// it replaces an earlier file, without it fails where anything stands.
+bool Move(const std::string& from, const std::string& to, bool replace) {
   const std::wstring target = windows::SystemPath(to);
   if (!MoveFileExW(windows::SystemPath(from).c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                   (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH)) {
     // A folder at the name tells more than the access it denies.
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
@@ -131,6 +133,12 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
   NoteFileReplaced();
   return true;
 }
+
+}  // namespace
+
+bool ReplaceFile(const std::string& from, const std::string& to) { return Move(from, to, true); }
+
+bool MoveToFreeName(const std::string& from, const std::string& to) { return Move(from, to, false); }
 
 bool RemoveFile(const std::string& path) {
   const bool removed = DeleteFileW(windows::SystemPath(path).c_str()) != 0;

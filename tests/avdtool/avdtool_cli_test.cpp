@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "avdtool/archive_file.h"
 #include "avdtool/usage.h"
 #include "avdtool_support.h"
 #include "base/text_columns.h"
@@ -211,6 +212,23 @@ TEST_F(AvdtoolProgram, ContactSheetReplacesALinkInsteadOfWritingThroughIt) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.output, "no contact sheet: the archive holds no picture\n");
   EXPECT_FALSE(fs::exists(dir_.Path() / "none.png"));
+}
+
+// The check before the sheet is drawn is not the last word: a file that
+// appears at the name while it is drawn stays too.
+TEST(WriteOutputFile, KeepsWhatStandsAtItsPathUnlessToldToReplaceIt) {
+  TempDir dir;
+  const std::string path = dir.Write("sheet.png", std::string("appeared meanwhile"));
+  const base::Translations texts;
+  std::string reason;
+  const std::vector<uint8_t> png = {1, 2, 3};
+  EXPECT_EQ(avdtool::WriteOutputFile(path, png, avdtool::Earlier::kKeep, texts, reason),
+            avdtool::Written::kExists);
+  EXPECT_EQ(ReadFile(path), Bytes("appeared meanwhile"));
+  EXPECT_FALSE(fs::exists(path + ".part"));
+  EXPECT_EQ(avdtool::WriteOutputFile(path, png, avdtool::Earlier::kReplace, texts, reason),
+            avdtool::Written::kWritten);
+  EXPECT_EQ(ReadFile(path), png);
 }
 
 // As extract, contact-sheet keeps a file already there unless told, and its

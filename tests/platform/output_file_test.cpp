@@ -112,6 +112,26 @@ TEST(ReplaceFile, FailsWithBothFilesAsTheyWereWhenTheNameIsAFolder) {
   EXPECT_EQ(ReadFile(part), Bytes("new"));
 }
 
+// The move that never replaces: whatever stands at the name stays, a link
+// that leads nowhere too, and the new file keeps its own name.
+TEST(MoveToFreeName, TakesOnlyANameNothingStandsAt) {
+  TempDir dir;
+  const std::string part = dir.Write("sheet.png.part", std::string("new"));
+  const std::string earlier = dir.Write("sheet.png", std::string("earlier"));
+  EXPECT_FALSE(platform::MoveToFreeName(part, earlier));
+  EXPECT_EQ(ReadFile(earlier), Bytes("earlier"));
+  EXPECT_EQ(ReadFile(part), Bytes("new"));
+#ifndef _WIN32
+  fs::create_symlink(dir.Folder() + "nowhere", dir.Path() / "dangling.png");
+  EXPECT_FALSE(platform::MoveToFreeName(part, dir.Folder() + "dangling.png"));
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "dangling.png"));
+  EXPECT_FALSE(fs::exists(dir.Path() / "nowhere"));
+#endif
+  EXPECT_TRUE(platform::MoveToFreeName(part, dir.Folder() + "free.png"));
+  EXPECT_EQ(ReadFile(dir.Path() / "free.png"), Bytes("new"));
+  EXPECT_FALSE(fs::exists(part));
+}
+
 }  // namespace
 
 namespace {

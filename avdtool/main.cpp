@@ -282,6 +282,13 @@ Status ContactSheet(const Tool& tool, const CommandLine& line) {
                      line.positional[1]));
     return kCannotRun;
   }
+  // Nor, even when told, in place of a device: the sheet would take its name.
+  if (platform::SpecialFileAt(line.positional[1])) {
+    tool.console.Error(LineWithPath(
+        tool.Tr("avdtool: %s is a device, a FIFO or a socket; no contact sheet is written in its place\n"),
+        line.positional[1]));
+    return kCannotRun;
+  }
   // As extract, never over a file already there, unless told: judged before
   // the sheet is drawn, and again, in one step with the move, after.
   const std::string& out = line.positional[1];

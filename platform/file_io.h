@@ -74,6 +74,11 @@ bool IsFolder(const std::string& path);
 // or a link, even one that leads nowhere.
 bool AnythingAt(const std::string& path);
 
+// True when a device, a FIFO or a socket stands at `path` (taken as
+// written; a link is not followed): what a file moved to that name would
+// destroy. Never on Windows, whose devices are no entries of a folder.
+bool SpecialFileAt(const std::string& path);
+
 enum class ReadStatus { kOk, kCannotOpen, kEmpty, kTooLarge, kNoMemory, kReadError };
 
 // Reads a whole regular file into `bytes`. kEmpty for a file of length 0,

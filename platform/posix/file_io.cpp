@@ -119,6 +119,12 @@ std::optional<uint64_t> FileSize(const std::string& path) {
 
 bool AnythingAt(const std::string& path) { return Exists(path); }
 
+bool SpecialFileAt(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 &&
+         (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
+}
+
 bool IsFolder(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -83,6 +83,8 @@ std::optional<uint64_t> FileSize(const std::string& path) {
 
 bool AnythingAt(const std::string& path) { return Attributes(path).has_value(); }
 
+bool SpecialFileAt(const std::string&) { return false; }
+
 // A link to a folder carries the folder attribute too.
 bool IsFolder(const std::string& path) {
   const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data = Attributes(path);

@@ -253,6 +253,16 @@ TEST_F(AvdtoolProgram, ContactSheetWritesOverAFileOnlyWithForce) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.output, "avdtool: cannot write folder.png: Is a directory\n");
   EXPECT_FALSE(fs::exists(dir_.Path() / "folder.png.part"));
+#ifndef _WIN32
+  // A device or a FIFO keeps its name even with --force (as root, a rename
+  // would take it).
+  ASSERT_EQ(mkfifo((dir_.Path() / "fifo.png").c_str(), 0600), 0);
+  r = Avdtool("contact-sheet " + archive_ + " fifo.png --force", dir_.Path());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output,
+            "avdtool: fifo.png is a device, a FIFO or a socket; no contact sheet is written in its place\n");
+  EXPECT_TRUE(fs::is_fifo(dir_.Path() / "fifo.png"));
+#endif
 }
 
 // The archive is never the output, under whatever name it is given.

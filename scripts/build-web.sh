@@ -45,57 +45,22 @@ recipe_key() {
   } | sha256sum | cut -d' ' -f1
 }
 
-# --- LZO ------------------------------------------------------------------------
-lzo_version=$(dpkg-query -W -f='${source:Version}' liblzo2-dev)
-lzo_sources=(lzo_init lzo1x_9x lzo1x_d2)
-lzo_headers=(lzoconf.h lzodefs.h lzo1x.h)
-# As Debian builds it (LZO_CFG_MODERN_C), with the C library's memcpy and kin.
-lzo_cflags=(-O2 -DLZO_CFG_NO_CONFIG_HEADER=1 -DLZO_CFG_MODERN_C=1 -DHAVE_MEMCMP=1 -DHAVE_MEMCPY=1
-            -DHAVE_MEMMOVE=1 -DHAVE_MEMSET=1)
-lzo_key=$(recipe_key "lzo2 $lzo_version ${lzo_sources[*]} ${lzo_headers[*]} ${lzo_cflags[*]}")
-if [ "$(cat "$deps/lzo.stamp" 2>/dev/null)" != "$lzo_key" ]; then
-  t=$SECONDS
-  echo "== LZO $lzo_version for wasm, from Debian's source package"
-  rm -rf "$deps/lzo" "$deps/lzo.stamp" "$prefix/include/lzo" "$prefix/lib/liblzo2.a"
-  debian_source lzo2 "$lzo_version" "$deps/lzo/src"
-  src=$deps/lzo/src/src
-  mkdir -p "$src.obj" "$prefix/lib" "$prefix/include/lzo"
-  objects=()
-  for f in "${lzo_sources[@]}"; do
-    emcc "${lzo_cflags[@]}" -I"$deps/lzo/src/include" -I"$src" -c "$src/$f.c" -o "$src.obj/$f.o"
-    objects+=("$src.obj/$f.o")
-  done
-  emar rcs "$prefix/lib/liblzo2.a" "${objects[@]}"
-  for h in "${lzo_headers[@]}"; do cp "$deps/lzo/src/include/lzo/$h" "$prefix/include/lzo/"; done
-  echo "$lzo_key" >"$deps/lzo.stamp"
-  echo "   LZO built in $((SECONDS - t)) s"
-fi
+# The C libraries (scripts/static-libraries.sh), compiled to wasm.
+target=wasm
+cc=(emcc)
+ar=(emar rcs)
+source "$root/scripts/static-libraries.sh"
+build_lzo
 
-# Compiles the C files $4... of folder $2 with the flags of the array named
-# $1 into the static library $prefix/lib/$3.
-static_library() {
-  local -n cflags=$1
-  local src=$2 name=$3
-  shift 3
-  local objects=() f
-  mkdir -p "$src.obj" "$prefix/lib"
-  for f in "$@"; do
-    emcc "${cflags[@]}" -c "$src/$f.c" -o "$src.obj/$f.o"
-    objects+=("$src.obj/$f.o")
-  done
-  emar rcs "$prefix/lib/$name" "${objects[@]}"
-}
-
-# --- zlib and libpng ---------------------------------------------------------------
-# For the contact sheet's PNG picture: the newest of Debian's sources (the
-# picture does not depend on the libraries' patch level), libpng with the
-# configuration it ships prebuilt.
+# --- zlib ---------------------------------------------------------------------------
+# Under libpng, for the contact sheet's PNG picture: the newest of Debian's
+# sources (the picture does not depend on the library's patch level).
 zlib_sources=(adler32 crc32 deflate inflate inffast inftrees trees zutil)
 zlib_cflags=(-O2)
 zlib_key=$(recipe_key "zlib newest ${zlib_sources[*]} ${zlib_cflags[*]}")
-if [ "$(cat "$deps/zlib.stamp" 2>/dev/null)" != "$zlib_key" ]; then
+if ! built_by zlib "$zlib_key"; then
   t=$SECONDS
-  echo "== zlib for wasm, from Debian's source package"
+  echo "== zlib for $target, from Debian's source package"
   rm -rf "$deps/zlib" "$deps/zlib.stamp" "$prefix/lib/libz.a"
   debian_source zlib "" "$deps/zlib/src"
   static_library zlib_cflags "$deps/zlib/src" libz.a "${zlib_sources[@]}"
@@ -104,40 +69,8 @@ if [ "$(cat "$deps/zlib.stamp" 2>/dev/null)" != "$zlib_key" ]; then
   echo "$zlib_key" >"$deps/zlib.stamp"
   echo "   zlib built in $((SECONDS - t)) s"
 fi
-png_sources=(png pngerror pngget pngmem pngpread pngread pngrio pngrtran pngrutil pngset pngtrans pngwio pngwrite
-             pngwtran pngwutil)
-png_cflags=(-O2 -I"$prefix/include")
-png_key=$(recipe_key "libpng1.6 newest ${png_sources[*]} ${png_cflags[*]} $zlib_key")
-if [ "$(cat "$deps/png.stamp" 2>/dev/null)" != "$png_key" ]; then
-  t=$SECONDS
-  echo "== libpng for wasm, from Debian's source package"
-  rm -rf "$deps/png" "$deps/png.stamp" "$prefix/lib/libpng.a"
-  debian_source libpng1.6 "" "$deps/png/src"
-  cp "$deps/png/src/scripts/pnglibconf.h.prebuilt" "$deps/png/src/pnglibconf.h"
-  png_cflags+=(-I"$deps/png/src")
-  static_library png_cflags "$deps/png/src" libpng.a "${png_sources[@]}"
-  cp "$deps/png/src/png.h" "$deps/png/src/pngconf.h" "$deps/png/src/pnglibconf.h" "$prefix/include/"
-  echo "$png_key" >"$deps/png.stamp"
-  echo "   libpng built in $((SECONDS - t)) s"
-fi
-
-# --- utf8proc -------------------------------------------------------------------
-# The names' normaliser at the version the Linux build links, so that every
-# build composes names alike: utf8proc.c (which includes its data tables).
-utf8proc_version=$(dpkg-query -W -f='${source:Version}' libutf8proc-dev)
-utf8proc_cflags=(-O2 -DUTF8PROC_STATIC)
-utf8proc_key=$(recipe_key "utf8proc $utf8proc_version ${utf8proc_cflags[*]}")
-if [ "$(cat "$deps/utf8proc.stamp" 2>/dev/null)" != "$utf8proc_key" ]; then
-  t=$SECONDS
-  echo "== utf8proc $utf8proc_version for wasm, from Debian's source package"
-  rm -rf "$deps/utf8proc" "$deps/utf8proc.stamp" "$prefix/include/utf8proc.h" "$prefix/lib/libutf8proc.a"
-  debian_source utf8proc "$utf8proc_version" "$deps/utf8proc/src"
-  static_library utf8proc_cflags "$deps/utf8proc/src" libutf8proc.a utf8proc
-  mkdir -p "$prefix/include"
-  cp "$deps/utf8proc/src/utf8proc.h" "$prefix/include/"
-  echo "$utf8proc_key" >"$deps/utf8proc.stamp"
-  echo "   utf8proc built in $((SECONDS - t)) s"
-fi
+build_png "$zlib_key" -I"$prefix/include"
+build_utf8proc
 
 # --- The name table ---------------------------------------------------------------
 mkdir -p "$deps/generated"

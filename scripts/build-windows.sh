@@ -67,86 +67,15 @@ recipe_key() {
 # debian_source: Debian's source packages, checked (scripts/debian-source.sh).
 source "$root/scripts/debian-source.sh"
 
-# Compiles the C files $4... of folder $2 with the flags of the array named
-# $1 into the static library $prefix/lib/$3.
-static_library() {
-  local -n cflags=$1
-  local src=$2 name=$3
-  shift 3
-  local objects=() f
-  mkdir -p "$src.obj" "$prefix/lib"
-  for f in "$@"; do
-    "$triple-gcc-posix" "${cflags[@]}" -c "$src/$f.c" -o "$src.obj/$f.o"
-    objects+=("$src.obj/$f.o")
-  done
-  "$triple-ar" rcsD "$prefix/lib/$name" "${objects[@]}"
-}
-
-# --- LZO ------------------------------------------------------------------------
-lzo_version=$(dpkg-query -W -f='${source:Version}' liblzo2-dev)
-lzo_sources=(lzo_init lzo1x_9x lzo1x_d2)
-lzo_headers=(lzoconf.h lzodefs.h lzo1x.h)
-# As Debian builds it (LZO_CFG_MODERN_C), with the C library's memcpy and
-# kin, and no generated configuration header.
-lzo_cflags=(-O2 -DLZO_CFG_NO_CONFIG_HEADER=1 -DLZO_CFG_MODERN_C=1 -DHAVE_MEMCMP=1 -DHAVE_MEMCPY=1
-            -DHAVE_MEMMOVE=1 -DHAVE_MEMSET=1)
-lzo_key=$(recipe_key "lzo2 $lzo_version ${lzo_sources[*]} ${lzo_headers[*]} ${lzo_cflags[*]}")
-if [ "$(cat "$deps/lzo.stamp" 2>/dev/null)" != "$lzo_key" ]; then
-  t=$SECONDS
-  echo "== LZO $lzo_version for Windows, from Debian's source package"
-  rm -rf "$deps/lzo" "$deps/lzo.stamp" "$prefix/include/lzo" "$prefix/lib/liblzo2.a"
-  debian_source lzo2 "$lzo_version" "$deps/lzo/src"
-  lzo_cflags+=(-I"$deps/lzo/src/include" -I"$deps/lzo/src/src")
-  static_library lzo_cflags "$deps/lzo/src/src" liblzo2.a "${lzo_sources[@]}"
-  mkdir -p "$prefix/include/lzo"
-  for h in "${lzo_headers[@]}"; do cp "$deps/lzo/src/include/lzo/$h" "$prefix/include/lzo/"; done
-  echo "$lzo_key" >"$deps/lzo.stamp"
-  echo "   LZO built in $((SECONDS - t)) s"
-fi
-
-# --- libpng ----------------------------------------------------------------------
-# For avdtool's PNG pictures, over zlib from Debian's libz-mingw-w64-dev:
-# libpng's own sources with the configuration it ships prebuilt (no
-# processor-specific code), as a static libpng.a. The newest of Debian's
-# sources: the pictures do not depend on the library's patch level.
-png_version=""
-png_sources=(png pngerror pngget pngmem pngpread pngread pngrio pngrtran pngrutil pngset pngtrans pngwio pngwrite
-             pngwtran pngwutil)
-png_cflags=(-O2)
-png_key=$(recipe_key "libpng1.6 newest ${png_sources[*]} ${png_cflags[*]}")
-if [ "$(cat "$deps/png.stamp" 2>/dev/null)" != "$png_key" ]; then
-  t=$SECONDS
-  echo "== libpng for Windows, from Debian's source package"
-  rm -rf "$deps/png" "$deps/png.stamp" "$prefix/include/png.h" "$prefix/include/pngconf.h" \
-    "$prefix/include/pnglibconf.h" "$prefix/lib/libpng.a"
-  debian_source libpng1.6 "$png_version" "$deps/png/src"
-  cp "$deps/png/src/scripts/pnglibconf.h.prebuilt" "$deps/png/src/pnglibconf.h"
-  png_cflags+=(-I"$deps/png/src")
-  static_library png_cflags "$deps/png/src" libpng.a "${png_sources[@]}"
-  mkdir -p "$prefix/include"
-  cp "$deps/png/src/png.h" "$deps/png/src/pngconf.h" "$deps/png/src/pnglibconf.h" "$prefix/include/"
-  echo "$png_key" >"$deps/png.stamp"
-  echo "   libpng built in $((SECONDS - t)) s"
-fi
-
-# --- utf8proc -------------------------------------------------------------------
-# The Unicode normaliser of the name rule, from Debian's own source package at
-# the version the Linux build links (libutf8proc-dev), so both builds
-# normalise names alike: utf8proc.c (which includes its data tables) as a
-# static libutf8proc.a.
-utf8proc_version=$(dpkg-query -W -f='${source:Version}' libutf8proc-dev)
-utf8proc_cflags=(-O2 -DUTF8PROC_STATIC)
-utf8proc_key=$(recipe_key "utf8proc $utf8proc_version ${utf8proc_cflags[*]}")
-if [ "$(cat "$deps/utf8proc.stamp" 2>/dev/null)" != "$utf8proc_key" ]; then
-  t=$SECONDS
-  echo "== utf8proc $utf8proc_version for Windows, from Debian's source package"
-  rm -rf "$deps/utf8proc" "$deps/utf8proc.stamp" "$prefix/include/utf8proc.h" "$prefix/lib/libutf8proc.a"
-  debian_source utf8proc "$utf8proc_version" "$deps/utf8proc/src"
-  static_library utf8proc_cflags "$deps/utf8proc/src" libutf8proc.a utf8proc
-  cp "$deps/utf8proc/src/utf8proc.h" "$prefix/include/"
-  echo "$utf8proc_key" >"$deps/utf8proc.stamp"
-  echo "   utf8proc built in $((SECONDS - t)) s"
-fi
+# The C libraries (scripts/static-libraries.sh), compiled for Windows.
+target=Windows
+cc=("$triple-gcc-posix")
+ar=("$triple-ar" rcsD)
+source "$root/scripts/static-libraries.sh"
+build_lzo
+# Over zlib from Debian's libz-mingw-w64-dev.
+build_png ""
+build_utf8proc
 
 # --- GoogleTest -----------------------------------------------------------------
 gtest_version=$(dpkg-query -W -f='${Version}' googletest)

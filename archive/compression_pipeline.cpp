@@ -86,11 +86,7 @@ void CompressionPipeline::ReleaseOldest() {
     heldBytes_ -= slot.held;
     slot.held = 0;
   }
-  Member& member = slot.member;
-  member.name.clear();
-  std::vector<uint8_t>().swap(member.bytes);
-  member.linesAfter.clear();
-  member.linesAfterBytes = 0;
+  slot.member.Release();
   ++released_;
 }
 

@@ -33,6 +33,15 @@ class CompressionPipeline {
     // worker.
     std::vector<std::string> linesAfter;
     size_t linesAfterBytes = 0;
+
+    // Gives back what the member holds, its bytes' memory included, once
+    // its slot is done with.
+    void Release() {
+      name.clear();
+      std::vector<uint8_t>().swap(bytes);
+      linesAfter.clear();
+      linesAfterBytes = 0;
+    }
   };
 
   // Starts `workers` threads, at most 64, or as many as the system gives

@@ -22,15 +22,13 @@ using base::Format;
 // as `list` shows it and the command line takes it back.
 std::string Shown(std::string_view name) { return base::Printable(name, base::TextEncoding::kAscii); }
 
-// The bytes of a second byte of a double-byte Shift-JIS character.
-bool IsTrailByte(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-
 // The length of the character at `at` of the Shift-JIS `name`, by its
 // bytes' places alone: two for a first byte followed by a second, one
 // otherwise.
 size_t CharacterLength(std::string_view name, size_t at) {
   const auto b = static_cast<uint8_t>(name[at]);
-  if (base::IsLeadByte(b) && at + 1 < name.size() && IsTrailByte(static_cast<uint8_t>(name[at + 1])))
+  if (base::IsLeadByte(b) && at + 1 < name.size() &&
+      base::IsCp932TrailByte(static_cast<uint8_t>(name[at + 1])))
     return 2;
   return 1;
 }

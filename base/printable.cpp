@@ -2,15 +2,10 @@
 
 #include <cstdint>
 
+#include "base/sjis.h"
+
 namespace base {
 namespace {
-
-void Escape(uint8_t b, std::string& out) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  out += "\\x";
-  out += kHex[b >> 4];
-  out += kHex[b & 15];
-}
 
 bool IsPrintableAscii(uint8_t b) { return b >= 0x20 && b < 0x7F; }
 
@@ -23,10 +18,8 @@ bool IsPrintableAscii(uint8_t b) { return b >= 0x20 && b < 0x7F; }
 size_t ShiftJisCharacter(std::string_view text) {
   const auto b = static_cast<uint8_t>(text[0]);
   if (IsPrintableAscii(b) || (b >= 0xA1 && b <= 0xDF)) return 1;
-  const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-  if (!lead || text.size() < 2) return 0;
-  const auto t = static_cast<uint8_t>(text[1]);
-  return (t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC) ? 2 : 0;
+  if (!IsCp932LeadByte(b) || text.size() < 2) return 0;
+  return IsCp932TrailByte(static_cast<uint8_t>(text[1])) ? 2 : 0;
 }
 
 // The length of the well-formed UTF-8 character at the start of `text` that
@@ -80,13 +73,20 @@ size_t PrintableLength(std::string_view text, TextEncoding encoding) {
   return 0;
 }
 
+void AppendEscape(uint8_t b, std::string& out) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out += "\\x";
+  out += kHex[b >> 4];
+  out += kHex[b & 15];
+}
+
 std::string Printable(std::string_view text, TextEncoding encoding) {
   std::string out;
   out.reserve(text.size());
   while (!text.empty()) {
     size_t keep = PrintableLength(text, encoding);
     if (keep == 0) {
-      Escape(static_cast<uint8_t>(text[0]), out);
+      AppendEscape(static_cast<uint8_t>(text[0]), out);
       keep = 1;
     } else {
       out.append(text.substr(0, keep));

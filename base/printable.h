@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,10 @@ enum class TextEncoding {
 // Text without such bytes comes back unchanged, except that kAscii escapes
 // the backslash too.
 std::string Printable(std::string_view text, TextEncoding encoding);
+
+// Appends the \xNN form of the byte `b` (two capital hex digits) to `out`,
+// as Printable writes a byte it does not keep.
+void AppendEscape(uint8_t b, std::string& out);
 
 // The length of the character at the start of `text` that Printable keeps
 // as it is; 0 when Printable escapes its first byte (or `text` is empty).

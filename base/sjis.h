@@ -21,6 +21,15 @@ constexpr unsigned char AsciiUpper(char c) {
 // True for a byte that begins a double-byte Shift-JIS character.
 constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || b >= 0xE0; }
 
+// The bytes code page 932 gives its double-byte characters: a first byte of
+// 0x81-0x9F or 0xE0-0xFC, a second of 0x40-0x7E or 0x80-0xFC.
+constexpr bool IsCp932LeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+constexpr bool IsCp932TrailByte(unsigned char b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
 // How many bytes of the Shift-JIS name `name` to keep so that it holds at
 // most `maxBytes` bytes and ends with a whole character: a double-byte
 // character whose second byte would fall beyond the limit goes whole.

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <vector>
 
+#include "base/sjis.h"
+
 namespace base {
 namespace {
 
@@ -78,11 +80,8 @@ Unit Utf8Unit(std::string_view rest, size_t start) {
 
 Unit ShiftJisUnit(std::string_view rest, size_t start) {
   const uint8_t lead = static_cast<uint8_t>(rest[0]);
-  const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-  if (isLead && rest.size() >= 2) {
-    const uint8_t trail = static_cast<uint8_t>(rest[1]);
-    if (trail >= 0x40 && trail <= 0xFC && trail != 0x7F) return {start, 2, 2, false};
-  }
+  if (IsCp932LeadByte(lead) && rest.size() >= 2 && IsCp932TrailByte(static_cast<uint8_t>(rest[1])))
+    return {start, 2, 2, false};
   return {start, 1, 1, IsControlByte(lead)};  // ASCII, half-width kana, or a stray byte
 }
 

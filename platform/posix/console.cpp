@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "base/printable.h"
+#include "base/sjis.h"
 #include "platform/names.h"
 #include "platform/posix/console_transcoding.h"
 #include "platform/standard_output.h"
@@ -64,14 +66,8 @@ std::string posix::Transcode(iconv_t cd, std::string_view sjis) {
     out.append(chunk, static_cast<size_t>(outPtr - chunk));
     if (r == static_cast<size_t>(-1) && errno != E2BIG) {
       // Skip the whole character: a lead byte takes its trail byte along.
-      const auto lead = static_cast<unsigned char>(*inPtr);
-      const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-      const size_t skip = isLead && inLeft >= 2 ? 2 : 1;
-      for (size_t i = 0; i < skip; ++i) {
-        static constexpr char kHex[] = "0123456789ABCDEF";
-        const auto b = static_cast<unsigned char>(inPtr[i]);
-        out += {'\\', 'x', kHex[b >> 4], kHex[b & 15]};
-      }
+      const size_t skip = base::IsCp932LeadByte(static_cast<unsigned char>(*inPtr)) && inLeft >= 2 ? 2 : 1;
+      for (size_t i = 0; i < skip; ++i) base::AppendEscape(static_cast<uint8_t>(inPtr[i]), out);
       inPtr += skip;
       inLeft -= skip;
     }

@@ -3,6 +3,8 @@
 #include <climits>
 #include <optional>
 
+#include "base/printable.h"
+#include "base/sjis.h"
 #include "platform/names.h"
 #include "platform/path_forms.h"
 #include "platform/paths.h"
@@ -25,16 +27,13 @@ constexpr UINT kShiftJis = 932;
 // conversion counts in ints), cut between characters.
 constexpr size_t kMostPerPiece = size_t{1} << 16;
 
-// Lead bytes of Shift-JIS's two-byte characters.
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 // The length of the longest prefix of `sjis`, at most kMostPerPiece bytes,
 // that does not cut a two-byte character.
 size_t PieceLength(std::string_view sjis) {
   if (sjis.size() <= kMostPerPiece) return sjis.size();
   size_t end = 0;
   while (end < kMostPerPiece) {
-    const size_t step = IsLeadByte(static_cast<unsigned char>(sjis[end])) ? 2 : 1;
+    const size_t step = base::IsCp932LeadByte(static_cast<unsigned char>(sjis[end])) ? 2 : 1;
     if (end + step > kMostPerPiece) break;
     end += step;
   }
@@ -77,12 +76,13 @@ std::wstring WideOfSjis(std::string_view sjis) {
     if (!AppendWide(sjis.substr(0, piece), wide)) {
       // Character by character, to escape only what does not convert.
       for (size_t at = 0; at < piece;) {
-        const size_t n = IsLeadByte(static_cast<unsigned char>(sjis[at])) && at + 1 < piece ? 2 : 1;
+        const size_t n =
+            base::IsCp932LeadByte(static_cast<unsigned char>(sjis[at])) && at + 1 < piece ? 2 : 1;
         if (!AppendWide(sjis.substr(at, n), wide)) {
           for (size_t i = 0; i < n; ++i) {
-            static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
-            const auto b = static_cast<unsigned char>(sjis[at + i]);
-            wide += {L'\\', L'x', kHex[b >> 4], kHex[b & 15]};
+            std::string escape;
+            base::AppendEscape(static_cast<uint8_t>(sjis[at + i]), escape);
+            wide.append(escape.begin(), escape.end());
           }
         }
         at += n;
